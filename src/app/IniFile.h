@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace vistrel {
+
+// A profile file: sections and keys matched without regard to case, a read per
+// key with a default, and everything the program does not know kept as it was.
+// Read as UTF-8 when the bytes are valid UTF-8, else as Shift-JIS; written back
+// in the encoding it was read in.
+class IniFile {
+public:
+    enum class Encoding { Utf8, ShiftJis };
+
+    // Longest value a read returns; longer values come back cut.
+    static constexpr int MaxValueLength = 2047;
+
+    static IniFile fromBytes(const QByteArray& bytes);
+    // A missing or unreadable file gives an empty store.
+    static IniFile fromFile(const QString& path);
+
+    QString readString(const QString& section, const QString& key,
+                       const QString& fallback) const;
+    // Decimal, or hexadecimal after "0x"; anything else gives the fallback.
+    int readInteger(const QString& section, const QString& key, int fallback) const;
+    bool readBool(const QString& section, const QString& key, bool fallback) const;
+    bool contains(const QString& section, const QString& key) const;
+
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInteger(const QString& section, const QString& key, int value);
+    void writeBool(const QString& section, const QString& key, bool value);
+
+    Encoding encoding() const { return m_encoding; }
+    QByteArray toBytes() const;
+
+    // Replaces the file atomically (written beside it, then renamed over it).
+    // Throws std::runtime_error "<path> に書き込めません" when that fails; the
+    // old file is then left as it was.
+    void saveAtomically(const QString& path) const;
+
+    static int parseInteger(const QString& text, int fallback);
+
+private:
+    struct Line {
+        QString key; // empty for comments, blank lines and the section header
+        QString value;
+        QString raw; // the line as read, for lines that are not keys
+    };
+    struct Section {
+        QString name; // empty for the lines before the first section
+        QList<Line> lines;
+    };
+
+    const Line* findLine(const QString& section, const QString& key) const;
+    Section& sectionFor(const QString& name);
+
+    QList<Section> m_sections;
+    Encoding m_encoding = Encoding::Utf8;
+};
+
+} // namespace vistrel

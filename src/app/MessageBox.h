@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace vistrel {
+
+// The program's modal message boxes with one OK button. When VISTREL_TEST_LOG
+// names a file, every text shown is also appended to it, so that tests on a
+// real display can tell which message appeared.
+class MessageBox {
+public:
+    static void information(const QString& text, QWidget* parent = nullptr);
+    static void error(const QString& text, QWidget* parent = nullptr);
+    // Appends a line to the test log, when one is set.
+    static void trace(const QString& kind, const QString& text);
+
+    // Widget tests replace the dialog with a recorder; an empty function restores it.
+    using Handler = std::function<void(const QString& kind, const QString& text)>;
+    static void setHandler(Handler handler);
+};
+
+} // namespace vistrel

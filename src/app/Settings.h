@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace vistrel {
+
+// Every persistent setting, one member per SECTION/KEY as spelled in the file.
+// The defaults live in the key table (SettingsTable), not here.
+// NOLINTBEGIN(readability-identifier-naming): the names are the file's own.
+struct Settings {
+    struct {
+        bool ICON;
+        bool APCLOSE;
+        int WAITTIME;
+        bool AUTOSCROLL;
+        int SCROLLWAITTIME;
+        bool WAVECALL;
+        QString WAVEFILE;
+    } ALL{};
+    struct {
+        int JPGPS;
+        bool JPGPRO;
+        int PNGZLIB;
+        int PNGINTERLACE;
+    } SAVETYPE{};
+    struct {
+        QString DIR;
+        int SAVETYPE;
+        QString FILE;
+        QString FILEAFTER;
+        int AUTONOKETA;
+        bool OVERWRITE;
+    } AUTOSAVE{};
+    struct {
+        int SAVETYPE;
+        QString FILE;
+        bool AUTOSEND;
+        QString TO;
+        QString SUBJECT;
+    } SENDMAIL{};
+    struct {
+        QString INITDIR;
+        bool APEND;
+        QString APENDDIR;
+        bool FILEMODE;
+    } FILELIST{};
+    struct {
+        int RIREKICNT;
+    } RIREKI{};
+    struct {
+        int BACK; // colour reference 0x00BBGGRR
+        bool LHAN;
+        int LINE;
+    } COLOR{};
+    struct {
+        int TOP;
+        int BOTTOM;
+        int LEFT;
+        int RIGHT;
+    } TRIM{};
+    struct {
+        int MODE;
+        int ORIENT;
+        int TOP;
+        int LEFT;
+    } PRINT{};
+    struct {
+        bool HEADPRN;
+        int FONTSIZE;
+        QString TEXT;
+        int POS;
+    } HEAD{};
+    static constexpr int ToolSlots = 5; // stored as slots 1 to 5
+    struct {
+        std::array<QString, ToolSlots> TITLE;
+        std::array<QString, ToolSlots> FILE;
+        std::array<QString, ToolSlots> COMMAND;
+    } TOOL{};
+    static constexpr int IconFileSlots = 21;
+    struct {
+        std::array<QString, IconFileSlots> FILELST;
+    } ICONFILE{};
+    struct {
+        int MINUTE; // seconds, the key name notwithstanding
+        bool SHOW;
+        int POSITION;
+    } TIMER{};
+    struct {
+        QString CURDIR;
+        int AFTERACTION;
+        bool CLIENT;
+        bool MOUSE;
+        bool TRIM;
+        bool FILELIST;
+        int VIEW;
+        bool PRNDIALOG;
+        int LINECOLOR;
+        int LINEWIDTH;
+    } MAIN{};
+    struct {
+        int RANGEPIXELS;
+        int RANGEZOOM;
+        int RANGEACTION;
+        int ASSAVETYPE;
+    } OBJECT{};
+    struct {
+        int LEFT;
+        int TOP;
+        int HEIGHT;
+        int WIDTH;
+        bool WINDOWSTATE;
+        int SPPLIT;
+    } SCREEN{};
+    static constexpr int HotkeySlots = 21;
+    struct HotkeyEntry {
+        QString COMMAND;
+        QString PARAM;
+        bool CTRL;
+        bool SHIFT;
+        bool ALT;
+        bool WIN;
+        QString KEY;
+    };
+    std::array<HotkeyEntry, HotkeySlots> HOTKEY{};
+
+    // The next continuous-save number: 1 after every load, never stored.
+    int autoSaveNumber = 1;
+};
+// NOLINTEND(readability-identifier-naming)
+
+} // namespace vistrel

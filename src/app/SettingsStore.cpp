@@ -1,0 +1,111 @@
+#include "app/SettingsStore.h"
+
+#include "app/IniFile.h"
+#include "app/SettingsTable.h"
+
+#include <QDir>
+
+#include <stdexcept>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int MinimumFilePaneWidth = 100;
+constexpr int DefaultFilePaneWidth = 150;
+
+void readKey(const IniFile& ini, const SettingKey& row)
+{
+    std::visit(
+        [&](auto* member) {
+            using T = std::remove_pointer_t<decltype(member)>;
+            const T fallback = std::get<T>(row.fallback);
+            if constexpr (std::is_same_v<T, bool>)
+                *member = ini.readBool(row.section, row.key, fallback);
+            else if constexpr (std::is_same_v<T, int>)
+                *member = ini.readInteger(row.section, row.key, fallback);
+            else
+                *member = ini.readString(row.section, row.key, fallback);
+        },
+        row.member);
+}
+
+void writeKey(IniFile& ini, const SettingKey& row)
+{
+    std::visit(
+        [&](auto* member) {
+            using T = std::remove_pointer_t<decltype(member)>;
+            if constexpr (std::is_same_v<T, bool>)
+                ini.writeBool(row.section, row.key, *member);
+            else if constexpr (std::is_same_v<T, int>)
+                ini.writeInteger(row.section, row.key, *member);
+            else
+                ini.writeString(row.section, row.key, *member);
+        },
+        row.member);
+}
+
+bool isWindowState(const SettingKey& row)
+{
+    return row.section == QLatin1String("SCREEN") && row.key == QLatin1String("WINDOWSTATE");
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(QString folder, QString defaultFolder)
+    : m_folder(std::move(folder)), m_defaultFolder(std::move(defaultFolder))
+{
+}
+
+QString SettingsStore::filePath() const
+{
+    return QDir(m_folder).filePath(QString::fromLatin1(FileName));
+}
+
+Settings SettingsStore::defaults() const
+{
+    Settings settings;
+    for (const SettingKey& row : settingsTable(settings, m_defaultFolder))
+        std::visit([&](auto* member) { *member = std::get<std::remove_pointer_t<decltype(member)>>(row.fallback); },
+                   row.member);
+    return settings;
+}
+
+Settings SettingsStore::load() const
+{
+    const IniFile ini = IniFile::fromFile(filePath());
+    Settings settings;
+    for (const SettingKey& row : settingsTable(settings, m_defaultFolder))
+        readKey(ini, row);
+    settings.autoSaveNumber = 1;
+    if (settings.SCREEN.SPPLIT < MinimumFilePaneWidth)
+        settings.SCREEN.SPPLIT = DefaultFilePaneWidth;
+    return settings;
+}
+
+void SettingsStore::save(const Settings& settings, bool maximised) const
+{
+    // The file as it is now, so that unknown keys and skipped keys stay.
+    IniFile ini = IniFile::fromFile(filePath());
+    Settings copy = settings;
+    copy.SCREEN.WINDOWSTATE = maximised;
+    const QList<SettingKey> rows = settingsTable(copy, m_defaultFolder);
+    for (const SettingKey& row : rows) {
+        if (row.flag == SettingKey::Flag::WindowGeometry && maximised)
+            continue;
+        if (row.section == QLatin1String("SCREEN") && row.key == QLatin1String("LEFT")) {
+            // The window state goes first in its section, then the geometry.
+            for (const SettingKey& state : rows)
+                if (isWindowState(state))
+                    writeKey(ini, state);
+        }
+        if (!isWindowState(row) || maximised)
+            writeKey(ini, row);
+    }
+    if (!QDir().mkpath(m_folder))
+        throw std::runtime_error(
+            QStringLiteral("%1 に書き込めません").arg(filePath()).toStdString());
+    ini.saveAtomically(filePath());
+}
+
+} // namespace vistrel

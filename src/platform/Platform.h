@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+namespace vistrel {
+
+// An X window id (or a fake one in tests); 0 means no window.
+using WindowId = quint64;
+
+// One top-level window as seen by the stacking-order walk.
+struct StackedWindow {
+    WindowId id = 0;
+    bool visible = false;
+    bool isDock = false; // a panel or task bar, never a capture target
+    bool isOwn = false;  // one of this program's windows
+};
+
+// What happened while the user picks a window with the mouse.
+struct PickEvent {
+    enum class Kind { Moved, Confirm, Cancel };
+    Kind kind = Kind::Cancel;
+    QPoint position; // screen pixels, for Moved
+};
+
+// The window-system operations the program needs. Only Qt and standard types
+// cross this boundary; the X11 implementation lives in platform/x11.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Session and files
+    virtual QString settingsFolder() const = 0;
+    virtual QString privateTempFolder() = 0;
+    virtual QString loginName() const = 0;
+    virtual QString hostName() const = 0;
+
+    // Display (physical pixels)
+    virtual QSize primaryDisplaySize() const = 0;
+
+    // Windows (rectangles in screen pixels, right/bottom exclusive as QRect width/height)
+    virtual WindowId desktopWindow() const = 0;
+    virtual WindowId foregroundWindow() const = 0;
+    virtual WindowId windowAt(QPoint screenPos) const = 0;
+    virtual QRect outerRect(WindowId window) const = 0;
+    virtual QRect clientRect(WindowId window) const = 0;
+    virtual QString windowTitle(WindowId window) const = 0;
+    virtual bool isDesktop(WindowId window) const = 0;
+    virtual bool isOwnWindow(WindowId window) const = 0;
+    virtual QList<StackedWindow> windowsTopToBottom() const = 0;
+    virtual void activateWindow(WindowId window) = 0;
+
+    // Screen pixels: a copy of the rectangle as Format_RGB32 (alpha byte 0xff).
+    virtual QImage grabScreen(const QRect& rect) = 0;
+
+    // Pointer
+    virtual QPoint cursorPos() const = 0;
+    virtual void setCursorPos(QPoint screenPos) = 0;
+    // The pointer's current shape, Format_ARGB32 (not premultiplied); null when unknown.
+    virtual QImage currentCursorImage() = 0;
+
+    // Interactive picking: grab pointer and keyboard, report moves and the
+    // final confirm or cancel, show a highlight frame that is never grabbed.
+    virtual bool beginPicking() = 0;
+    virtual PickEvent nextPickEvent() = 0;
+    virtual void showPickFrame(const QRect& rect) = 0;
+    virtual void hidePickFrame() = 0;
+    virtual void endPicking() = 0;
+    virtual bool anyMouseButtonDown() const = 0;
+
+    // Plays a sound file without waiting for it; missing files play nothing.
+    virtual void playSoundAsync(const QString& file) = 0;
+};
+
+// Picks the implementation for the running Qt platform (X11 under xcb).
+std::unique_ptr<Platform> loadPlatform();
+
+} // namespace vistrel

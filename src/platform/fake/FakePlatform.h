@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QHash>
+#include <QQueue>
+#include <QTemporaryDir>
+
+namespace vistrel {
+
+// A scripted platform for widget tests: a screen picture, a few windows and
+// the pointer, all set by the test. Proves logic only, never X11 behaviour.
+class FakePlatform final : public Platform {
+public:
+    struct Window {
+        QRect outer;
+        QRect client;
+        QString title;
+        bool visible = true;
+        bool isDock = false;
+        bool isOwn = false;
+    };
+
+    FakePlatform();
+
+    // Test controls
+    QImage screen{1024, 768, QImage::Format_RGB32};
+    WindowId foreground = 0;
+    QPoint cursor;
+    QImage cursorImage;
+    QQueue<PickEvent> pickScript;
+    QList<WindowId> stacking; // top to bottom
+    QStringList playedSounds;
+    int grabCount = 0;
+    QString settingsDir;
+    WindowId addWindow(const Window& window);
+    Window& window(WindowId id) { return m_windows[id]; }
+
+    QString settingsFolder() const override { return settingsDir; }
+    QString privateTempFolder() override { return m_temp.path(); }
+    QString loginName() const override { return QStringLiteral("tester"); }
+    QString hostName() const override { return QStringLiteral("testhost"); }
+    QSize primaryDisplaySize() const override { return screen.size(); }
+
+    WindowId desktopWindow() const override { return DesktopId; }
+    WindowId foregroundWindow() const override { return foreground; }
+    WindowId windowAt(QPoint screenPos) const override;
+    QRect outerRect(WindowId window) const override;
+    QRect clientRect(WindowId window) const override;
+    QString windowTitle(WindowId window) const override;
+    bool isDesktop(WindowId window) const override { return window == DesktopId; }
+    bool isOwnWindow(WindowId window) const override;
+    QList<StackedWindow> windowsTopToBottom() const override;
+    void activateWindow(WindowId window) override { foreground = window; }
+
+    QImage grabScreen(const QRect& rect) override;
+
+    QPoint cursorPos() const override { return cursor; }
+    void setCursorPos(QPoint screenPos) override { cursor = screenPos; }
+    QImage currentCursorImage() override { return cursorImage; }
+
+    bool beginPicking() override { return true; }
+    PickEvent nextPickEvent() override;
+    void showPickFrame(const QRect& rect) override { frames.append(rect); }
+    void hidePickFrame() override {}
+    void endPicking() override {}
+    bool anyMouseButtonDown() const override { return false; }
+    QList<QRect> frames;
+
+    void playSoundAsync(const QString& file) override { playedSounds.append(file); }
+
+    static constexpr WindowId DesktopId = 1;
+
+private:
+    QHash<WindowId, Window> m_windows;
+    WindowId m_nextId = 100;
+    QTemporaryDir m_temp;
+};
+
+} // namespace vistrel

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/PosixSession.h"
+
+struct xcb_connection_t;
+
+namespace vistrel {
+
+// The platform on an X server, through xcb on Qt's own connection.
+class X11Platform final : public Platform {
+public:
+    X11Platform();
+    ~X11Platform() override;
+
+    QString settingsFolder() const override { return PosixSession::settingsFolder(); }
+    QString privateTempFolder() override { return m_session.privateTempFolder(); }
+    QString loginName() const override { return PosixSession::loginName(); }
+    QString hostName() const override { return PosixSession::hostName(); }
+
+    QSize primaryDisplaySize() const override;
+
+    WindowId desktopWindow() const override;
+    WindowId foregroundWindow() const override;
+    WindowId windowAt(QPoint screenPos) const override;
+    QRect outerRect(WindowId window) const override;
+    QRect clientRect(WindowId window) const override;
+    QString windowTitle(WindowId window) const override;
+    bool isDesktop(WindowId window) const override;
+    bool isOwnWindow(WindowId window) const override;
+    QList<StackedWindow> windowsTopToBottom() const override;
+    void activateWindow(WindowId window) override;
+
+    QImage grabScreen(const QRect& rect) override;
+
+    QPoint cursorPos() const override;
+    void setCursorPos(QPoint screenPos) override;
+    QImage currentCursorImage() override;
+
+    bool beginPicking() override;
+    PickEvent nextPickEvent() override;
+    void showPickFrame(const QRect& rect) override;
+    void hidePickFrame() override;
+    void endPicking() override;
+    bool anyMouseButtonDown() const override;
+
+    void playSoundAsync(const QString& file) override;
+
+private:
+    xcb_connection_t* m_connection = nullptr;
+    quint32 m_root = 0;
+    PosixSession m_session;
+};
+
+} // namespace vistrel
