@@ -1,0 +1,129 @@
+#include "edit/ResamplePicture.h"
+
+#include "edit/RowParallel.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <stdexcept>
+#include <vector>
+
+namespace vistrel {
+
+namespace {
+
+// Where one destination column or row takes its four taps from, and with which weights.
+struct Taps {
+    std::array<int, 4> index{};
+    std::array<double, 4> weight{};
+};
+
+// Taps outside the picture read the pixel nearest the sample point, not the edge pixel,
+// but keep the weight of their own distance.
+std::vector<Taps> GatherTaps(int destinationSize, int sourceSize)
+{
+    const double scale = static_cast<double>(sourceSize) / destinationSize;
+    std::vector<Taps> taps(static_cast<size_t>(destinationSize));
+    for (int i = 0; i < destinationSize; ++i) {
+        const double f = i * scale;
+        const int base = static_cast<int>(f);
+        Taps& t = taps[static_cast<size_t>(i)];
+        for (int n = 0; n < 4; ++n) {
+            const int k = base - 1 + n;
+            t.index[static_cast<size_t>(n)] = (k < 0 || k > sourceSize - 1) ? base : k;
+            t.weight[static_cast<size_t>(n)] = CubicWeight(std::fabs(f - k));
+        }
+    }
+    return taps;
+}
+
+quint8 ToChannel(double sum)
+{
+    return static_cast<quint8>(std::clamp(std::nearbyint(sum), 0.0, 255.0));
+}
+
+struct ResampleJob {
+    std::vector<const uchar*> sourceRows;
+    std::vector<uchar*> resultRows;
+    std::vector<Taps> columns;
+    std::vector<Taps> rows;
+};
+
+// Sums in the order rows outer, columns inner, (value x column weight) x row weight, so that
+// every pixel comes out the same whichever band computes it.
+void ResampleRows(const ResampleJob& job, int firstRow, int endRow)
+{
+    const size_t width = job.columns.size();
+    for (int j = firstRow; j < endRow; ++j) {
+        const Taps& rowTaps = job.rows[static_cast<size_t>(j)];
+        std::array<const uchar*, 4> rowPtr{};
+        for (size_t n = 0; n < 4; ++n) {
+            rowPtr[n] = job.sourceRows[static_cast<size_t>(rowTaps.index[n])];
+        }
+        uchar* out = job.resultRows[static_cast<size_t>(j)];
+        for (size_t i = 0; i < width; ++i) {
+            const Taps& colTaps = job.columns[i];
+            double blue = 0;
+            double green = 0;
+            double red = 0;
+            for (size_t r = 0; r < 4; ++r) {
+                const double wy = rowTaps.weight[r];
+                for (size_t k = 0; k < 4; ++k) {
+                    const uchar* p = rowPtr[r] + 3 * colTaps.index[k];
+                    const double wx = colTaps.weight[k];
+                    blue += p[0] * wx * wy;
+                    green += p[1] * wx * wy;
+                    red += p[2] * wx * wy;
+                }
+            }
+            out[3 * i] = ToChannel(blue);
+            out[3 * i + 1] = ToChannel(green);
+            out[3 * i + 2] = ToChannel(red);
+        }
+    }
+}
+
+} // namespace
+
+double CubicWeight(double d)
+{
+    if (d < 1) {
+        return (d * d - d - 1) * (d - 1);
+    }
+    return -(d - 1) * ((d - 2) * (d - 2));
+}
+
+QImage ResamplePicture(const QImage& bitmap, int width, int height)
+{
+    const long long pixels = static_cast<long long>(std::max(width, 1)) * std::max(height, 1);
+    return ResamplePicture(bitmap, width, height, RowBandThreads(pixels * 4));
+}
+
+QImage ResamplePicture(const QImage& bitmap, int width, int height, int threads)
+{
+    if (bitmap.isNull()) {
+        return {};
+    }
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    const QImage source = bitmap.convertToFormat(QImage::Format_BGR888);
+    QImage result(width, height, QImage::Format_BGR888);
+    if (source.isNull() || result.isNull()) {
+        throw std::runtime_error("イメージを拡大・縮小するためのメモリが不足しています。");
+    }
+    ResampleJob job;
+    job.sourceRows.resize(static_cast<size_t>(source.height()));
+    for (int r = 0; r < source.height(); ++r) {
+        job.sourceRows[static_cast<size_t>(r)] = source.constScanLine(r);
+    }
+    job.resultRows.resize(static_cast<size_t>(height));
+    for (int r = 0; r < height; ++r) {
+        job.resultRows[static_cast<size_t>(r)] = result.scanLine(r);
+    }
+    job.columns = GatherTaps(width, source.width());
+    job.rows = GatherTaps(height, source.height());
+    RunRowBands(height, threads, [&job](int first, int end) { ResampleRows(job, first, end); });
+    return result;
+}
+
+} // namespace vistrel

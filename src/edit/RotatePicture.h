@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QImage>
+
+namespace vistrel {
+
+// A colour reference 0x00BBGGRR as a pixel 0x00RRGGBB; the top byte is dropped.
+QRgb PixelFromColorRef(quint32 colorRef);
+
+// Turns the picture clockwise on screen by `degrees` (nearest pixel, inverse mapping). The
+// canvas grows to hold the turned picture; what it does not cover takes `fill` (0x00RRGGBB).
+// The result is 32 bits per pixel. Quarter turns move every pixel and add no fill.
+QImage RotatePicture(const QImage& bitmap, int degrees, QRgb fill);
+
+// The same on `threads` bands of rows; the result does not depend on the count.
+QImage RotatePicture(const QImage& bitmap, int degrees, QRgb fill, int threads);
+
+// x after n times `x += step` with every step rounded as the processor rounds it, but
+// without taking all n steps: a band of rows starts exactly where the rows above it end.
+double RepeatAdd(double x, double step, long long n);
+
+} // namespace vistrel

@@ -1,0 +1,151 @@
+#include "edit/RotatePicture.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+#include <vector>
+
+using namespace vistrel;
+
+namespace {
+
+constexpr QRgb kWhite = 0x00FFFFFF;
+
+// A picture whose pixel (x, y) is 0xFF000000 | (y * width + x + 1): every pixel is unique.
+QImage Numbered(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, 0xFF000000U | static_cast<QRgb>(y * width + x + 1));
+        }
+    }
+    return image;
+}
+
+// The source index (y * width + x) each destination pixel came from, -1 for fill.
+std::vector<std::vector<int>> SourceIndices(const QImage& image)
+{
+    std::vector<std::vector<int>> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        std::vector<int> row;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            row.push_back(p == 0xFFFFFFFFU ? -1 : static_cast<int>(p & 0xFFFFFFU) - 1);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+QImage RandomPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            line[x] = 0xFF000000U | (random.generate() & 0xFFFFFFU);
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+TEST(RotatePicture, QuarterTurnsMoveEveryPixelAndAddNoFill)
+{
+    // 0 1 2
+    // 3 4 5
+    const QImage source = Numbered(3, 2);
+    const QImage right = RotatePicture(source, 90, kWhite);
+    EXPECT_EQ(right.format(), QImage::Format_RGB32);
+    EXPECT_EQ(SourceIndices(right), (std::vector<std::vector<int>>{{3, 0}, {4, 1}, {5, 2}}));
+    EXPECT_EQ(SourceIndices(RotatePicture(source, 180, kWhite)),
+              (std::vector<std::vector<int>>{{5, 4, 3}, {2, 1, 0}}));
+    EXPECT_EQ(SourceIndices(RotatePicture(source, 270, kWhite)),
+              (std::vector<std::vector<int>>{{2, 5}, {1, 4}, {0, 3}}));
+    EXPECT_EQ(RotatePicture(source, 360, kWhite), source);
+}
+
+TEST(RotatePicture, QuarterTurnsOfALargePictureAreExact)
+{
+    const QImage source = RandomPicture(641, 479);
+    const QImage back = RotatePicture(RotatePicture(source, 90, kWhite), 270, kWhite);
+    EXPECT_EQ(back, source);
+    EXPECT_EQ(RotatePicture(RotatePicture(source, 180, kWhite), 180, kWhite), source);
+    const QImage turned = RotatePicture(source, 90, kWhite);
+    EXPECT_EQ(turned.pixel(0, 0), source.pixel(0, 478));
+    EXPECT_EQ(turned.pixel(478, 640), source.pixel(640, 0));
+}
+
+TEST(RotatePicture, FortyFiveDegreesGrowsTheCanvasAndFillsTheCornersWhite)
+{
+    QImage source(40, 20, QImage::Format_RGB32);
+    source.fill(0xFF102030U);
+    const QImage result = RotatePicture(source, 45, PixelFromColorRef(0x1FFFFFFF));
+    // round(0.7071 * 40 + 0.7071 * 20) = round(42.43) both ways
+    EXPECT_EQ(result.size(), QSize(42, 42));
+    for (const QPoint corner : {QPoint(0, 0), QPoint(41, 0), QPoint(0, 41), QPoint(41, 41)}) {
+        EXPECT_EQ(result.pixel(corner), 0xFFFFFFFFU) << corner.x() << "," << corner.y();
+    }
+    EXPECT_EQ(result.pixel(21, 21), 0xFF102030U);
+}
+
+TEST(RotatePicture, ThirtyDegreesSamplesWhereTheInverseMappingSays)
+{
+    // Expected indices from a few lines of Python that run the same inverse mapping in
+    // doubles (start point, x += c, y -= s per pixel, the row advance, floor), 5 x 4 at 30.
+    const std::vector<std::vector<int>> expected{
+        {-1, -1, 0, -1, -1, -1}, {-1, 5, 1, 2, -1, -1},    {10, 10, 6, 7, 3, 4},
+        {15, 16, 12, 13, 9, 9},  {-1, -1, 17, 18, 14, -1}, {-1, -1, -1, 19, -1, -1},
+    };
+    EXPECT_EQ(SourceIndices(RotatePicture(Numbered(5, 4), 30, kWhite)), expected);
+}
+
+TEST(RotatePicture, TakesOtherFormatsAndTheFillColour)
+{
+    QImage source(4, 3, QImage::Format_BGR888);
+    source.fill(QColor(1, 2, 3));
+    const QImage result = RotatePicture(source, 45, PixelFromColorRef(0x00332211));
+    EXPECT_EQ(result.format(), QImage::Format_RGB32);
+    EXPECT_EQ(result.pixel(0, 0), 0xFF112233U);
+    EXPECT_EQ(PixelFromColorRef(0x1FFFFFFF), 0x00FFFFFFU);
+    EXPECT_TRUE(RotatePicture(QImage(), 90, kWhite).isNull());
+}
+
+TEST(RotatePicture, BandsOnThreadsGiveTheSamePicture)
+{
+    const QImage source = RandomPicture(997, 613);
+    for (const int degrees : {30, 33, 60, 90, 135, 211, 359}) {
+        const QImage single = RotatePicture(source, degrees, kWhite, 1);
+        EXPECT_EQ(RotatePicture(source, degrees, kWhite, 2), single) << degrees;
+        EXPECT_EQ(RotatePicture(source, degrees, kWhite, 3), single) << degrees;
+    }
+}
+
+TEST(RepeatAdd, MatchesAddingStepByStep)
+{
+    const double steps[] = {0.5000000000000001,
+                            -0.8660254037844386,
+                            6.123233995736766e-17,
+                            -1.8369701987210297e-16,
+                            0.7071067811865476,
+                            0.1,
+                            -0.3,
+                            1.0,
+                            0.0};
+    const double starts[] = {0.5, -0.49999999999999994, 1000.25, -1234.5678, 3.0e-9, 0.0, 17.0};
+    for (const double step : steps) {
+        for (const double start : starts) {
+            double x = start;
+            for (long long n = 0; n <= 5000; ++n) {
+                if (n % 97 == 0 || n < 40) {
+                    ASSERT_EQ(RepeatAdd(start, step, n), x) << start << " + " << n << " x " << step;
+                }
+                x += step;
+            }
+        }
+    }
+}
