@@ -1,5 +1,11 @@
 #include "platform/x11/X11Platform.h"
 
+#include "platform/x11/CanberraSound.h"
+#include "platform/x11/X11PickSession.h"
+#include "platform/x11/X11Reply.h"
+#include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11WindowTree.h"
+
 #include <QGuiApplication>
 
 #include <xcb/randr.h>
@@ -10,26 +16,31 @@
 
 namespace vistrel {
 
-namespace {
-
-// Frees an xcb reply when it goes out of scope.
-struct FreeDeleter {
-    void operator()(void* p) const { free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-} // namespace
+using x11::Reply;
 
 X11Platform::X11Platform()
 {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr)
+    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (native == nullptr || native->connection() == nullptr)
         throw std::runtime_error("No X11 connection");
-    m_connection = x11->connection();
+    m_connection = native->connection();
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    m_tree = std::make_unique<x11::X11WindowTree>(m_connection, m_root);
+    m_grabber = std::make_unique<x11::X11ScreenGrabber>(m_connection, m_root);
+    m_sound = std::make_unique<x11::CanberraSound>();
 }
 
 X11Platform::~X11Platform() = default;
+
+QImage X11Platform::grabScreen(const QRect& rect)
+{
+    return m_grabber->grab(rect);
+}
+
+void X11Platform::playSoundAsync(const QString& file)
+{
+    m_sound->play(file);
+}
 
 QSize X11Platform::primaryDisplaySize() const
 {
@@ -42,8 +53,8 @@ QSize X11Platform::primaryDisplaySize() const
             xcb_randr_get_output_info(m_connection, primary->output, XCB_CURRENT_TIME), nullptr));
         if (output && output->crtc != XCB_NONE) {
             auto crtc = Reply<xcb_randr_get_crtc_info_reply_t>(xcb_randr_get_crtc_info_reply(
-                m_connection,
-                xcb_randr_get_crtc_info(m_connection, output->crtc, XCB_CURRENT_TIME), nullptr));
+                m_connection, xcb_randr_get_crtc_info(m_connection, output->crtc, XCB_CURRENT_TIME),
+                nullptr));
             if (crtc && crtc->width > 0 && crtc->height > 0)
                 return {crtc->width, crtc->height};
         }

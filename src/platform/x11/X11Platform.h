@@ -7,6 +7,13 @@ struct xcb_connection_t;
 
 namespace vistrel {
 
+namespace x11 {
+class X11WindowTree;
+class X11ScreenGrabber;
+class X11PickSession;
+class CanberraSound;
+} // namespace x11
+
 // The platform on an X server, through xcb on Qt's own connection.
 class X11Platform final : public Platform {
 public:
@@ -50,6 +57,11 @@ private:
     xcb_connection_t* m_connection = nullptr;
     quint32 m_root = 0;
     PosixSession m_session;
+    std::unique_ptr<x11::X11WindowTree> m_tree;
+    std::unique_ptr<x11::X11ScreenGrabber> m_grabber;
+    std::unique_ptr<x11::X11PickSession> m_pick;
+    std::unique_ptr<x11::CanberraSound> m_sound;
+    bool m_xfixesReady = false;
 };
 
 } // namespace vistrel
