@@ -115,7 +115,8 @@ QString IniFile::readString(const QString& section, const QString& key,
 int IniFile::parseInteger(const QString& text, int fallback)
 {
     bool ok = false;
-    if (text.size() > 2 && (text.startsWith(QStringLiteral("0x")) || text.startsWith(QStringLiteral("0X")))) {
+    if (text.size() > 2 &&
+        (text.startsWith(QStringLiteral("0x")) || text.startsWith(QStringLiteral("0X")))) {
         // Eight hex digits cover the whole 32-bit range, read as a signed value.
         const uint value = text.mid(2).toUInt(&ok, 16);
         return ok ? static_cast<int>(value) : fallback;

@@ -21,8 +21,7 @@ public:
     // A missing or unreadable file gives an empty store.
     static IniFile fromFile(const QString& path);
 
-    QString readString(const QString& section, const QString& key,
-                       const QString& fallback) const;
+    QString readString(const QString& section, const QString& key, const QString& fallback) const;
     // Decimal, or hexadecimal after "0x"; anything else gives the fallback.
     int readInteger(const QString& section, const QString& key, int fallback) const;
     bool readBool(const QString& section, const QString& key, bool fallback) const;

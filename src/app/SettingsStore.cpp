@@ -54,8 +54,7 @@ bool isWindowState(const SettingKey& row)
 
 SettingsStore::SettingsStore(QString folder, QString defaultFolder)
     : m_folder(std::move(folder)), m_defaultFolder(std::move(defaultFolder))
-{
-}
+{}
 
 QString SettingsStore::filePath() const
 {
@@ -66,8 +65,11 @@ Settings SettingsStore::defaults() const
 {
     Settings settings;
     for (const SettingKey& row : settingsTable(settings, m_defaultFolder))
-        std::visit([&](auto* member) { *member = std::get<std::remove_pointer_t<decltype(member)>>(row.fallback); },
-                   row.member);
+        std::visit(
+            [&](auto* member) {
+                *member = std::get<std::remove_pointer_t<decltype(member)>>(row.fallback);
+            },
+            row.member);
     return settings;
 }
 

@@ -101,7 +101,8 @@ void addGeneralSections(TableBuilder& t, Settings& s, const QString& exeFolder)
     t.section(QStringLiteral("HEAD"));
     t.boolean(QStringLiteral("HEADPRN"), s.HEAD.HEADPRN, true);
     t.integer(QStringLiteral("FONTSIZE"), s.HEAD.FONTSIZE, 10);
-    t.string(QStringLiteral("TEXT"), s.HEAD.TEXT, QStringLiteral("Date:<$DATE> <$TIME>  USER:<$USER>"));
+    t.string(QStringLiteral("TEXT"), s.HEAD.TEXT,
+             QStringLiteral("Date:<$DATE> <$TIME>  USER:<$USER>"));
     t.integer(QStringLiteral("POS"), s.HEAD.POS, 0);
 }
 

@@ -1,8 +1,10 @@
 #include "app/Startup.h"
 
 #include "app/SignalWatcher.h"
+#include "app/SingleInstance.h"
 #include "app/TfrmMain.h"
 #include "app/VistrelApplication.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
 #include <cstdio>
@@ -13,6 +15,12 @@ namespace vistrel {
 int runVistrel(int argc, char** argv)
 {
     VistrelApplication app(argc, argv);
+    const SingleInstance instance;
+    if (!instance.acquired()) {
+        MessageBox::information(QStringLiteral("「Vistrel」は既に起動しています。"));
+        return 0;
+    }
+
     std::unique_ptr<Platform> platform;
     try {
         platform = loadPlatform();
@@ -21,11 +29,13 @@ int runVistrel(int argc, char** argv)
         return 1;
     }
 
+    QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSession(); });
-    mainWindow.show();
+    if (mainWindow.startsVisible())
+        mainWindow.show();
     return app.exec();
 }
 

@@ -1,11 +1,23 @@
 #include "app/TfrmMain.h"
 
+#include "app/AppIcon.h"
+#include "app/CommandMap.h"
+#include "edit/ImageArea.h"
+#include "edit/StatusPanels.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QToolBar>
 
 namespace vistrel {
 
@@ -22,22 +34,175 @@ QString defaultDataFolder()
     return pictures.isEmpty() ? exeFolder : pictures;
 }
 
+const char* const AfterActionLabels[] = {
+    "何もしない",
+    "名前を付けて保存する",
+    "名前を付けてJPEG保存する",
+    "名前を付けてPNG保存する",
+    "名前を付けてGIF保存する",
+    "連続して保存する",
+    "クリップボードへコピー",
+    "印刷出力する",
+    "電子メールで送信する",
+};
+constexpr int AfterActionCount = 9;
+
 } // namespace
 
 TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
-    : QMainWindow(parent), m_platform(platform),
-      m_store(platform.settingsFolder(), defaultDataFolder())
+    : QMainWindow(parent)
+    , m_platform(platform)
+    , m_store(platform.settingsFolder(), defaultDataFolder())
+    , m_temp([&platform] { return platform.privateTempFolder(); })
+    , m_document(m_temp, [this] { return m_settings.RIREKI.RIREKICNT; })
+    , m_status(new StatusPanels(this))
+    , m_engine(platform, m_settings, m_document.currentImage())
+    , m_menuCapture(m_engine, m_document, *m_status, platform, m_settings, *this)
 {
     setWindowTitle(QStringLiteral("Vistrel"));
+    setWindowIcon(AppIcon());
+    m_commands = new CommandMap(*this);
+    buildLayout();
     LoadSettings();
+    buildTimerBox();
+    applyCaptureToggles();
+    buildAfterActionBox();
+    bindCommands();
+    buildTrayIcon();
 }
 
 TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::buildLayout()
+{
+    setStatusBar(m_status);
+    m_imageArea = new ImageArea(m_document, this);
+    setCentralWidget(m_imageArea);
+    connect(&m_document, &ImageDocument::imageSizeChanged, this,
+            [this](const QString& text) { m_status->setPanelText(0, text); });
+}
+
+void TfrmMain::buildTimerBox()
+{
+    m_udownTime = new QSpinBox(this);
+    m_udownTime->setObjectName(QStringLiteral("udownTime"));
+    m_udownTime->setRange(1, 60);
+    m_udownTime->setWrapping(false);
+    if (auto* edtTime = m_udownTime->findChild<QLineEdit*>()) {
+        edtTime->setObjectName(QStringLiteral("edtTime"));
+        edtTime->setReadOnly(true);
+        edtTime->setMaxLength(2);
+    }
+    m_udownTime->setToolTip(QStringLiteral("タイマーキャプチャ開始秒"));
+    m_udownTime->setValue(m_settings.TIMER.MINUTE);
+    connect(m_udownTime, &QSpinBox::valueChanged, this,
+            [this](int seconds) { m_settings.TIMER.MINUTE = seconds; });
+    m_commands->toolBar(QStringLiteral("TBarMain"))->addWidget(m_udownTime);
+}
+
+void TfrmMain::buildAfterActionBox()
+{
+    m_cboAfterAct = new QComboBox(this);
+    m_cboAfterAct->setObjectName(QStringLiteral("cboAfterAct"));
+    m_cboAfterAct->setToolTip(QStringLiteral("キャプチャ後"));
+    for (const char* label : AfterActionLabels)
+        m_cboAfterAct->addItem(QString::fromUtf8(label));
+    QToolBar* bar = m_commands->toolBar(QStringLiteral("TBarEdit"));
+    bar->insertWidget(bar->actions().value(0), m_cboAfterAct);
+    connect(m_cboAfterAct, &QComboBox::activated, this, &TfrmMain::cboAfterActChange);
+    const int stored = m_settings.MAIN.AFTERACTION;
+    m_cboAfterAct->setCurrentIndex(stored >= 0 && stored < AfterActionCount ? stored : -1);
+    cboAfterActChange(m_cboAfterAct->currentIndex());
+}
+
+void TfrmMain::cboAfterActChange(int index)
+{
+    m_settings.MAIN.AFTERACTION = index;
+    for (int tag = 0; tag < AfterActionCount; ++tag)
+        m_commands->setChecked(QStringLiteral("mnuAfterAct%1").arg(tag), tag == index);
+}
+
+void TfrmMain::mnuAfterAct0Click(int tag)
+{
+    m_cboAfterAct->setCurrentIndex(tag);
+    cboAfterActChange(tag);
+}
+
+void TfrmMain::applyCaptureToggles()
+{
+    m_commands->setChecked(QStringLiteral("mnuCapClient"), m_settings.MAIN.CLIENT);
+    m_commands->setChecked(QStringLiteral("mnuCapMouse"), m_settings.MAIN.MOUSE);
+    m_commands->setChecked(QStringLiteral("mnuCapTrim"), m_settings.MAIN.TRIM);
+}
+
+void TfrmMain::toggleCaptureOption(bool& option, const QString& itemName)
+{
+    option = !option;
+    m_commands->setChecked(itemName, option);
+}
+
+void TfrmMain::bindCommands()
+{
+    CommandMap& c = *m_commands;
+    c.bind(QStringLiteral("mnuFileExitClick"), [this](int) { mnuFileExitClick(); });
+    c.bind(QStringLiteral("mnuCapDeskTopClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(FullScreen, false); });
+    c.bind(QStringLiteral("mnuCapActiveClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(ActiveWindow, false); });
+    c.bind(QStringLiteral("mnuCapWindowClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(WindowOrControl, false); });
+    c.bind(QStringLiteral("mnuCapClientClick"), [this](int) {
+        toggleCaptureOption(m_settings.MAIN.CLIENT, QStringLiteral("mnuCapClient"));
+    });
+    c.bind(QStringLiteral("mnuCapMouseClick"), [this](int) {
+        toggleCaptureOption(m_settings.MAIN.MOUSE, QStringLiteral("mnuCapMouse"));
+    });
+    c.bind(QStringLiteral("mnuCapTrimClick"), [this](int) {
+        toggleCaptureOption(m_settings.MAIN.TRIM, QStringLiteral("mnuCapTrim"));
+    });
+    c.bind(QStringLiteral("mnuAfterAct0Click"), [this](int tag) { mnuAfterAct0Click(tag); });
+    c.bind(QStringLiteral("mnuEditUndoClick"), [this](int) { m_document.mnuEditUndoClick(); });
+    c.bind(QStringLiteral("tryCapDblClick"), [this](int) { tryCapDblClick(); });
+    c.bind(QStringLiteral("mnuTrayCancelClick"), [](int) {});
+    c.finishBinding();
+}
+
+void TfrmMain::buildTrayIcon()
+{
+    m_tryCap = new QSystemTrayIcon(AppIcon(), this);
+    m_tryCap->setToolTip(QStringLiteral("Vistrel"));
+    m_tryCap->setContextMenu(m_commands->menu(QStringLiteral("mnuPopTray")));
+    connect(m_tryCap, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick)
+                    tryCapDblClick();
+            });
+    m_tryCap->show();
+}
+
+bool TfrmMain::hasTray() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool TfrmMain::startsVisible() const
+{
+    // Without a notification area a window-less start could never be reached.
+    return !m_settings.ALL.ICON || !hasTray();
+}
+
+void TfrmMain::tryCapDblClick()
+{
+    show();
+    raise();
+    activateWindow();
+}
 
 void TfrmMain::LoadSettings()
 {
     m_settings = m_store.load();
     applyWindowGeometry();
+    m_imageArea->setBackgroundColour(m_settings.COLOR.BACK);
 }
 
 void TfrmMain::applyWindowGeometry()
@@ -63,6 +228,7 @@ void TfrmMain::SaveSettings()
 void TfrmMain::runExitSteps()
 {
     SaveSettings();
+    m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
 }
 
 void TfrmMain::mnuFileExitClick()
@@ -72,12 +238,12 @@ void TfrmMain::mnuFileExitClick()
         return;
     m_closing = true;
     close();
+    QApplication::quit();
 }
 
 void TfrmMain::endSession()
 {
-    // Unlike the close query, the end of a session closes even when the
-    // window would otherwise stay resident; a failed save keeps it running.
+    // A failed save throws before the closing flag is set: the program stays.
     runExitSteps();
     m_closing = true;
     close();
@@ -90,11 +256,39 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    // A failed save throws out of here with the event ignored: the window stays.
     event->ignore();
-    runExitSteps();
-    m_closing = true;
-    event->accept();
+    if (m_settings.ALL.APCLOSE || !hasTray()) {
+        // A failed save throws out of here with the event ignored: the window stays.
+        runExitSteps();
+        m_closing = true;
+        event->accept();
+        QApplication::quit();
+        return;
+    }
+    hide(); // resident: the tray icon and the hotkeys stay
+}
+
+void TfrmMain::hideForCapture()
+{
+    m_tryCap->hide();
+    hide();
+    QApplication::processEvents();
+}
+
+void TfrmMain::showAfterCapture()
+{
+    show();
+    repaint();
+    m_tryCap->show();
+    QApplication::processEvents();
+    raise();
+    activateWindow();
+}
+
+void TfrmMain::runAfterActionCommand(int code)
+{
+    // The output actions arrive with their commands; 0 does nothing.
+    Q_UNUSED(code);
 }
 
 } // namespace vistrel

@@ -2,44 +2,90 @@
 
 #include "app/Settings.h"
 #include "app/SettingsStore.h"
+#include "capture/CaptureEngine.h"
+#include "capture/MenuCapture.h"
+#include "edit/ImageDocument.h"
+#include "edit/TempPictures.h"
 
 #include <QMainWindow>
 
+class QComboBox;
+class QSpinBox;
+class QSystemTrayIcon;
+
 namespace vistrel {
 
+class CommandMap;
+class ImageArea;
 class Platform;
+class StatusPanels;
 
 // The main window: layout, life cycle and the command map. Each subsystem's
 // state and commands live in their own objects, which this window holds.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, private CaptureHost {
     Q_OBJECT
 
 public:
-    TfrmMain(Platform& platform, QWidget* parent = nullptr);
+    explicit TfrmMain(Platform& platform, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     Settings& settings() { return m_settings; }
-    const SettingsStore& settingsStore() const { return m_store; }
+    ImageDocument& document() { return m_document; }
+    CaptureEngine& captureEngine() { return m_engine; }
+    MenuCapture& menuCapture() { return m_menuCapture; }
+    CommandMap& commands() { return *m_commands; }
+    StatusPanels& status() { return *m_status; }
+    QSystemTrayIcon* trayIcon() const { return m_tryCap; }
 
     void LoadSettings();
     void SaveSettings();
 
-    // The exit sequence: save the settings, release what the run holds and
-    // close. Throws (and goes no further) when the settings cannot be saved.
+    // The exit sequence: save the settings, delete the tab pictures and close.
+    // Throws (and goes no further) when the settings cannot be saved.
     void mnuFileExitClick();
     // Log-off, shut-down or a termination signal: the exit sequence, then the end.
     void endSession();
+    // Whether the main window is shown at start (otherwise only the tray icon).
+    bool startsVisible() const;
+    void tryCapDblClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void buildLayout();
+    void buildTimerBox();
+    void buildAfterActionBox();
+    void buildTrayIcon();
+    void bindCommands();
     void applyWindowGeometry();
+    void applyCaptureToggles();
     void runExitSteps();
+    bool hasTray() const;
+
+    void toggleCaptureOption(bool& option, const QString& itemName);
+    void mnuAfterAct0Click(int tag);
+    void cboAfterActChange(int index);
+
+    // CaptureHost
+    void endEditMode() override {}
+    void hideForCapture() override;
+    void showAfterCapture() override;
+    void runAfterActionCommand(int code) override;
 
     Platform& m_platform;
     SettingsStore m_store;
     Settings m_settings;
+    TempPictures m_temp;
+    ImageDocument m_document;
+    StatusPanels* m_status;
+    CaptureEngine m_engine;
+    MenuCapture m_menuCapture;
+    CommandMap* m_commands = nullptr;
+    ImageArea* m_imageArea = nullptr;
+    QSpinBox* m_udownTime = nullptr;
+    QComboBox* m_cboAfterAct = nullptr;
+    QSystemTrayIcon* m_tryCap = nullptr;
     bool m_closing = false;
 };
 

@@ -1,6 +1,6 @@
 #include "app/VistrelApplication.h"
 
-#include "app/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "app/MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +17,9 @@ MessageBox::Handler& handler()
 void show(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 {
     if (handler()) {
-        handler()(icon == QMessageBox::Critical ? QStringLiteral("error") : QStringLiteral("message"), text);
+        handler()(icon == QMessageBox::Critical ? QStringLiteral("error")
+                                                : QStringLiteral("message"),
+                  text);
         return;
     }
     if (parent == nullptr)

@@ -4,8 +4,9 @@
 
 namespace vistrel {
 
-FakePlatform::FakePlatform() : settingsDir(m_temp.path() + QStringLiteral("/config"))
+FakePlatform::FakePlatform()
 {
+    settingsDir = m_temp.path() + QStringLiteral("/config");
     screen.fill(Qt::darkCyan);
 }
 
@@ -34,7 +35,8 @@ QRect FakePlatform::outerRect(WindowId window) const
 
 QRect FakePlatform::clientRect(WindowId window) const
 {
-    return window == DesktopId ? QRect(QPoint(0, 0), screen.size()) : m_windows.value(window).client;
+    return window == DesktopId ? QRect(QPoint(0, 0), screen.size())
+                               : m_windows.value(window).client;
 }
 
 QString FakePlatform::windowTitle(WindowId window) const
@@ -71,7 +73,7 @@ PickEvent FakePlatform::nextPickEvent()
 {
     if (pickScript.isEmpty())
         return {PickEvent::Kind::Cancel, {}};
-    PickEvent event = pickScript.dequeue();
+    PickEvent event = pickScript.takeFirst();
     if (event.kind == PickEvent::Kind::Moved)
         cursor = event.position;
     return event;

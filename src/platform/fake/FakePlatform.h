@@ -28,8 +28,8 @@ public:
     WindowId foreground = 0;
     QPoint cursor;
     QImage cursorImage;
-    QQueue<PickEvent> pickScript;
-    QList<WindowId> stacking; // top to bottom
+    QList<PickEvent> pickScript; // consumed front first
+    QList<WindowId> stacking;    // top to bottom
     QStringList playedSounds;
     int grabCount = 0;
     QString settingsDir;

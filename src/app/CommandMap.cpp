@@ -1,0 +1,396 @@
+#include "app/CommandMap.h"
+
+#include "app/ToolbarIcons.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+namespace vistrel {
+
+// One line of the command table.
+struct CommandRow {
+    enum Kind { Menu, Item, Check, Radio, Separator, Submenu, EndSubmenu };
+    Kind kind;
+    const char* name;    // object name of the menu or item
+    const char* caption; // text shown, exactly as the program's texts are fixed
+    const char* shortcut = nullptr;
+    int tag = 0;
+    const char* handler = nullptr;
+};
+
+namespace {
+
+using R = CommandRow;
+
+// The main menu, top to bottom.
+const CommandRow MainMenu[] = {
+    {R::Menu, "mnuFile", "ファイル(&F)"},
+    {R::Item, "mnuFileOpen", "画像ファイルを開く(&O)...", nullptr, 0, "mnuFileOpenClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuFileSave", "名前を付けて保存(&S)...", "Ctrl+S", 1, "mnuFileSaveClick"},
+    {R::Item, "mnuFileJSave", "名前を付けてJPEG保存(&J)...", nullptr, 2, "mnuFileSaveClick"},
+    {R::Item, "mnuFilePSave", "名前を付けてPNG保存(&N)...", nullptr, 3, "mnuFileSaveClick"},
+    {R::Item, "mnuFileGSave", "名前を付けてGIF保存(&G)...", nullptr, 4, "mnuFileSaveClick"},
+    {R::Item, "mnuFileAutoSave", "連続して保存する(&A)", nullptr, 0, "mnuFileAutoSaveClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuFilePrint", "印刷出力(&P)", nullptr, 0, "mnuFilePrintClick"},
+    {R::Item, "mnuFileSendMail", "電子メールで送信(&M)", nullptr, 0, "mnuFileSendMailClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuFileSaveSet", "保存形式・連続保存の設定(&H)...", nullptr, 0,
+     "mnuFileSaveSetClick"},
+    {R::Item, "mnuFilePrnSet", "プリンタの設定(&T)...", nullptr, 0, "mnuFilePrnSetClick"},
+    {R::Check, "mnuFilePrnDlg", "出力時にプリンタダイアログを表示(&L)", nullptr, 0,
+     "mnuFilePrnDlgClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuFileAtdirSet", "現在のフォルダを連続格納先とする(&R)", nullptr, 0,
+     "mnuFileAtdirSetClick"},
+    {R::Item, "mnuFileDel", "ファイルの削除(&D)", "Del", 0, "mnuFileDelClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuFileExit", "終了(&X)", "Ctrl+X", 0, "mnuFileExitClick"},
+
+    {R::Menu, "mnuCap", "キャプチャ(&C)"},
+    {R::Item, "mnuCapDeskTop", "フルスクリーン(&F)", nullptr, 0, "mnuCapDeskTopClick"},
+    {R::Item, "mnuCapActive", "アクティブウインドウ(&A)", nullptr, 0, "mnuCapActiveClick"},
+    {R::Item, "mnuCapWindow", "ウインドウまたはコントロール(&W)", nullptr, 0, "mnuCapWindowClick"},
+    {R::Submenu, "mnuTimer", "タイマーキャプチャ(&T)"},
+    {R::Item, "mnuTimerDeskTop", "フルスクリーン(&F)", nullptr, 0, "mnuTimerDeskTopClick"},
+    {R::Item, "mnuTimerActive", "アクティブウインドウ(&A)", nullptr, 0, "mnuTimerActiveClick"},
+    {R::Item, "mnuTimerWindow", "ウインドウまたはコントロール(&W)", nullptr, 0,
+     "mnuTimerWindowClick"},
+    {R::EndSubmenu, "", ""},
+    {R::Separator, "", ""},
+    {R::Check, "mnuCapClient", "クライアント領域を取得する(&C)", nullptr, 0, "mnuCapClientClick"},
+    {R::Check, "mnuCapMouse", "マウスカーソル取り込み(&M)", nullptr, 0, "mnuCapMouseClick"},
+    {R::Check, "mnuCapTrim", "トリミング加工をする(R)", nullptr, 0, "mnuCapTrimClick"},
+    {R::Separator, "", ""},
+    {R::Submenu, "mnuAfterAct", "キャプチャ後(&E)"},
+    {R::Radio, "mnuAfterAct0", "何もしない(&N)", nullptr, 0, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct1", "名前を付けて保存する(&S)", nullptr, 1, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct2", "名前を付けてJPEG保存する(&J)", nullptr, 2, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct3", "名前を付けてPNG保存する(&N)", nullptr, 3, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct4", "名前を付けてGIF保存する(&G)", nullptr, 4, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct5", "連続して保存する(&A)", nullptr, 5, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct6", "クリップボードへコピー(&C)", nullptr, 6, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct7", "印刷出力する(&P)", nullptr, 7, "mnuAfterAct0Click"},
+    {R::Radio, "mnuAfterAct8", "電子メールで送信する(&M)", nullptr, 8, "mnuAfterAct0Click"},
+    {R::EndSubmenu, "", ""},
+
+    {R::Menu, "mnuEdit", "編集(&E)"},
+    {R::Item, "mnuEditUndo", "1つ前の操作を元に戻す(&U)", "Ctrl+Z", 0, "mnuEditUndoClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuEditCopy", "クリップボードへコピー(&C)", "Ctrl+C", 0, "mnuEditCopyClick"},
+    {R::Item, "mnuEditPaste", "クリップボードから取り込む(&P)", "Ctrl+V", 0, "mnuEditPasteClick"},
+    {R::Separator, "", ""},
+    {R::Submenu, "mnuEditHCur", "標準カーソル埋め込み(&H)"},
+    {R::EndSubmenu, "", ""},
+    {R::Submenu, "mnuEditIcon", "アイコンファイルの埋め込み(&I)"},
+    {R::Item, "mnuIconTouPaste", "登録済みアイコンから(&C)...", nullptr, 0, "mnuIconTouPasteClick"},
+    {R::Item, "mnuIconFlPaste", "ファイルから読み込む(&F)...", nullptr, 0, "mnuIconFlPasteClick"},
+    {R::Item, "mnuIconEdit", "アイコンファイルの登録(&T)...", nullptr, 0, "mnuIconEditClick"},
+    {R::EndSubmenu, "", ""},
+    {R::Separator, "", ""},
+    {R::Submenu, "mnuRotate", "回転(&T)"},
+    {R::Item, "mnuRotate90Right", "90度時計回り(&R)", nullptr, 90, "mnuRotate90RightClick"},
+    {R::Item, "mnuRotate90Left", "90度反時計回り(&L)", nullptr, 270, "mnuRotate90RightClick"},
+    {R::Item, "mnuRotate180", "反転(&F)", nullptr, 180, "mnuRotate90RightClick"},
+    {R::Item, "mnuRotateAngle", "指定(&S)...", nullptr, 0, "mnuRotate90RightClick"},
+    {R::EndSubmenu, "", ""},
+    {R::Item, "mnuEditZoom", "イメージサイズの変更(&S)...", nullptr, 0, "mnuEditZoomClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuEditCut", "切り抜き(&N)", nullptr, 0, "mnuEditCutClick"},
+    {R::Item, "mnuEditCutReturn", "直前の切り抜き操作を繰り返す(&R)", "Ctrl+Y", 0,
+     "mnuEditCutReturnClick"},
+    {R::Separator, "", ""},
+    {R::Check, "mnuEditRangeOver", "エリア選択の枠外を処理する(&O)", nullptr, 0,
+     "mnuEditRangeOverClick"},
+    {R::Item, "mnuEditRange", "エリア選択(&A)", nullptr, 0, "mnuEditRangeClick"},
+    {R::Item, "mnuEditMozaic", "モザイク(&M)", nullptr, 0, "mnuEditMozaicClick"},
+    {R::Item, "mnuEditColor", "カラーの変更(&L)...", nullptr, 0, "mnuEditColorClick"},
+
+    {R::Menu, "mnuHyoji", "表示(&V)"},
+    {R::Check, "mnuHyojiFileLst", "ファイルリストを表示する(&F)", nullptr, 0,
+     "mnuHyojiFileLstClick"},
+    {R::Separator, "", ""},
+    {R::Radio, "mnuHyojiBIcon", "大きいアイコン(&G)", nullptr, 1, "mnuHyojiBIconClick"},
+    {R::Radio, "mnuHyojiSIcon", "小さいアイコン(&M)", nullptr, 2, "mnuHyojiBIconClick"},
+    {R::Radio, "mnuHyojiList", "一覧(&L)", nullptr, 3, "mnuHyojiBIconClick"},
+    {R::Radio, "mnuHyojiReport", "詳細(&D)", nullptr, 4, "mnuHyojiBIconClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuHyojiRefresh", "最新情報に更新する(&R)", nullptr, 0, "mnuHyojiRefreshClick"},
+
+    {R::Menu, "mnuTool", "ツール(&T)"},
+    {R::Item, "mnuToolTimerSet", "タイマー設定(&M)...", nullptr, 0, "mnuToolTimerSetClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuToolApp1", "", nullptr, 1, "mnuToolApp1Click"},
+    {R::Item, "mnuToolApp2", "", nullptr, 2, "mnuToolApp1Click"},
+    {R::Item, "mnuToolApp3", "", nullptr, 3, "mnuToolApp1Click"},
+    {R::Item, "mnuToolApp4", "", nullptr, 4, "mnuToolApp1Click"},
+    {R::Item, "mnuToolApp5", "", nullptr, 5, "mnuToolApp1Click"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuToolHotkey", "ホットキーの設定(&H)...", nullptr, 0, "mnuToolHotkeyClick"},
+    {R::Item, "mnuToolOption", "オプション(&O)...", nullptr, 0, "mnuToolOptionClick"},
+
+    {R::Menu, "mnuHelp", "ヘルプ(&H)"},
+    {R::Item, "mnuHelpHelp", "ヘルプの表示(&C)", "F1", 0, "mnuHelpHelpClick"},
+    {R::Item, "mnuHelpHomePage", "最新版のダウンロード先(&N)", nullptr, 0, "mnuHelpHomePageClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuHelpAbout", "バージョン情報(&A)...", nullptr, 0, "mnuHelpAboutClick"},
+};
+
+// Toolbar buttons: the button's name, its hint and the menu item whose
+// command (and, for toggles, state) it shares.
+struct ButtonRow {
+    const char* toolBar;
+    const char* name;
+    const char* hint;
+    const char* sharesItem; // nullptr: a separator
+};
+
+const ButtonRow Buttons[] = {
+    {"TBarMain", "tButFileLst", "ファイルリストを表示する", "mnuHyojiFileLst"},
+    {"TBarMain", nullptr, nullptr, nullptr},
+    {"TBarMain", "tButOpen", "画像ファイルを開く", "mnuFileOpen"},
+    {"TBarMain", "tButSave", "名前を付けてファイルに保存", "mnuFileSave"},
+    {"TBarMain", "tButJSave", "名前を付けてJPEG保存", "mnuFileJSave"},
+    {"TBarMain", "tButPSave", "名前を付けてPNG保存", "mnuFilePSave"},
+    {"TBarMain", "tButGSave", "名前を付けてGIF保存", "mnuFileGSave"},
+    {"TBarMain", "tButAutoSave", "連続保存する", "mnuFileAutoSave"},
+    {"TBarMain", "tButPrint", "印刷出力", "mnuFilePrint"},
+    {"TBarMain", "tButSendMail", "メール送信", "mnuFileSendMail"},
+    {"TBarMain", "tButSaveSet", "保存形式・連続保存の設定", "mnuFileSaveSet"},
+    {"TBarMain", nullptr, nullptr, nullptr},
+    {"TBarMain", "tButCapScreen", "フルスクリーン", "mnuCapDeskTop"},
+    {"TBarMain", "tButCapActive", "アクティブウインドウ", "mnuCapActive"},
+    {"TBarMain", "tButCapWindow", "ウインドウまたはコントロール", "mnuCapWindow"},
+    {"TBarMain", nullptr, nullptr, nullptr},
+    {"TBarMain", "tButCapScreenTm", "タイマー・フルスクリーン", "mnuTimerDeskTop"},
+    {"TBarMain", "tButCapActiveTm", "タイマー・アクティブウインドウ", "mnuTimerActive"},
+    {"TBarMain", "tButCapWindowTm", "タイマー・ウインドウまたはコントロール", "mnuTimerWindow"},
+    {"TBarMain", nullptr, nullptr, nullptr},
+    {"TBarMain", "tButCapClientRect", "クライアント領域", "mnuCapClient"},
+    {"TBarMain", "tButCapMouse", "マウスカーソル取り込み", "mnuCapMouse"},
+    {"TBarMain", "tButCapTrim", "トリミング加工", "mnuCapTrim"},
+    {"TBarEdit", "tButEdtUndo", "１つ前の操作を元に戻す", "mnuEditUndo"},
+    {"TBarEdit", nullptr, nullptr, nullptr},
+    {"TBarEdit", "tButEdtClipCopy", "クリップボードへコピー", "mnuEditCopy"},
+    {"TBarEdit", "tButEdtClipPaste", "クリップボードから貼り付け", "mnuEditPaste"},
+    {"TBarEdit", nullptr, nullptr, nullptr},
+    {"TBarEdit", "tButIconPaste", "登録済みアイコンの埋め込み", "mnuIconTouPaste"},
+    {"TBarEdit", "tButEdtZoom", "イメージサイズの変更", "mnuEditZoom"},
+    {"TBarEdit", "tButEdtCut", "切り抜き", "mnuEditCut"},
+    {"TBarEdit", "tButEdtCutReturn", "直前の切り抜き操作を繰り返す", "mnuEditCutReturn"},
+    {"TBarEdit", "tEdtRangeOver", "エリア選択の枠外を処理する", "mnuEditRangeOver"},
+    {"TBarEdit", "tButEdtRange", "エリア選択", "mnuEditRange"},
+    {"TBarEdit", "tButEdtMozaic", "モザイク", "mnuEditMozaic"},
+    {"TBarEdit", "tButEdtColor", "画像カラーの変更", "mnuEditColor"},
+};
+
+// The notification-area menu; items reuse main-menu commands by handler.
+const CommandRow TrayMenu[] = {
+    {R::Menu, "mnuPopTray", ""},
+    {R::Item, "mnuTrayOpen", "Vistrelを開く", nullptr, 0, "tryCapDblClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuTrayHotkey", "ホットキーの設定...", nullptr, 0, "mnuToolHotkeyClick"},
+    {R::Item, "mnuTrayOption", "オプション...", nullptr, 0, "mnuToolOptionClick"},
+    {R::Item, "mnuTraySaveSet", "保存形式・連続保存の設定...", nullptr, 0, "mnuFileSaveSetClick"},
+    {R::Separator, "", ""},
+    {R::Submenu, "mnuTrayCapKey", "ホットキーキャプチャ"},
+    {R::EndSubmenu, "", ""},
+    {R::Submenu, "mnuTrayTimer", "タイマーキャプチャ"},
+    {R::Item, "mnuTrayTimerDeskTop", "フルスクリーン", nullptr, 0, "mnuTimerDeskTopClick"},
+    {R::Item, "mnuTrayTimerActive", "アクティブウインドウ", nullptr, 0, "mnuTimerActiveClick"},
+    {R::Item, "mnuTrayTimerWindow", "ウインドウまたはコントロール", nullptr, 0,
+     "mnuTimerWindowClick"},
+    {R::EndSubmenu, "", ""},
+    {R::Submenu, "mnuTrayCap", "キャプチャ"},
+    {R::Item, "mnuTrayCapDeskTop", "フルスクリーン", nullptr, 0, "mnuCapDeskTopClick"},
+    {R::Item, "mnuTrayCapActive", "アクティブウインドウ", nullptr, 0, "mnuCapActiveClick"},
+    {R::Item, "mnuTrayCapWindow", "ウインドウまたはコントロール", nullptr, 0, "mnuCapWindowClick"},
+    {R::EndSubmenu, "", ""},
+    {R::Separator, "", ""},
+    {R::Item, "mnuTrayCancel", "キャンセル", nullptr, 0, "mnuTrayCancelClick"},
+    {R::Item, "mnuTrayExit", "常駐しないで終了する", nullptr, 0, "mnuFileExitClick"},
+};
+
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+CommandMap::CommandMap(QMainWindow& window) : QObject(&window), m_window(window)
+{
+    buildMenuBar();
+    buildToolBars();
+    buildPopups();
+}
+
+QAction* CommandMap::addItem(QMenu* menu, const CommandRow& row)
+{
+    auto* action = new QAction(text(row.caption), &m_window);
+    action->setObjectName(text(row.name));
+    action->setData(row.tag);
+    if (row.shortcut != nullptr) {
+        action->setShortcut(QKeySequence(text(row.shortcut)));
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+    action->setCheckable(row.kind == CommandRow::Check || row.kind == CommandRow::Radio);
+    action->setIcon(ToolbarIcon(text(row.name)));
+    action->setIconVisibleInMenu(false);
+    const QString handler = text(row.handler);
+    m_handlerOf.insert(action, handler);
+    connect(action, &QAction::triggered, this,
+            [this, handler, action] { trigger(handler, action->data().toInt()); });
+    menu->addAction(action);
+    m_window.addAction(action); // shortcuts work while the menu bar is closed
+    m_actions.insert(action->objectName(), action);
+    return action;
+}
+
+void CommandMap::buildMenuBar()
+{
+    QMenu* top = nullptr;
+    QList<QMenu*> stack;
+    QActionGroup* radioGroup = nullptr;
+    for (const CommandRow& row : MainMenu) {
+        QMenu* current = stack.isEmpty() ? top : stack.back();
+        switch (row.kind) {
+        case CommandRow::Menu:
+            top = m_window.menuBar()->addMenu(text(row.caption));
+            top->setObjectName(text(row.name));
+            m_menus.insert(top->objectName(), top);
+            radioGroup = nullptr;
+            break;
+        case CommandRow::Submenu: {
+            QMenu* sub = current->addMenu(text(row.caption));
+            sub->setObjectName(text(row.name));
+            m_menus.insert(sub->objectName(), sub);
+            stack.append(sub);
+            radioGroup = nullptr;
+            break;
+        }
+        case CommandRow::EndSubmenu:
+            stack.removeLast();
+            radioGroup = nullptr;
+            break;
+        case CommandRow::Separator:
+            current->addSeparator();
+            radioGroup = nullptr;
+            break;
+        case CommandRow::Radio:
+            if (radioGroup == nullptr)
+                radioGroup = new QActionGroup(current);
+            radioGroup->addAction(addItem(current, row));
+            break;
+        case CommandRow::Item:
+        case CommandRow::Check:
+            addItem(current, row);
+            break;
+        }
+    }
+}
+
+void CommandMap::buildToolBars()
+{
+    for (const char* name : {"TBarMain", "TBarEdit", "TBarTool"}) {
+        auto* bar = new QToolBar(text(name), &m_window);
+        bar->setObjectName(text(name));
+        bar->setIconSize(QSize(16, 16));
+        bar->setMovable(false);
+        m_window.addToolBar(Qt::TopToolBarArea, bar);
+        m_toolBars.insert(bar->objectName(), bar);
+    }
+    for (const ButtonRow& row : Buttons) {
+        QToolBar* bar = m_toolBars.value(text(row.toolBar));
+        if (row.name == nullptr) {
+            bar->addSeparator();
+            continue;
+        }
+        QAction* shared = m_actions.value(text(row.sharesItem));
+        shared->setToolTip(text(row.hint));
+        bar->addAction(shared);
+        if (QWidget* button = bar->widgetForAction(shared))
+            button->setObjectName(text(row.name));
+    }
+}
+
+void CommandMap::buildPopups()
+{
+    QMenu* popup = nullptr;
+    QList<QMenu*> stack;
+    for (const CommandRow& row : TrayMenu) {
+        QMenu* current = stack.isEmpty() ? popup : stack.back();
+        switch (row.kind) {
+        case CommandRow::Menu:
+            popup = new QMenu(&m_window);
+            popup->setObjectName(text(row.name));
+            m_menus.insert(popup->objectName(), popup);
+            break;
+        case CommandRow::Submenu: {
+            QMenu* sub = current->addMenu(text(row.caption));
+            sub->setObjectName(text(row.name));
+            m_menus.insert(sub->objectName(), sub);
+            stack.append(sub);
+            break;
+        }
+        case CommandRow::EndSubmenu:
+            stack.removeLast();
+            break;
+        case CommandRow::Separator:
+            current->addSeparator();
+            break;
+        default:
+            addItem(current, row);
+            break;
+        }
+    }
+}
+
+void CommandMap::bind(const QString& handlerName, Handler handler)
+{
+    m_handlers.insert(handlerName, std::move(handler));
+}
+
+void CommandMap::finishBinding()
+{
+    for (auto it = m_handlerOf.cbegin(); it != m_handlerOf.cend(); ++it)
+        it.key()->setEnabled(m_handlers.contains(it.value()));
+    // Tool slots without a program are hidden, not merely disabled.
+    for (int slot = 1; slot <= 5; ++slot)
+        m_actions.value(QStringLiteral("mnuToolApp%1").arg(slot))->setVisible(false);
+    m_toolBars.value(QStringLiteral("TBarTool"))->setVisible(false);
+}
+
+void CommandMap::trigger(const QString& handlerName, int tag)
+{
+    if (const auto it = m_handlers.constFind(handlerName); it != m_handlers.cend())
+        (*it)(tag);
+}
+
+QAction* CommandMap::action(const QString& objectName) const
+{
+    return m_actions.value(objectName);
+}
+
+QMenu* CommandMap::menu(const QString& objectName) const
+{
+    return m_menus.value(objectName);
+}
+
+QToolBar* CommandMap::toolBar(const QString& objectName) const
+{
+    return m_toolBars.value(objectName);
+}
+
+void CommandMap::setChecked(const QString& objectName, bool checked)
+{
+    if (QAction* item = m_actions.value(objectName))
+        item->setChecked(checked);
+}
+
+} // namespace vistrel

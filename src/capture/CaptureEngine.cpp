@@ -1,0 +1,177 @@
+#include "capture/CaptureEngine.h"
+
+#include "app/Settings.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QThread>
+
+namespace vistrel {
+
+namespace {
+
+// Ends the picking grab however the picking loop is left.
+class PickingSession {
+public:
+    explicit PickingSession(Platform& platform) : m_platform(platform) {}
+    ~PickingSession()
+    {
+        m_platform.hidePickFrame();
+        m_platform.endPicking();
+    }
+    PickingSession(const PickingSession&) = delete;
+    PickingSession& operator=(const PickingSession&) = delete;
+
+private:
+    Platform& m_platform;
+};
+
+void sleepWithoutEvents(int milliseconds)
+{
+    if (milliseconds > 0)
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+} // namespace
+
+CaptureEngine::CaptureEngine(Platform& platform, const Settings& settings, QImage& currentImage)
+    : wait(sleepWithoutEvents)
+    , m_platform(platform)
+    , m_settings(settings)
+    , m_currentImage(currentImage)
+{}
+
+int CaptureEngine::CaptureScreen(int kind)
+{
+    if (options.TimerOn && runCountdown)
+        runCountdown(options.TimerSeconds * 1000);
+    wait(m_settings.ALL.WAITTIME);
+    const int rectMode = options.Client ? ClientArea : WholeWindow;
+    const WindowId target = findTarget(kind);
+    // Window-or-control captures go through here until scrolling capture exists.
+    const int status = CaptureWindow(target, rectMode);
+    if (status != 0)
+        playCaptureSound();
+    return status;
+}
+
+WindowId CaptureEngine::findTarget(int kind)
+{
+    switch (kind) {
+    case FullScreen:
+        return m_platform.desktopWindow();
+    case ActiveWindow:
+        // Taken now, after countdown and wait: whatever the user brought to the front.
+        return m_platform.foregroundWindow();
+    case WindowOrControl:
+        return options.PointMode == 1 || options.PointMode == 2 ? WindowAtPoint(options.PointMode)
+                                                                : PickWindow();
+    default:
+        return 0;
+    }
+}
+
+void CaptureEngine::playCaptureSound()
+{
+    const QString& file = m_settings.ALL.WAVEFILE;
+    if (m_settings.ALL.WAVECALL && !file.isEmpty() && QFileInfo(file).isFile())
+        m_platform.playSoundAsync(file);
+}
+
+int CaptureEngine::CaptureWindow(WindowId window, int rectMode)
+{
+    if (window == 0)
+        return 0;
+    const ScreenRect rect = CaptureRect(window, rectMode);
+    // A window wholly off the display has nothing to copy: that is no capture.
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return 0;
+    QImage bitmap;
+    GrabScreen(rect, bitmap);
+    if (bitmap.isNull())
+        return 0;
+    ComposeCapture(bitmap, rect);
+    m_currentImage = bitmap;
+    return rect.width() == 1 && rect.height() == 1 ? 0 : 1;
+}
+
+ScreenRect CaptureEngine::CaptureRect(WindowId window, int rectMode) const
+{
+    const QRect area =
+        rectMode == ClientArea ? m_platform.clientRect(window) : m_platform.outerRect(window);
+    const ScreenRect rect{area.left(), area.top(), area.left() + area.width(),
+                          area.top() + area.height()};
+    const QSize display = m_platform.primaryDisplaySize();
+    return ClipToDisplay(rect, display.width(), display.height());
+}
+
+void CaptureEngine::GrabScreen(const ScreenRect& rect, QImage& bitmap)
+{
+    if (rect.width() < 0 || rect.height() < 0)
+        return;
+    bitmap = m_platform.grabScreen(QRect(rect.Left, rect.Top, rect.width(), rect.height()));
+}
+
+void CaptureEngine::ComposeCapture(QImage& bitmap, const ScreenRect& rect)
+{
+    if (options.Mouse) {
+        const QPoint point = m_platform.cursorPos() - QPoint(rect.Left, rect.Top);
+        m_cursorImage = m_platform.currentCursorImage();
+        DrawCursorImage(point, bitmap);
+    }
+    if (options.Trim)
+        TrimMargins(bitmap, m_settings.TRIM.LEFT, m_settings.TRIM.TOP, m_settings.TRIM.RIGHT,
+                    m_settings.TRIM.BOTTOM);
+}
+
+void CaptureEngine::DrawCursorImage(QPoint point, QImage& canvas) const
+{
+    vistrel::DrawCursorImage(point, canvas, m_cursorImage);
+}
+
+WindowId CaptureEngine::PickWindow()
+{
+    if (!m_platform.beginPicking())
+        return 0;
+    const PickingSession session(m_platform);
+    WindowId picked = 0;
+    QRect frame;
+    const auto track = [&](QPoint position) {
+        const WindowId window = m_platform.windowAt(position);
+        const QRect rect = m_platform.outerRect(window);
+        if (window != picked || rect != frame)
+            m_platform.showPickFrame(rect);
+        picked = window;
+        frame = rect;
+    };
+    track(m_platform.cursorPos());
+    for (;;) {
+        const PickEvent event = m_platform.nextPickEvent();
+        if (event.kind == PickEvent::Kind::Confirm)
+            return picked;
+        if (event.kind == PickEvent::Kind::Cancel)
+            return 0;
+        track(event.position);
+    }
+}
+
+WindowId CaptureEngine::WindowAtPoint(int pointMode)
+{
+    if (pointMode == 1) {
+        const QSize display = m_platform.primaryDisplaySize();
+        m_platform.setCursorPos(QPoint(display.width() / 2, display.height() / 2));
+    }
+    return m_platform.windowAt(m_platform.cursorPos());
+}
+
+void CaptureEngine::ActivatePreviousWindow()
+{
+    for (const StackedWindow& window : m_platform.windowsTopToBottom()) {
+        if (window.isOwn || !window.visible || window.isDock)
+            continue;
+        m_platform.activateWindow(window.id);
+        return;
+    }
+}
+
+} // namespace vistrel

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "capture/CaptureKernels.h"
+#include "platform/Platform.h"
+
+#include <QImage>
+
+#include <functional>
+
+namespace vistrel {
+
+struct Settings;
+
+// Capture kinds and rectangle modes.
+enum CaptureKind { FullScreen = 1, ActiveWindow = 2, WindowOrControl = 3 };
+enum RectMode { WholeWindow = 1, ClientArea = 2 };
+
+struct CaptureOptions {
+    bool Client = false;
+    bool Mouse = false;
+    bool Trim = false;
+    bool TimerOn = false;
+    int TimerSeconds = 0;
+    int PointMode = 0; // 0 pick with the mouse, 1 screen centre, 2 under the cursor
+};
+
+// Finds the target window, copies its rectangle from the screen, draws the
+// cursor in and trims, as the options say. A status of 0 means nothing was
+// captured; otherwise the picture is in the current image.
+class CaptureEngine {
+public:
+    CaptureEngine(Platform& platform, const Settings& settings, QImage& currentImage);
+
+    CaptureOptions options;
+
+    // Counts down before a timer capture; waits are injectable for tests.
+    std::function<void(int milliseconds)> runCountdown;
+    std::function<void(int milliseconds)> wait;
+
+    int CaptureScreen(int kind);
+    int CaptureWindow(WindowId window, int rectMode);
+    ScreenRect CaptureRect(WindowId window, int rectMode) const;
+    void GrabScreen(const ScreenRect& rect, QImage& bitmap);
+    void ComposeCapture(QImage& bitmap, const ScreenRect& rect);
+    void DrawCursorImage(QPoint point, QImage& canvas) const;
+    WindowId PickWindow();
+    WindowId WindowAtPoint(int pointMode);
+    void ActivatePreviousWindow();
+
+    // The cursor drawn into captures; the stamp commands load other cursors into it.
+    QImage& cursorImage() { return m_cursorImage; }
+
+private:
+    WindowId findTarget(int kind);
+    void playCaptureSound();
+
+    Platform& m_platform;
+    const Settings& m_settings;
+    QImage& m_currentImage;
+    QImage m_cursorImage;
+};
+
+} // namespace vistrel

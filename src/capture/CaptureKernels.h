@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+
+namespace vistrel {
+
+// A screen rectangle as the capture code keeps it: right and bottom are
+// exclusive, and clipping may leave a negative width or height.
+struct ScreenRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    int width() const { return Right - Left; }
+    int height() const { return Bottom - Top; }
+    bool operator==(const ScreenRect&) const = default;
+};
+
+// Keeps the rectangle inside (0, 0)-(width, height) of the primary display.
+ScreenRect ClipToDisplay(ScreenRect rect, int displayWidth, int displayHeight);
+
+// Cuts margins off; a picture the margins would use up stays unchanged.
+void TrimMargins(QImage& bitmap, int left, int top, int right, int bottom);
+
+// Draws the cursor with its top-left corner at `point`: the cursor is first
+// laid on the fill colour 0x808000, and the pixels that then equal the
+// bottom-left pixel count as transparent and are not drawn.
+void DrawCursorImage(QPoint point, QImage& canvas, const QImage& cursor);
+
+} // namespace vistrel

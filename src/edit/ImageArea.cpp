@@ -1,0 +1,96 @@
+#include "edit/ImageArea.h"
+
+#include "edit/ImageDocument.h"
+#include "edit/TabCaption.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int ViewMargin = 5;
+
+QColor fromColourReference(int reference)
+{
+    return QColor(reference & 0xFF, (reference >> 8) & 0xFF, (reference >> 16) & 0xFF);
+}
+
+} // namespace
+
+ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
+    : QWidget(parent)
+    , m_document(document)
+    , m_tabWindow(new QTabBar(this))
+    , m_scrBoxMain(new QScrollArea(this))
+    , m_imaBitmap(new QLabel)
+{
+    m_tabWindow->setObjectName(QStringLiteral("tabWindow"));
+    m_tabWindow->setExpanding(false);
+    m_tabWindow->setDrawBase(true);
+    m_tabWindow->hide();
+
+    m_imaBitmap->setObjectName(QStringLiteral("imaBitmap"));
+    m_imaBitmap->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_imaBitmap->setContentsMargins(ViewMargin, ViewMargin, ViewMargin, ViewMargin);
+    m_imaBitmap->setAutoFillBackground(false);
+
+    m_scrBoxMain->setObjectName(QStringLiteral("ScrBoxMain"));
+    m_scrBoxMain->setWidget(m_imaBitmap);
+    m_scrBoxMain->setWidgetResizable(false);
+    m_scrBoxMain->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_tabWindow);
+    layout->addWidget(m_scrBoxMain, 1);
+
+    connect(&m_document, &ImageDocument::viewChanged, this, &ImageArea::showView);
+    connect(&m_document, &ImageDocument::tabsChanged, this, &ImageArea::showTabs);
+    connect(m_tabWindow, &QTabBar::currentChanged, this,
+            [this](int index) { m_document.selectTab(index); });
+    setBackgroundColour(0x808080);
+}
+
+void ImageArea::setBackgroundColour(int colourReference)
+{
+    QPalette palette = m_scrBoxMain->palette();
+    palette.setColor(QPalette::Window, fromColourReference(colourReference));
+    m_scrBoxMain->setPalette(palette);
+    m_scrBoxMain->viewport()->setPalette(palette);
+    m_scrBoxMain->setBackgroundRole(QPalette::Window);
+    m_scrBoxMain->viewport()->setAutoFillBackground(true);
+}
+
+void ImageArea::showView()
+{
+    const QImage& view = m_document.viewBitmap();
+    m_imaBitmap->setPixmap(view.isNull() ? QPixmap() : QPixmap::fromImage(view));
+    m_imaBitmap->adjustSize();
+}
+
+void ImageArea::showTabs()
+{
+    const QSignalBlocker blocker(m_tabWindow);
+    const auto& tabs = m_document.tabs();
+    while (m_tabWindow->count() > tabs.size())
+        m_tabWindow->removeTab(m_tabWindow->count() - 1);
+    for (int i = 0; i < tabs.size(); ++i) {
+        if (i >= m_tabWindow->count())
+            m_tabWindow->addTab(QString());
+        m_tabWindow->setTabText(i, TabCaption(tabs[i].Title));
+        m_tabWindow->setTabToolTip(i, tabs[i].Title);
+    }
+    const int selected = m_document.selectedTab();
+    m_tabWindow->setCurrentIndex(selected);
+    m_tabWindow->setToolTip(selected >= 0 ? tabs[selected].Title : QString());
+    m_tabWindow->setVisible(!tabs.isEmpty());
+}
+
+} // namespace vistrel

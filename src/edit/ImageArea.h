@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QScrollArea;
+class QTabBar;
+
+namespace vistrel {
+
+class ImageDocument;
+
+// The tab strip above the scrolling image view; shows an ImageDocument.
+class ImageArea : public QWidget {
+    Q_OBJECT
+
+public:
+    ImageArea(ImageDocument& document, QWidget* parent = nullptr);
+
+    // Background of the image area, a colour reference 0x00BBGGRR.
+    void setBackgroundColour(int colourReference);
+
+    QTabBar* tabWindow() const { return m_tabWindow; }
+    QLabel* imaBitmap() const { return m_imaBitmap; }
+    QScrollArea* ScrBoxMain() const { return m_scrBoxMain; }
+
+private:
+    void showView();
+    void showTabs();
+
+    ImageDocument& m_document;
+    QTabBar* m_tabWindow;
+    QScrollArea* m_scrBoxMain;
+    QLabel* m_imaBitmap;
+};
+
+} // namespace vistrel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "edit/TempPictures.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+
+#include <functional>
+
+namespace vistrel {
+
+// The current image, the view bitmap shown in the image area, the undo list
+// and the capture tabs with their temporary pictures.
+class ImageDocument : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Mode { Commit = 0, Reset = 1, ShowOnly = 2 };
+
+    struct TTabRec {
+        QString Title;
+        int Number = 0; // the tab's temporary picture "Tab" + Number + ".cbmp"
+    };
+
+    ImageDocument(const TempPictures& temp, std::function<int()> tabMaximum,
+                  QObject* parent = nullptr);
+
+    // Editing commands and loaders change this, then call SetCurrentImage.
+    QImage& currentImage() { return m_current; }
+    const QImage& viewBitmap() const { return m_view; }
+    void SetCurrentImage(Mode mode);
+    int undoDepth() const { return static_cast<int>(m_undo.size()); }
+
+    // Shows "１つ前の操作がありません" when there is nothing to go back to.
+    void mnuEditUndoClick();
+
+    const QList<TTabRec>& tabs() const { return m_tabs; }
+    int selectedTab() const { return m_selected; }
+    void AddCaptureTab(const QString& title);
+    void tabWindowChanging();
+    void tabWindowChange(int index);
+    // Leaves the selected tab and enters another, as a click on the tab does.
+    void selectTab(int index);
+
+    // Settles an unfinished edit before a tab is left; set by the edit modes.
+    std::function<void()> endEditMode;
+
+    static QString imageSizeText(const QImage& image);
+
+Q_SIGNALS:
+    void viewChanged();
+    void imageSizeChanged(const QString& text);
+    void tabsChanged();
+
+private:
+    void writeSelectedTab() const;
+
+    const TempPictures& m_temp;
+    std::function<int()> m_tabMaximum;
+    QImage m_current;
+    QImage m_view;
+    QList<QImage> m_undo; // oldest first; the last equals the current image
+    QList<TTabRec> m_tabs;
+    int m_selected = -1;
+};
+
+} // namespace vistrel

@@ -1,0 +1,199 @@
+#include "capture/CaptureEngine.h"
+#include "app/Settings.h"
+#include "capture/MenuCapture.h"
+#include "edit/ImageDocument.h"
+#include "edit/StatusPanels.h"
+#include "platform/fake/FakePlatform.h"
+
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+#include <gtest/gtest.h>
+
+using namespace vistrel;
+
+namespace {
+
+class RecordingHost : public CaptureHost {
+public:
+    QStringList calls;
+    void endEditMode() override { calls << QStringLiteral("end"); }
+    void hideForCapture() override { calls << QStringLiteral("hide"); }
+    void showAfterCapture() override { calls << QStringLiteral("show"); }
+    void runAfterActionCommand(int code) override { calls << QStringLiteral("action%1").arg(code); }
+};
+
+class CaptureEngineTest : public testing::Test {
+protected:
+    CaptureEngineTest()
+    {
+        settings.ALL.WAITTIME = 500;
+        settings.RIREKI.RIREKICNT = 10;
+        for (int y = 0; y < platform.screen.height(); ++y)
+            for (int x = 0; x < platform.screen.width(); ++x)
+                platform.screen.setPixel(x, y, qRgb(x % 256, y % 256, 9));
+        engine.wait = [this](int ms) { waits << ms; };
+        xterm = platform.addWindow(
+            {QRect(-20, 100, 200, 150), QRect(-15, 120, 190, 125), QStringLiteral("xterm")});
+    }
+
+    FakePlatform platform;
+    Settings settings;
+    QTemporaryDir folder;
+    TempPictures temp{[this] { return folder.path(); }};
+    ImageDocument document{temp, [this] { return settings.RIREKI.RIREKICNT; }};
+    CaptureEngine engine{platform, settings, document.currentImage()};
+    StatusPanels status;
+    RecordingHost host;
+    MenuCapture menu{engine, document, status, platform, settings, host};
+    QList<int> waits;
+    WindowId xterm = 0;
+};
+
+} // namespace
+
+TEST_F(CaptureEngineTest, WindowPartlyLeftOfTheScreenStartsAtColumnZero)
+{
+    platform.foreground = xterm;
+    ASSERT_EQ(engine.CaptureScreen(ActiveWindow), 1);
+    const QImage& picture = document.currentImage();
+    EXPECT_EQ(picture.size(), QSize(180, 150));
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 100, 9));
+    EXPECT_EQ(waits, QList<int>{500});
+}
+
+TEST_F(CaptureEngineTest, ClientModeTakesTheClientRectangle)
+{
+    engine.options.Client = true;
+    platform.foreground = xterm;
+    ASSERT_EQ(engine.CaptureScreen(ActiveWindow), 1);
+    EXPECT_EQ(document.currentImage().size(), QSize(175, 125));
+    EXPECT_EQ(document.currentImage().pixel(0, 0), qRgb(0, 120, 9));
+}
+
+TEST_F(CaptureEngineTest, FullScreenIsTheSameWithOrWithoutClientMode)
+{
+    ASSERT_EQ(engine.CaptureScreen(FullScreen), 1);
+    const QImage whole = document.currentImage();
+    engine.options.Client = true;
+    ASSERT_EQ(engine.CaptureScreen(FullScreen), 1);
+    EXPECT_EQ(document.currentImage(), whole);
+    EXPECT_EQ(whole.size(), platform.screen.size());
+}
+
+TEST_F(CaptureEngineTest, WindowWhollyOffScreenOrOnePixelIsNoCapture)
+{
+    const WindowId away = platform.addWindow(
+        {QRect(-400, 0, 100, 100), QRect(-400, 0, 100, 100), QStringLiteral("away")});
+    document.currentImage() = QImage(2, 2, QImage::Format_RGB32);
+    EXPECT_EQ(engine.CaptureWindow(away, WholeWindow), 0);
+    EXPECT_EQ(document.currentImage().size(), QSize(2, 2)); // nothing was replaced
+
+    const WindowId dot =
+        platform.addWindow({QRect(5, 5, 1, 1), QRect(5, 5, 1, 1), QStringLiteral("dot")});
+    EXPECT_EQ(engine.CaptureWindow(dot, WholeWindow), 0);
+    EXPECT_EQ(engine.CaptureWindow(0, WholeWindow), 0);
+}
+
+TEST_F(CaptureEngineTest, CursorIsDrawnBeforeTrimming)
+{
+    platform.cursor = QPoint(30, 40);
+    platform.cursorImage = QImage(2, 2, QImage::Format_ARGB32);
+    platform.cursorImage.fill(qRgba(255, 255, 255, 255));
+    platform.cursorImage.setPixel(0, 1, 0); // bottom-left: transparent key
+    engine.options.Mouse = true;
+    engine.options.Trim = true;
+    settings.TRIM = {10, 0, 10, 0}; // top, bottom, left, right
+    ASSERT_EQ(engine.CaptureScreen(FullScreen), 1);
+    const QImage& picture = document.currentImage();
+    EXPECT_EQ(picture.size(), QSize(1014, 758));
+    EXPECT_EQ(picture.pixel(20, 30), qRgb(255, 255, 255));
+    EXPECT_EQ(picture.pixel(20, 31), qRgb(30, 41, 9));
+}
+
+TEST_F(CaptureEngineTest, PickingFollowsThePointerAndEscCancels)
+{
+    const WindowId other = platform.addWindow(
+        {QRect(300, 100, 100, 100), QRect(300, 100, 100, 100), QStringLiteral("other")});
+    platform.cursor = QPoint(50, 150);
+    platform.pickScript = {{PickEvent::Kind::Moved, QPoint(60, 150)},
+                           {PickEvent::Kind::Moved, QPoint(350, 150)},
+                           {PickEvent::Kind::Confirm, {}}};
+    EXPECT_EQ(engine.PickWindow(), other);
+    ASSERT_EQ(platform.frames.size(), 2); // moving within the xterm does not redraw
+    EXPECT_EQ(platform.frames.back(), QRect(300, 100, 100, 100));
+
+    platform.pickScript = {{PickEvent::Kind::Moved, QPoint(60, 150)},
+                           {PickEvent::Kind::Cancel, {}}};
+    EXPECT_EQ(engine.PickWindow(), 0u);
+}
+
+TEST_F(CaptureEngineTest, PointModesTakeTheCentreOrTheCursor)
+{
+    platform.cursor = QPoint(100, 150);
+    EXPECT_EQ(engine.WindowAtPoint(2), xterm);
+    EXPECT_EQ(engine.WindowAtPoint(1), FakePlatform::DesktopId);
+    EXPECT_EQ(platform.cursor, QPoint(512, 384));
+}
+
+TEST_F(CaptureEngineTest, SoundOnlyForAnExistingFileAfterSuccess)
+{
+    QTemporaryFile sound;
+    ASSERT_TRUE(sound.open());
+    settings.ALL.WAVECALL = true;
+    settings.ALL.WAVEFILE = folder.path() + QStringLiteral("/missing.wav");
+    engine.CaptureScreen(FullScreen);
+    EXPECT_TRUE(platform.playedSounds.isEmpty());
+    settings.ALL.WAVEFILE = sound.fileName();
+    engine.CaptureScreen(FullScreen);
+    EXPECT_EQ(platform.playedSounds, QStringList{sound.fileName()});
+}
+
+TEST_F(CaptureEngineTest, MenuCaptureAddsATabAndRunsTheAction)
+{
+    settings.MAIN.AFTERACTION = 5;
+    platform.foreground = xterm;
+    platform.stacking = {xterm};
+    menu.CaptureFromMenu(ActiveWindow, false);
+    EXPECT_EQ(host.calls, (QStringList{QStringLiteral("end"), QStringLiteral("hide"),
+                                       QStringLiteral("show"), QStringLiteral("action5")}));
+    ASSERT_EQ(document.tabs().size(), 1);
+    EXPECT_EQ(document.tabs()[0].Title, QStringLiteral("xterm"));
+    EXPECT_EQ(status.panelText(2), QStringLiteral("画面キャプチャが正常に完了しました"));
+}
+
+TEST_F(CaptureEngineTest, CancelledPickAddsNoTabAndRunsNoAction)
+{
+    platform.pickScript = {{PickEvent::Kind::Cancel, {}}};
+    menu.CaptureFromMenu(WindowOrControl, false);
+    EXPECT_TRUE(document.tabs().isEmpty());
+    EXPECT_EQ(status.panelText(2), QStringLiteral("キャプチャ処理が中断されました"));
+    EXPECT_FALSE(host.calls.contains(QStringLiteral("action0")));
+    EXPECT_EQ(host.calls.back(), QStringLiteral("show"));
+}
+
+TEST_F(CaptureEngineTest, TabTitleRules)
+{
+    platform.foreground = FakePlatform::DesktopId;
+    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("デスクトップ"));
+    platform.foreground = platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), {}});
+    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("(不明)"));
+    platform.foreground =
+        platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), QStringLiteral("Vistrel")});
+    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("(不明)"));
+    platform.foreground = xterm;
+    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("xterm"));
+}
+
+TEST_F(CaptureEngineTest, ActivatePreviousWindowSkipsOwnHiddenAndDockWindows)
+{
+    const WindowId dock = platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), {}});
+    platform.window(dock).isDock = true;
+    const WindowId own = platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), {}});
+    platform.window(own).isOwn = true;
+    const WindowId hidden = platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), {}});
+    platform.window(hidden).visible = false;
+    platform.foreground = own;
+    engine.ActivatePreviousWindow();
+    EXPECT_EQ(platform.foreground, xterm);
+}
