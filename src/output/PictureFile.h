@@ -1,0 +1,42 @@
+#pragma once
+
+#include "output/PictureSaveOptions.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+namespace vistrel {
+
+// The one picture writer and the one picture reader.
+//
+// savePictureFile writes `picture` as save type `saveType` (codes other than 2..11 write a
+// device bitmap), converting a private copy; the picture itself is never changed. The file
+// is replaced atomically. Errors throw std::runtime_error with a message for the user; on
+// success PictureFileEvents announces the folder.
+void savePictureFile(const QImage& picture, int saveType, const QString& path,
+                     const PictureSaveOptions& options = {});
+
+// A null picture when the file does not exist or its extension is not .bmp, .jpg, .jpeg,
+// .png or .gif (any case). The content decides the decoder, so a JPEG named .bmp opens.
+// Corrupt, truncated or oversized files throw std::runtime_error. Bitmaps of 24 bits come
+// back as Format_BGR888, everything else as Format_RGB32.
+QImage loadPictureFile(const QString& path);
+
+// The save type written for a code: 2..11 as they are, anything else the device bitmap.
+int effectiveSaveType(int saveType);
+// The zlib level for a PNGZLIB choice: 0 -> 0, 1 -> -1 (zlib's default), 2 -> 1, 3 -> 9.
+int pngZlibLevel(int choice);
+// The text before the last '/', keeping "/" for a file in the root.
+QString folderOfPath(const QString& path);
+
+// Tells the file pane that a picture file was written, so it can refresh its folder.
+class PictureFileEvents : public QObject {
+    Q_OBJECT
+public:
+    static PictureFileEvents& instance();
+Q_SIGNALS:
+    void pictureFileWritten(const QString& folder);
+};
+
+} // namespace vistrel

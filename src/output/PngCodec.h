@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+namespace vistrel {
+
+// PNG through libpng. Truecolour pictures become 8-bit RGB without alpha; indexed ones
+// (Format_Indexed8 or Format_Mono) an indexed PNG of 1, 4 or 8 bits with their palette.
+// No gAMA or bKGD chunk is written. Library errors come back as std::runtime_error.
+class PngCodec {
+public:
+    // Row filters for screenshots, chosen by measurement (see bench/output).
+    static constexpr int DefaultFilters = 0x08; // PNG_FILTER_NONE
+
+    // zlibLevel -1 (zlib's default) or 0..9; Adam7 when interlaced.
+    static QByteArray encode(const QImage& image, int zlibLevel, bool interlaced,
+                             int filters = DefaultFilters);
+    // Format_RGB32; transparency composited over white.
+    static QImage decode(const QByteArray& bytes);
+    static bool hasSignature(const QByteArray& bytes)
+    {
+        return bytes.startsWith("\x89PNG\r\n\x1A\n");
+    }
+};
+
+} // namespace vistrel
