@@ -298,6 +298,9 @@ void CommandMap::buildMenuBar()
 void CommandMap::buildToolBars()
 {
     for (const char* name : {"TBarMain", "TBarEdit", "TBarTool"}) {
+        // Each band gets its own row, as the tool band wraps its bands.
+        if (!m_toolBars.isEmpty())
+            m_window.addToolBarBreak(Qt::TopToolBarArea);
         auto* bar = new QToolBar(text(name), &m_window);
         bar->setObjectName(text(name));
         bar->setIconSize(QSize(16, 16));

@@ -16,7 +16,7 @@ struct IconChoice {
 const QHash<QString, IconChoice>& iconTable()
 {
     static const QHash<QString, IconChoice> table = {
-        {QStringLiteral("mnuHyojiFileLst"), {"view-list-symbolic", "L"}},
+        {QStringLiteral("mnuHyojiFileLst"), {"view-list", "L"}},
         {QStringLiteral("mnuFileOpen"), {"document-open", "O"}},
         {QStringLiteral("mnuFileSave"), {"document-save", "S"}},
         {QStringLiteral("mnuFileJSave"), {"image-x-generic", "J"}},
@@ -26,12 +26,12 @@ const QHash<QString, IconChoice>& iconTable()
         {QStringLiteral("mnuFilePrint"), {"document-print", "P"}},
         {QStringLiteral("mnuFileSendMail"), {"mail-send", "M"}},
         {QStringLiteral("mnuFileSaveSet"), {"document-properties", "H"}},
-        {QStringLiteral("mnuCapDeskTop"), {"video-display", "F"}},
+        {QStringLiteral("mnuCapDeskTop"), {"view-fullscreen", "F"}},
         {QStringLiteral("mnuCapActive"), {"window-new", "A"}},
-        {QStringLiteral("mnuCapWindow"), {"edit-select", "W"}},
-        {QStringLiteral("mnuTimerDeskTop"), {"alarm-symbolic", "F"}},
-        {QStringLiteral("mnuTimerActive"), {"alarm-symbolic", "A"}},
-        {QStringLiteral("mnuTimerWindow"), {"alarm-symbolic", "W"}},
+        {QStringLiteral("mnuCapWindow"), {"focus-windows", "W"}},
+        {QStringLiteral("mnuTimerDeskTop"), {"alarm", "F"}},
+        {QStringLiteral("mnuTimerActive"), {"alarm", "A"}},
+        {QStringLiteral("mnuTimerWindow"), {"alarm", "W"}},
         {QStringLiteral("mnuCapClient"), {"view-restore", "C"}},
         {QStringLiteral("mnuCapMouse"), {"input-mouse", "M"}},
         {QStringLiteral("mnuCapTrim"), {"edit-cut", "T"}},
@@ -44,7 +44,7 @@ const QHash<QString, IconChoice>& iconTable()
         {QStringLiteral("mnuEditCutReturn"), {"edit-redo", "R"}},
         {QStringLiteral("mnuEditRangeOver"), {"edit-select-all", "O"}},
         {QStringLiteral("mnuEditRange"), {"edit-select", "A"}},
-        {QStringLiteral("mnuEditMozaic"), {"view-grid-symbolic", "M"}},
+        {QStringLiteral("mnuEditMozaic"), {"view-grid", "M"}},
         {QStringLiteral("mnuEditColor"), {"color-select", "L"}},
     };
     return table;
@@ -68,7 +68,16 @@ QIcon ToolbarIcon(const QString& itemName)
     const auto it = iconTable().constFind(itemName);
     if (it == iconTable().cend())
         return {};
-    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(it->themeName));
+    // Desktops without a theme of their own still get the installed Adwaita icons.
+    static const bool fallbackSet = [] {
+        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        return true;
+    }();
+    Q_UNUSED(fallbackSet);
+    const QString name = QString::fromLatin1(it->themeName);
+    QIcon themed = QIcon::fromTheme(name);
+    if (themed.isNull())
+        themed = QIcon::fromTheme(name + QStringLiteral("-symbolic"));
     return themed.isNull() ? letterIcon(QString::fromLatin1(it->fallbackLetter)) : themed;
 }
 
