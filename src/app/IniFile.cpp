@@ -30,6 +30,13 @@ QString unquote(QString value)
     return value;
 }
 
+// A value that reading would change (blanks at either end, or quotes around
+// it) is written inside quotes, so that it reads back exactly as it was.
+QString quotedIfNeeded(const QString& value)
+{
+    return unquote(value) == value ? value : u'"' + value + u'"';
+}
+
 // A value never spans lines in the file.
 QString singleLine(const QString& value)
 {
@@ -185,7 +192,7 @@ QByteArray IniFile::toBytes() const
             if (line.key.isEmpty() || !line.raw.isEmpty())
                 text += line.raw;
             else
-                text += line.key + u'=' + line.value;
+                text += line.key + u'=' + quotedIfNeeded(line.value);
             text += QStringLiteral("\r\n");
         }
     }

@@ -7,6 +7,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
+#include <QSessionManager>
+
 #include <cstdio>
 #include <exception>
 
@@ -34,6 +36,9 @@ int runVistrel(int argc, char** argv)
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSession(); });
+    // The session manager's save request before log-off ends the run like a signal does.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                     [&mainWindow](QSessionManager&) { mainWindow.endSession(); });
     if (mainWindow.startsVisible())
         mainWindow.show();
     return app.exec();

@@ -2,6 +2,9 @@
 
 #include "app/AppIcon.h"
 #include "app/CommandMap.h"
+#include "app/HelpPages.h"
+#include "app/ProductInfo.h"
+#include "app/TfrmAbout.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
 #include "platform/MessageBox.h"
@@ -11,9 +14,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
@@ -95,9 +100,16 @@ void TfrmMain::buildTimerBox()
     }
     m_udownTime->setToolTip(QStringLiteral("タイマーキャプチャ開始秒"));
     m_udownTime->setValue(m_settings.TIMER.MINUTE);
-    connect(m_udownTime, &QSpinBox::valueChanged, this,
-            [this](int seconds) { m_settings.TIMER.MINUTE = seconds; });
+    connect(m_udownTime, &QSpinBox::valueChanged, this, &TfrmMain::udownTimeClick);
     m_commands->toolBar(QStringLiteral("TBarMain"))->addWidget(m_udownTime);
+}
+
+void TfrmMain::udownTimeClick(int seconds)
+{
+    m_settings.TIMER.MINUTE = seconds;
+    // Spinning up to the top shows the trace box of the scrolling capture.
+    if (seconds == m_udownTime->maximum())
+        m_imageArea->Memo1()->show();
 }
 
 void TfrmMain::buildAfterActionBox()
@@ -164,6 +176,13 @@ void TfrmMain::bindCommands()
     c.bind(QStringLiteral("mnuEditUndoClick"), [this](int) { m_document.mnuEditUndoClick(); });
     c.bind(QStringLiteral("tryCapDblClick"), [this](int) { tryCapDblClick(); });
     c.bind(QStringLiteral("mnuTrayCancelClick"), [](int) {});
+    c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });
+    c.bind(QStringLiteral("mnuHelpHomePageClick"),
+           [](int) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))); });
+    c.bind(QStringLiteral("mnuHelpAboutClick"), [this](int) {
+        TfrmAbout about(this);
+        about.exec();
+    });
     c.finishBinding();
 }
 

@@ -66,6 +66,7 @@ private:
     void toggleCaptureOption(bool& option, const QString& itemName);
     void mnuAfterAct0Click(int tag);
     void cboAfterActChange(int index);
+    void udownTimeClick(int seconds);
 
     // CaptureHost
     void endEditMode() override {}

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -50,6 +51,7 @@ ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(m_tabWindow);
     layout->addWidget(m_scrBoxMain, 1);
+    layout->addWidget(m_memo1);
 
     connect(&m_document, &ImageDocument::viewChanged, this, &ImageArea::showView);
     connect(&m_document, &ImageDocument::tabsChanged, this, &ImageArea::showTabs);

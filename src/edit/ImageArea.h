@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPlainTextEdit;
 class QScrollArea;
 class QTabBar;
 
@@ -23,6 +24,8 @@ public:
     QTabBar* tabWindow() const { return m_tabWindow; }
     QLabel* imaBitmap() const { return m_imaBitmap; }
     QScrollArea* ScrBoxMain() const { return m_scrBoxMain; }
+    // The trace box, hidden until asked for; the scrolling capture writes to it.
+    QPlainTextEdit* Memo1() const { return m_memo1; }
 
 private:
     void showView();
@@ -32,6 +35,7 @@ private:
     QTabBar* m_tabWindow;
     QScrollArea* m_scrBoxMain;
     QLabel* m_imaBitmap;
+    QPlainTextEdit* m_memo1;
 };
 
 } // namespace vistrel
