@@ -113,7 +113,8 @@ QByteArray PngCodec::encode(const QImage& source, int zlibLevel, bool interlaced
     const bool ok = runGuarded(context.jump, [&] {
         png_set_write_fn(png, &context, pngWrite, pngFlush);
         png_set_compression_level(png, zlibLevel);
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
+        // Palette rows compress best unfiltered.
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, indexed ? PNG_FILTER_NONE : filters);
         png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), bitDepth,
                      indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
                      interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
