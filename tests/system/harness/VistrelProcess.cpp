@@ -52,6 +52,10 @@ VistrelProcess::VistrelProcess(XSession& session) : m_session(session)
     m_options.setEnv[QStringLiteral("HOME")] = m_dir.filePath(QStringLiteral("home"));
     m_options.setEnv[QStringLiteral("XDG_CONFIG_HOME")] =
         m_dir.filePath(QStringLiteral("home/.config"));
+    // A private runtime folder: the single-instance lock is per test, not per user.
+    QDir(m_dir.path()).mkpath(QStringLiteral("runtime"));
+    ::chmod(QFile::encodeName(m_dir.filePath(QStringLiteral("runtime"))).constData(), 0700);
+    m_options.setEnv[QStringLiteral("XDG_RUNTIME_DIR")] = m_dir.filePath(QStringLiteral("runtime"));
     m_options.setEnv[QStringLiteral("VISTREL_CONFIG_DIR")] = configDir();
     m_options.setEnv[QStringLiteral("VISTREL_TEST_LOG")] = testLogPath();
     m_options.outputFile = outputPath();
