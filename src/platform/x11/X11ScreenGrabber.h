@@ -5,12 +5,14 @@
 
 #include <xcb/xcb.h>
 
-#include <cstddef>
+#include <memory>
 
 namespace vistrel::x11 {
 
-// Copies root-window pixels into QImages: through one MIT-SHM segment that is
-// kept and grown between grabs, or with plain GetImage where SHM fails.
+class X11ShmPool;
+
+// Copies root-window pixels into QImages: straight into MIT-SHM segments that
+// the images then own (reused between grabs), or with plain GetImage where SHM fails.
 class X11ScreenGrabber {
 public:
     X11ScreenGrabber(xcb_connection_t* connection, xcb_window_t root);
@@ -25,20 +27,15 @@ public:
 
 private:
     void checkPixelFormat() const;
-    bool grabShm(const QRect& area, QImage& image, QPoint at);
-    bool grabPlain(const QRect& area, QImage& image, QPoint at);
-    bool ensureSegment(std::size_t bytes);
-    void releaseSegment();
+    QImage grabArea(const QRect& area);
+    QImage grabShm(const QRect& area);
+    QImage grabPlain(const QRect& area);
 
     xcb_connection_t* m_connection;
     xcb_window_t m_root;
-    QRect m_rootRect;
     bool m_msbFirst = false;
     bool m_shmUsable = false;
-    uint32_t m_segment = 0;
-    int m_shmId = -1;
-    unsigned char* m_shmData = nullptr;
-    std::size_t m_shmSize = 0;
+    std::shared_ptr<X11ShmPool> m_pool;
 };
 
 } // namespace vistrel::x11

@@ -23,6 +23,26 @@ TEST_F(PixelsTest, GrabOfTheClientAreaIsThePattern)
     EXPECT_TRUE(patternMatches(platform().grabScreen(client.adjusted(10, 20, 0, 0)), {10, 20}));
 }
 
+TEST_F(PixelsTest, PicturesKeepTheirPixelsWhileOthersAreGrabbedAndAfterThePlatformGoes)
+{
+    const Started pattern = startPattern({100, 500, 200, 100}, QStringLiteral("kept"));
+    const QRect client = platform().clientRect(pattern.window);
+    const QImage first = platform().grabScreen(client);
+    const QImage second = platform().grabScreen(QRect(QPoint(1500, 900), client.size()));
+    EXPECT_NE(first.constBits(), second.constBits());
+    EXPECT_TRUE(patternMatches(first));
+
+    QImage survivor;
+    {
+        X11Platform shortLived;
+        survivor = shortLived.grabScreen(client);
+    }
+    EXPECT_TRUE(patternMatches(survivor));
+    survivor.fill(Qt::white); // still writable memory of its own
+    EXPECT_EQ(survivor.pixel(199, 99), 0xffffffffu);
+    EXPECT_TRUE(patternMatches(platform().grabScreen(client)));
+}
+
 TEST_F(PixelsTest, GrabOutsideTheScreenIsBlackAndEmptyIsNull)
 {
     const QImage corner = platform().grabScreen(QRect(-10, -10, 20, 20));
