@@ -49,8 +49,28 @@ struct ResampleJob {
     std::vector<Taps> rows;
 };
 
-// Sums in the order rows outer, columns inner, (value x column weight) x row weight, so that
-// every pixel comes out the same whichever band computes it.
+// The sums of one destination pixel, rows outer, columns inner, (value x column weight) x row
+// weight, whichever band or pass computes it.
+struct PixelSum {
+    double blue = 0;
+    double green = 0;
+    double red = 0;
+
+    void add(const uchar* p, double wx, double wy)
+    {
+        blue += p[0] * wx * wy;
+        green += p[1] * wx * wy;
+        red += p[2] * wx * wy;
+    }
+    void store(uchar* out) const
+    {
+        out[0] = ToChannel(blue);
+        out[1] = ToChannel(green);
+        out[2] = ToChannel(red);
+    }
+};
+
+// Two pixels at a time: their sums are independent, so the processor can overlap them.
 void ResampleRows(const ResampleJob& job, int firstRow, int endRow)
 {
     const size_t width = job.columns.size();
@@ -61,24 +81,31 @@ void ResampleRows(const ResampleJob& job, int firstRow, int endRow)
             rowPtr[n] = job.sourceRows[static_cast<size_t>(rowTaps.index[n])];
         }
         uchar* out = job.resultRows[static_cast<size_t>(j)];
-        for (size_t i = 0; i < width; ++i) {
-            const Taps& colTaps = job.columns[i];
-            double blue = 0;
-            double green = 0;
-            double red = 0;
+        size_t i = 0;
+        for (; i + 1 < width; i += 2) {
+            const Taps& a = job.columns[i];
+            const Taps& b = job.columns[i + 1];
+            PixelSum first;
+            PixelSum second;
             for (size_t r = 0; r < 4; ++r) {
                 const double wy = rowTaps.weight[r];
                 for (size_t k = 0; k < 4; ++k) {
-                    const uchar* p = rowPtr[r] + 3 * colTaps.index[k];
-                    const double wx = colTaps.weight[k];
-                    blue += p[0] * wx * wy;
-                    green += p[1] * wx * wy;
-                    red += p[2] * wx * wy;
+                    first.add(rowPtr[r] + 3 * a.index[k], a.weight[k], wy);
+                    second.add(rowPtr[r] + 3 * b.index[k], b.weight[k], wy);
                 }
             }
-            out[3 * i] = ToChannel(blue);
-            out[3 * i + 1] = ToChannel(green);
-            out[3 * i + 2] = ToChannel(red);
+            first.store(out + 3 * i);
+            second.store(out + 3 * i + 3);
+        }
+        for (; i < width; ++i) {
+            const Taps& a = job.columns[i];
+            PixelSum sum;
+            for (size_t r = 0; r < 4; ++r) {
+                for (size_t k = 0; k < 4; ++k) {
+                    sum.add(rowPtr[r] + 3 * a.index[k], a.weight[k], rowTaps.weight[r]);
+                }
+            }
+            sum.store(out + 3 * i);
         }
     }
 }
