@@ -1,6 +1,9 @@
 // Picking driven by xdotool from another thread while the test waits for events.
 #include "X11TestEnvironment.h"
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 #include <thread>
 
 namespace vistrel::test {
@@ -69,6 +72,50 @@ TEST_F(PickingTest, EscapeOrRightClickCancels)
     platform().endPicking();
     // The grabs are gone: picking can start again at once.
     ASSERT_TRUE(platform().beginPicking());
+    platform().endPicking();
+}
+
+// Another client holding the pointer, as a window manager or a held button would.
+class ForeignGrab {
+public:
+    explicit ForeignGrab(const QString& display)
+        : m_connection(xcb_connect(display.toLocal8Bit().constData(), nullptr))
+    {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        std::free(xcb_grab_pointer_reply(m_connection,
+                                         xcb_grab_pointer(m_connection, 0, root,
+                                                          XCB_EVENT_MASK_BUTTON_PRESS,
+                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                                                          XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+                                         nullptr));
+    }
+    ~ForeignGrab() { xcb_disconnect(m_connection); }
+    void release()
+    {
+        xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
+private:
+    xcb_connection_t* m_connection;
+};
+
+TEST_F(PickingTest, WaitsForABriefForeignGrabAndFailsCleanlyOnALastingOne)
+{
+    {
+        ForeignGrab lasting(session().displayName());
+        EXPECT_FALSE(platform().beginPicking());
+        EXPECT_EQ(platform().nextPickEvent().kind, PickEvent::Kind::Cancel);
+        platform().endPicking();
+    }
+    ForeignGrab brief(session().displayName());
+    std::thread releaser([&brief] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        brief.release();
+    });
+    EXPECT_TRUE(platform().beginPicking());
+    releaser.join();
     platform().endPicking();
 }
 

@@ -57,6 +57,26 @@ TEST_F(WindowsTest, RectanglesTitleAndDesktopOfAManagedWindow)
     EXPECT_TRUE(platform().windowTitle(0x7ffffff).isEmpty());
 }
 
+TEST_F(WindowsTest, ClientSideShadowsAreTakenOffTheOuterRectangle)
+{
+    const Started pattern = startPattern({300, 500, 240, 160}, QStringLiteral("shadowed"));
+    const auto geometry = session().geometry(pattern.window);
+    ASSERT_TRUE(geometry);
+    xcb_connection_t* connection = session().display().connection();
+    const char name[] = "_GTK_FRAME_EXTENTS";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
+    ASSERT_NE(atom, nullptr);
+    const uint32_t extents[] = {4, 6, 8, 10}; // left, right, top, bottom
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, pattern.window, atom->atom,
+                        XCB_ATOM_CARDINAL, 32, 4, extents);
+    std::free(atom);
+    xcb_flush(connection);
+    EXPECT_TRUE(waitFor([&] {
+        return platform().outerRect(pattern.window) == geometry->frame.adjusted(4, 8, -6, -10);
+    }));
+}
+
 TEST_F(WindowsTest, ForegroundAndStackingFollowActivation)
 {
     const Started first = startPattern({100, 100, 200, 150}, QStringLiteral("first"));
@@ -99,6 +119,8 @@ TEST_F(WindowsTest, WindowAtFindsTheClientOrItsChildNeverTheFrame)
     EXPECT_NE(inside, frame);
     EXPECT_TRUE(inside == xterm.window || parentOf(session(), inside) == xterm.window)
         << "got " << inside << " for client " << xterm.window;
+    // A child has no frame: both of its rectangles are its own.
+    EXPECT_EQ(platform().outerRect(inside), platform().clientRect(inside));
 
     // On the title bar the frame is hit, and its client is the answer.
     const QPoint titleBar(geometry->client.center().x(), geometry->frame.top() + 3);
