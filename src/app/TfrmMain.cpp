@@ -63,6 +63,7 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     , m_status(new StatusPanels(this))
     , m_engine(platform, m_settings, m_document.currentImage())
     , m_menuCapture(m_engine, m_document, *m_status, platform, m_settings, *this)
+    , m_transforms(m_document, *m_status, this, HelpPages::OpenHelp)
 {
     setWindowTitle(QStringLiteral("Vistrel"));
     setWindowIcon(AppIcon());
@@ -174,6 +175,9 @@ void TfrmMain::bindCommands()
     });
     c.bind(QStringLiteral("mnuAfterAct0Click"), [this](int tag) { mnuAfterAct0Click(tag); });
     c.bind(QStringLiteral("mnuEditUndoClick"), [this](int) { m_document.mnuEditUndoClick(); });
+    c.bind(QStringLiteral("mnuRotate90RightClick"),
+           [this](int tag) { m_transforms.mnuRotate90RightClick(tag); });
+    c.bind(QStringLiteral("mnuEditZoomClick"), [this](int) { m_transforms.mnuEditZoomClick(); });
     c.bind(QStringLiteral("tryCapDblClick"), [this](int) { tryCapDblClick(); });
     c.bind(QStringLiteral("mnuTrayCancelClick"), [](int) {});
     c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });

@@ -6,6 +6,7 @@
 #include "capture/MenuCapture.h"
 #include "edit/ImageDocument.h"
 #include "edit/TempPictures.h"
+#include "edit/TransformCommands.h"
 
 #include <QMainWindow>
 
@@ -82,6 +83,7 @@ private:
     StatusPanels* m_status;
     CaptureEngine m_engine;
     MenuCapture m_menuCapture;
+    TransformCommands m_transforms;
     CommandMap* m_commands = nullptr;
     ImageArea* m_imageArea = nullptr;
     QSpinBox* m_udownTime = nullptr;
