@@ -4,9 +4,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vistrel {
 
@@ -44,6 +47,40 @@ QString singleLine(const QString& value)
     cleaned.replace(u'\r', u' ');
     cleaned.replace(u'\n', u' ');
     return cleaned;
+}
+
+// Writes `bytes` beside `path` under a temporary name, then renames it over
+// `path`. Written by hand: QSaveFile reports a write that a full disk cut
+// short as a success and then commits the truncated file.
+bool replaceFile(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo info(path);
+    const QByteArray target =
+        QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
+    QByteArray temporary = target + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat old = {};
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode =
+        ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
+    bool ok = ::fchmod(fd, mode) == 0;
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const ssize_t written =
+            ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        ok = written > 0;
+        done += ok ? written : 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+    if (!ok)
+        ::unlink(temporary.constData());
+    return ok;
 }
 
 } // namespace
@@ -206,19 +243,9 @@ QByteArray IniFile::toBytes() const
 
 void IniFile::saveAtomically(const QString& path) const
 {
-    const auto fail = [&path] {
-        throw std::runtime_error(QStringLiteral("%1 に書き込めません").arg(path).toStdString());
-    };
     const QFileInfo info(path);
-    if (info.exists() && !info.isWritable())
-        fail();
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        fail();
+    if ((info.exists() && !info.isWritable()) || !replaceFile(path, toBytes()))
+        throw std::runtime_error(QStringLiteral("%1 に書き込めません").arg(path).toStdString());
 }
 
 } // namespace vistrel

@@ -1,0 +1,246 @@
+#include "app/IniFile.h"
+#include "app/SettingsStore.h"
+#include "app/SettingsTable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace vistrel;
+
+namespace {
+
+const QString DefaultFolder = QStringLiteral("/opt/vistrel");
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    QString iniPath() const { return m_dir.filePath(QStringLiteral("Vist.ini")); }
+    SettingsStore store() const { return SettingsStore(m_dir.path(), DefaultFolder); }
+    void writeIni(const QByteArray& bytes) const
+    {
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray readIni() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QString name(const SettingKey& row)
+{
+    return row.section + u'/' + row.key;
+}
+
+// A value unlike the default for every row, different for every key, with
+// texts that need more than ASCII and blanks that need quoting.
+void setDistinctValues(Settings& settings)
+{
+    int index = 0;
+    for (const SettingKey& row : settingsTable(settings, DefaultFolder)) {
+        ++index;
+        if (bool* const* flag = std::get_if<bool*>(&row.member))
+            **flag = !std::get<bool>(row.fallback);
+        else if (int* const* number = std::get_if<int*>(&row.member))
+            **number = std::get<int>(row.fallback) + 1000 + index;
+        else
+            *std::get<QString*>(row.member) = QStringLiteral(" 値%1 ").arg(index);
+    }
+}
+
+// Every member of two settings, compared through the table; failures name the key.
+void expectSameValues(Settings& expected, Settings& actual)
+{
+    const QList<SettingKey> want = settingsTable(expected, DefaultFolder);
+    const QList<SettingKey> got = settingsTable(actual, DefaultFolder);
+    ASSERT_EQ(want.size(), got.size());
+    for (qsizetype i = 0; i < want.size(); ++i) {
+        std::visit(
+            [&](auto* member) {
+                using T = std::remove_pointer_t<decltype(member)>;
+                EXPECT_EQ(*member, *std::get<T*>(got[i].member)) << name(want[i]).toStdString();
+            },
+            want[i].member);
+    }
+}
+
+} // namespace
+
+TEST(SettingsTable, HasEveryKeyOnceWithItsSlots)
+{
+    Settings settings;
+    const QList<SettingKey> rows = settingsTable(settings, DefaultFolder);
+    std::set<QString> names;
+    std::set<const void*> members;
+    for (const SettingKey& row : rows) {
+        EXPECT_TRUE(names.insert(name(row)).second) << "twice: " << name(row).toStdString();
+        std::visit([&](auto* member) { EXPECT_TRUE(members.insert(member).second); }, row.member);
+    }
+    // 65 single keys, 5 tools of 3, 21 icon files, 21 hotkeys of 7.
+    EXPECT_EQ(rows.size(), 65 + 15 + 21 + 147);
+    EXPECT_TRUE(names.count(QStringLiteral("TOOL/COMMAND5")));
+    EXPECT_TRUE(names.count(QStringLiteral("ICONFILE/FILELST20")));
+    EXPECT_TRUE(names.count(QStringLiteral("HOTKEY/KEY20")));
+    EXPECT_FALSE(names.count(QStringLiteral("TOOL/TITLE0")));
+    const QStringList sectionOrder{"ALL",    "SAVETYPE", "AUTOSAVE", "SENDMAIL", "FILELIST",
+                                   "RIREKI", "COLOR",    "TRIM",     "PRINT",    "HEAD",
+                                   "TOOL",   "ICONFILE", "TIMER",    "MAIN",     "OBJECT",
+                                   "SCREEN", "HOTKEY"};
+    QStringList seen;
+    for (const SettingKey& row : rows)
+        if (seen.isEmpty() || seen.back() != row.section)
+            seen.append(row.section);
+    EXPECT_EQ(seen, sectionOrder);
+}
+
+TEST_F(SettingsStoreTest, MissingFileGivesTheDefaults)
+{
+    const Settings s = store().load();
+    EXPECT_FALSE(s.ALL.ICON);
+    EXPECT_EQ(s.ALL.WAITTIME, 500);
+    EXPECT_TRUE(s.ALL.AUTOSCROLL);
+    EXPECT_EQ(s.AUTOSAVE.DIR, DefaultFolder);
+    EXPECT_EQ(s.FILELIST.APENDDIR, DefaultFolder);
+    EXPECT_EQ(s.SENDMAIL.FILE, u"ROVUDUV");
+    EXPECT_EQ(s.COLOR.BACK, 0x808080);
+    EXPECT_EQ(s.COLOR.LINE, 0x0000FF);
+    EXPECT_EQ(s.HEAD.TEXT, u"Date:<$DATE> <$TIME>  USER:<$USER>");
+    EXPECT_EQ(s.TIMER.MINUTE, 3);
+    EXPECT_EQ(s.MAIN.AFTERACTION, 0);
+    EXPECT_EQ(s.MAIN.VIEW, 1);
+    EXPECT_EQ(s.SCREEN.LEFT, 0);
+    EXPECT_EQ(s.SCREEN.TOP, 0);
+    EXPECT_EQ(s.SCREEN.HEIGHT, 400);
+    EXPECT_EQ(s.SCREEN.WIDTH, 650);
+    EXPECT_EQ(s.SCREEN.SPPLIT, 150);
+    EXPECT_EQ(s.autoSaveNumber, 1);
+    Settings loaded = s;
+    Settings defaults = store().defaults();
+    expectSameValues(defaults, loaded);
+    EXPECT_FALSE(QFile::exists(iniPath())) << "loading never creates the file";
+}
+
+TEST_F(SettingsStoreTest, EveryKeyRoundTrips)
+{
+    Settings written;
+    setDistinctValues(written);
+    written.autoSaveNumber = 57;
+    store().save(written, false);
+    written.SCREEN.WINDOWSTATE = false; // the window's state is written, not the member
+    Settings read = store().load();
+    expectSameValues(written, read);
+    EXPECT_EQ(read.autoSaveNumber, 1) << "the sequence number starts again";
+    EXPECT_FALSE(readIni().contains("autoSave")) << "and is never written";
+
+    // Every table key is in the file, in the table's order.
+    const IniFile ini = IniFile::fromFile(iniPath());
+    Settings any;
+    for (const SettingKey& row : settingsTable(any, DefaultFolder))
+        EXPECT_TRUE(ini.contains(row.section, row.key)) << name(row).toStdString();
+}
+
+TEST_F(SettingsStoreTest, NarrowFilePaneComesBackAt150)
+{
+    writeIni("[SCREEN]\r\nSPPLIT=80\r\n");
+    EXPECT_EQ(store().load().SCREEN.SPPLIT, 150);
+    writeIni("[SCREEN]\r\nSPPLIT=99\r\n");
+    EXPECT_EQ(store().load().SCREEN.SPPLIT, 150);
+    writeIni("[SCREEN]\r\nSPPLIT=100\r\n");
+    EXPECT_EQ(store().load().SCREEN.SPPLIT, 100);
+}
+
+TEST_F(SettingsStoreTest, MalformedValuesTakeTheirDefaults)
+{
+    writeIni("[ALL]\r\nWAITTIME=0x1F4\r\nICON=2\r\nAPCLOSE=true\r\nSCROLLWAITTIME=abc\r\n"
+             "[main]\r\nlinewidth=12\r\n");
+    const Settings s = store().load();
+    EXPECT_EQ(s.ALL.WAITTIME, 500);
+    EXPECT_TRUE(s.ALL.ICON);
+    EXPECT_FALSE(s.ALL.APCLOSE);
+    EXPECT_EQ(s.ALL.SCROLLWAITTIME, 20);
+    EXPECT_EQ(s.MAIN.LINEWIDTH, 12) << "stored values are not range-checked";
+}
+
+TEST_F(SettingsStoreTest, MaximisedExitWritesOnlyTheWindowState)
+{
+    writeIni("[SCREEN]\r\nLEFT=11\r\nTOP=22\r\nHEIGHT=333\r\nWIDTH=444\r\nWINDOWSTATE=0\r\n"
+             "SPPLIT=155\r\n");
+    Settings s = store().load();
+    s.SCREEN.LEFT = 1;
+    s.SCREEN.TOP = 2;
+    s.SCREEN.HEIGHT = 3;
+    s.SCREEN.WIDTH = 4;
+    s.SCREEN.SPPLIT = 250;
+    s.ALL.WAITTIME = 700;
+    store().save(s, true);
+    const Settings back = store().load();
+    EXPECT_TRUE(back.SCREEN.WINDOWSTATE);
+    EXPECT_EQ(back.SCREEN.LEFT, 11);
+    EXPECT_EQ(back.SCREEN.TOP, 22);
+    EXPECT_EQ(back.SCREEN.HEIGHT, 333);
+    EXPECT_EQ(back.SCREEN.WIDTH, 444);
+    EXPECT_EQ(back.SCREEN.SPPLIT, 155);
+    EXPECT_EQ(back.ALL.WAITTIME, 700) << "the other sections are written as usual";
+
+    // Restored to normal, the next exit writes the geometry again.
+    s.SCREEN.WINDOWSTATE = true;
+    store().save(s, false);
+    const Settings normal = store().load();
+    EXPECT_FALSE(normal.SCREEN.WINDOWSTATE);
+    EXPECT_EQ(normal.SCREEN.LEFT, 1);
+    EXPECT_EQ(normal.SCREEN.SPPLIT, 250);
+}
+
+TEST_F(SettingsStoreTest, MaximisedFirstExitLeavesTheGeometryOut)
+{
+    Settings s = store().load();
+    store().save(s, true);
+    const IniFile ini = IniFile::fromFile(iniPath());
+    EXPECT_TRUE(ini.readBool("SCREEN", "WINDOWSTATE", false));
+    for (const char* key : {"LEFT", "TOP", "HEIGHT", "WIDTH", "SPPLIT"})
+        EXPECT_FALSE(ini.contains("SCREEN", key)) << key;
+}
+
+TEST_F(SettingsStoreTest, ANewFileHasTheWindowStateBeforeTheGeometry)
+{
+    store().save(store().load(), false);
+    const QByteArray bytes = readIni();
+    EXPECT_TRUE(bytes.contains("[SCREEN]\r\nWINDOWSTATE=0\r\nLEFT=0\r\nTOP=0\r\nHEIGHT=400\r\n"
+                               "WIDTH=650\r\nSPPLIT=150\r\n"));
+}
+
+TEST_F(SettingsStoreTest, UnknownEntriesAndShiftJisSurviveASave)
+{
+    const QByteArray sjisFolder = "C:\\\x89\xe6\x91\x9c"; // C:\画像 in Shift-JIS
+    writeIni("[ALL]\r\nICON=1\r\nFUTURE=yes\r\n[AUTOSAVE]\r\nDIR=" + sjisFolder +
+             "\r\n[OTHERAPP]\r\nX=1\r\n");
+    Settings s = store().load();
+    EXPECT_EQ(s.AUTOSAVE.DIR, u"C:\\画像");
+    store().save(s, false);
+    const QByteArray bytes = readIni();
+    EXPECT_TRUE(bytes.contains("DIR=" + sjisFolder + "\r\n")) << "written back in Shift-JIS";
+    EXPECT_TRUE(bytes.contains("FUTURE=yes\r\n"));
+    EXPECT_TRUE(bytes.contains("[OTHERAPP]\r\nX=1\r\n"));
+}
+
+TEST_F(SettingsStoreTest, AFolderThatCannotBeMadeIsReported)
+{
+    QFile blocker(m_dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const SettingsStore inside(m_dir.filePath(QStringLiteral("file/vistrel")), DefaultFolder);
+    try {
+        inside.save(inside.load(), false);
+        FAIL() << "the save claimed success";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(QString::fromUtf8(error.what()),
+                  inside.filePath() + QStringLiteral(" に書き込めません"));
+    }
+}
