@@ -30,7 +30,12 @@ ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     , m_tabWindow(new QTabBar(this))
     , m_scrBoxMain(new QScrollArea(this))
     , m_imaBitmap(new QLabel)
+    , m_memo1(new QPlainTextEdit(this))
 {
+    m_memo1->setObjectName(QStringLiteral("Memo1"));
+    m_memo1->setReadOnly(true);
+    m_memo1->setMaximumHeight(120);
+    m_memo1->hide();
     m_tabWindow->setObjectName(QStringLiteral("tabWindow"));
     m_tabWindow->setExpanding(false);
     m_tabWindow->setDrawBase(true);

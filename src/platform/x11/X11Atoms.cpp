@@ -10,13 +10,14 @@ namespace vistrel::x11 {
 
 X11Atoms::X11Atoms(xcb_connection_t* connection)
 {
-    const std::array<std::pair<const char*, xcb_atom_t*>, 11> names{{
+    const std::array<std::pair<const char*, xcb_atom_t*>, 12> names{{
         {"_NET_ACTIVE_WINDOW", &netActiveWindow},
         {"_NET_CLIENT_LIST_STACKING", &netClientListStacking},
         {"_NET_FRAME_EXTENTS", &netFrameExtents},
         {"_GTK_FRAME_EXTENTS", &gtkFrameExtents},
         {"_NET_WM_NAME", &netWmName},
         {"UTF8_STRING", &utf8String},
+        {"COMPOUND_TEXT", &compoundText},
         {"_NET_WM_WINDOW_TYPE", &netWmWindowType},
         {"_NET_WM_WINDOW_TYPE_DESKTOP", &netWmWindowTypeDesktop},
         {"_NET_WM_WINDOW_TYPE_DOCK", &netWmWindowTypeDock},

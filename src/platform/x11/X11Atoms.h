@@ -14,6 +14,7 @@ struct X11Atoms {
     xcb_atom_t gtkFrameExtents = XCB_NONE;
     xcb_atom_t netWmName = XCB_NONE;
     xcb_atom_t utf8String = XCB_NONE;
+    xcb_atom_t compoundText = XCB_NONE;
     xcb_atom_t netWmWindowType = XCB_NONE;
     xcb_atom_t netWmWindowTypeDesktop = XCB_NONE;
     xcb_atom_t netWmWindowTypeDock = XCB_NONE;

@@ -1,5 +1,6 @@
 #include "platform/x11/X11WindowTree.h"
 
+#include "platform/x11/X11CompoundText.h"
 #include "platform/x11/X11Reply.h"
 
 #include <algorithm>
@@ -27,7 +28,8 @@ std::vector<uint32_t> X11WindowTree::property32(xcb_window_t window, xcb_atom_t 
 
 QString X11WindowTree::title(xcb_window_t window) const
 {
-    // _NET_WM_NAME is UTF-8; the old WM_NAME is Latin-1 (or compound text, read as Latin-1).
+    // _NET_WM_NAME is UTF-8; the old WM_NAME is Latin-1 or, for other scripts (xterm
+    // with a Japanese title), compound text.
     for (xcb_atom_t property : {m_atoms.netWmName, xcb_atom_t(XCB_ATOM_WM_NAME)}) {
         auto reply = Reply<xcb_get_property_reply_t>(
             xcb_get_property_reply(m_connection,
@@ -40,6 +42,8 @@ QString X11WindowTree::title(xcb_window_t window) const
         const int length = xcb_get_property_value_length(reply.get());
         if (property == m_atoms.netWmName || reply->type == m_atoms.utf8String)
             return QString::fromUtf8(text, length);
+        if (reply->type == m_atoms.compoundText)
+            return decodeCompoundText(QByteArray(text, length));
         return QString::fromLatin1(text, length);
     }
     return {};
