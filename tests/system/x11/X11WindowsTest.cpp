@@ -130,6 +130,26 @@ TEST_F(WindowsTest, WindowAtFindsTheClientOrItsChildNeverTheFrame)
     EXPECT_EQ(platform().windowAt({1900, 1070}), platform().desktopWindow());
 }
 
+TEST_F(WindowsTest, CompoundTextTitleOfAnOldProgramReadsBack)
+{
+    // Programs like xterm store a Japanese title as COMPOUND_TEXT in WM_NAME only:
+    // "端末テスト" is ESC $ ( B followed by its JIS X 0208 codes.
+    const Started xterm = startXterm({300, 500}, QStringLiteral("xterm-compound"));
+    const QByteArray compound =
+        QByteArray("\x1b$(B") + QByteArray("\x43\x3c\x4b\x76\x25\x46\x25\x39\x25\x48");
+    xcb_connection_t* connection = session().display().connection();
+    const char name[] = "COMPOUND_TEXT";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
+    ASSERT_NE(atom, nullptr);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xterm.window, XCB_ATOM_WM_NAME,
+                        atom->atom, 8, static_cast<uint32_t>(compound.size()),
+                        compound.constData());
+    std::free(atom);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    EXPECT_EQ(platform().windowTitle(xterm.window), QStringLiteral("端末テスト"));
+}
+
 TEST_F(WindowsTest, OwnWindowsAreRecognisedAndLookedThrough)
 {
     const Started pattern = startPattern({200, 600, 300, 200}, QStringLiteral("under-own"));
