@@ -26,29 +26,16 @@ void DrawCursorImage(QPoint point, QImage& canvas, const QImage& cursor)
 {
     if (cursor.isNull() || canvas.isNull())
         return;
-    // The fill colour as a colour reference 0x808000: red 0, green 128, blue 128.
-    QImage laid(cursor.size(), QImage::Format_RGB32);
-    laid.fill(QColor(0, 128, 128));
-    {
-        QPainter painter(&laid);
-        painter.drawImage(0, 0, cursor);
-    }
-    const QRgb transparent = laid.pixel(0, laid.height() - 1);
+    // X cursor images are cropped tight, so a corner pixel may belong to the
+    // cursor itself: its own alpha says what is transparent, and soft edges
+    // blend with the picture beneath.
     const QImage::Format canvasFormat = canvas.format();
-    if (canvasFormat != QImage::Format_RGB32 && canvasFormat != QImage::Format_ARGB32)
+    if (canvasFormat != QImage::Format_RGB32)
         canvas.convertTo(QImage::Format_RGB32);
-
-    for (int y = 0; y < laid.height(); ++y) {
-        const int targetY = point.y() + y;
-        if (targetY < 0 || targetY >= canvas.height())
-            continue;
-        const auto* source = reinterpret_cast<const QRgb*>(laid.constScanLine(y));
-        auto* target = reinterpret_cast<QRgb*>(canvas.scanLine(targetY));
-        for (int x = 0; x < laid.width(); ++x) {
-            const int targetX = point.x() + x;
-            if (targetX >= 0 && targetX < canvas.width() && source[x] != transparent)
-                target[targetX] = source[x] | 0xFF000000u;
-        }
+    {
+        QPainter painter(&canvas);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.drawImage(point, cursor.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }
     if (canvas.format() != canvasFormat)
         canvas.convertTo(canvasFormat);

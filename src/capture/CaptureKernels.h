@@ -24,9 +24,8 @@ ScreenRect ClipToDisplay(ScreenRect rect, int displayWidth, int displayHeight);
 // Cuts margins off; a picture the margins would use up stays unchanged.
 void TrimMargins(QImage& bitmap, int left, int top, int right, int bottom);
 
-// Draws the cursor with its top-left corner at `point`: the cursor is first
-// laid on the fill colour 0x808000, and the pixels that then equal the
-// bottom-left pixel count as transparent and are not drawn.
+// Draws the cursor with its top-left corner at `point` (no hot-spot offset):
+// transparent pixels leave the picture as it is, translucent ones blend.
 void DrawCursorImage(QPoint point, QImage& canvas, const QImage& cursor);
 
 } // namespace vistrel

@@ -84,15 +84,37 @@ TEST(DrawCursorImage, NoHotSpotOffsetAndClippedAtTheEdges)
     EXPECT_EQ(canvas.pixel(2, 2), qRgb(1, 2, 3));
 }
 
-TEST(DrawCursorImage, ACursorPixelOfTheFillColourIsDroppedToo)
+TEST(DrawCursorImage, TightlyCroppedCursorKeepsItsCornerPixels)
 {
-    // Pixels equal to the key after laying on the fill vanish, as the key rule says.
+    // X cursors have no clear margin: an opaque bottom-left pixel is cursor, not key.
     QImage canvas(3, 3, QImage::Format_RGB32);
     canvas.fill(qRgb(50, 50, 50));
     QImage cursor(2, 2, QImage::Format_ARGB32);
-    cursor.fill(qRgba(0, 128, 128, 255));
+    cursor.fill(qRgba(0, 128, 128, 255)); // even the old fill colour is drawn
     cursor.setPixel(1, 0, qRgba(255, 0, 0, 255));
     DrawCursorImage(QPoint(0, 0), canvas, cursor);
-    EXPECT_EQ(canvas.pixel(0, 0), qRgb(50, 50, 50));
+    EXPECT_EQ(canvas.pixel(0, 1), qRgb(0, 128, 128));
     EXPECT_EQ(canvas.pixel(1, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(2, 2), qRgb(50, 50, 50));
+}
+
+TEST(DrawCursorImage, TranslucentShadowBlendsWithThePicture)
+{
+    QImage canvas(1, 1, QImage::Format_RGB32);
+    canvas.fill(qRgb(200, 200, 200));
+    QImage cursor(1, 1, QImage::Format_ARGB32);
+    cursor.setPixel(0, 0, qRgba(0, 0, 0, 128));
+    DrawCursorImage(QPoint(0, 0), canvas, cursor);
+    EXPECT_NEAR(qRed(canvas.pixel(0, 0)), 100, 1);
+}
+
+TEST(DrawCursorImage, KeepsThePicturesPixelFormat)
+{
+    QImage canvas(4, 4, QImage::Format_BGR888);
+    canvas.fill(qRgb(10, 20, 30));
+    QImage cursor(1, 1, QImage::Format_ARGB32);
+    cursor.fill(qRgba(255, 255, 255, 255));
+    DrawCursorImage(QPoint(2, 2), canvas, cursor);
+    EXPECT_EQ(canvas.format(), QImage::Format_BGR888);
+    EXPECT_EQ(canvas.pixel(2, 2), qRgb(255, 255, 255));
 }
