@@ -3,8 +3,11 @@
 #include "app/AppIcon.h"
 #include "app/CommandMap.h"
 #include "app/HelpPages.h"
+#include "app/HotkeyWiring.h"
+#include "app/OutputWiring.h"
 #include "app/ProductInfo.h"
 #include "app/TfrmAbout.h"
+#include "app/TimerWiring.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
 #include "platform/MessageBox.h"
@@ -73,6 +76,9 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     buildTimerBox();
     applyCaptureToggles();
     buildAfterActionBox();
+    m_output = std::make_unique<OutputWiring>(*this);
+    m_timer = std::make_unique<TimerWiring>(*this);
+    m_hotkeys = std::make_unique<HotkeyWiring>(*this);
     bindCommands();
     buildTrayIcon();
 }
@@ -180,6 +186,15 @@ void TfrmMain::bindCommands()
     c.bind(QStringLiteral("mnuEditZoomClick"), [this](int) { m_transforms.mnuEditZoomClick(); });
     c.bind(QStringLiteral("tryCapDblClick"), [this](int) { tryCapDblClick(); });
     c.bind(QStringLiteral("mnuTrayCancelClick"), [](int) {});
+    c.bind(QStringLiteral("mnuTimerDeskTopClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(FullScreen, true); });
+    c.bind(QStringLiteral("mnuTimerActiveClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(ActiveWindow, true); });
+    c.bind(QStringLiteral("mnuTimerWindowClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(WindowOrControl, true); });
+    m_output->bind(c);
+    m_timer->bind(c);
+    m_hotkeys->bind(c);
     c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });
     c.bind(QStringLiteral("mnuHelpHomePageClick"),
            [](int) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))); });
@@ -251,6 +266,7 @@ void TfrmMain::SaveSettings()
 void TfrmMain::runExitSteps()
 {
     SaveSettings();
+    m_hotkeys->UnregisterAllHotkeys();
     m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
 }
 
@@ -310,8 +326,7 @@ void TfrmMain::showAfterCapture()
 
 void TfrmMain::runAfterActionCommand(int code)
 {
-    // The output actions arrive with their commands; 0 does nothing.
-    Q_UNUSED(code);
+    m_output->runAfterActionCommand(code);
 }
 
 } // namespace vistrel

@@ -10,6 +10,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QComboBox;
 class QSpinBox;
 class QSystemTrayIcon;
@@ -17,6 +19,9 @@ class QSystemTrayIcon;
 namespace vistrel {
 
 class CommandMap;
+class HotkeyWiring;
+class OutputWiring;
+class TimerWiring;
 class ImageArea;
 class Platform;
 class StatusPanels;
@@ -36,6 +41,13 @@ public:
     MenuCapture& menuCapture() { return m_menuCapture; }
     CommandMap& commands() { return *m_commands; }
     StatusPanels& status() { return *m_status; }
+    Platform& platform() { return m_platform; }
+    ImageArea& imageArea() { return *m_imageArea; }
+    SettingsStore& settingsStore() { return m_store; }
+    TempPictures& tempPictures() { return m_temp; }
+    HotkeyWiring& hotkeys() { return *m_hotkeys; }
+    OutputWiring& output() { return *m_output; }
+    TimerWiring& timer() { return *m_timer; }
     QSystemTrayIcon* trayIcon() const { return m_tryCap; }
 
     void LoadSettings();
@@ -90,6 +102,9 @@ private:
     QComboBox* m_cboAfterAct = nullptr;
     QSystemTrayIcon* m_tryCap = nullptr;
     bool m_closing = false;
+    std::unique_ptr<OutputWiring> m_output;
+    std::unique_ptr<TimerWiring> m_timer;
+    std::unique_ptr<HotkeyWiring> m_hotkeys;
 };
 
 } // namespace vistrel
