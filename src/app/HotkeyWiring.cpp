@@ -16,9 +16,9 @@ void HotkeyWiring::bind(CommandMap& commands)
 
 namespace vistrel {
 
-bool HotkeyWiring::StartupCapture()
+std::optional<int> HotkeyWiring::StartupCapture()
 {
-    return false;
+    return std::nullopt;
 }
 
 void HotkeyWiring::RegisterAllHotkeys() {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace vistrel {
 
 class CommandMap;
@@ -15,9 +17,9 @@ public:
     // Binds this subsystem's handlers in the command table.
     void bind(CommandMap& commands);
 
-    // Start-up: the capture given on the command line, then the hotkeys.
-    // Returns true when the program is to end after the capture.
-    bool StartupCapture();
+    // Start-up: the capture given on the command line. Holds the process exit
+    // code when the program is to end after the capture.
+    std::optional<int> StartupCapture();
     void RegisterAllHotkeys();
     void UnregisterAllHotkeys();
 

@@ -41,4 +41,9 @@ void OutputWiring::runAfterActionCommand(int code)
     Q_UNUSED(code);
 }
 
+void OutputWiring::PerformAfterAction(int code)
+{
+    Q_UNUSED(code);
+}
+
 } // namespace vistrel

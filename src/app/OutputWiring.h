@@ -18,6 +18,9 @@ public:
     // Runs the after-capture action selected in the main window (0 to 8) as if
     // its command had been clicked.
     void runAfterActionCommand(int code);
+    // Carries out an after-capture action (1 to 9) on the current image, as a
+    // request from a hotkey, the tray or the command line asks.
+    void PerformAfterAction(int code);
 
     void mnuFileOpenClick();
 

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/HotkeyWiring.h"
 #include "app/SignalWatcher.h"
 #include "app/SingleInstance.h"
 #include "app/TfrmMain.h"
@@ -33,6 +34,9 @@ int runVistrel(int argc, char** argv)
 
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
+    if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture())
+        return *exitCode; // a command-line capture that ends the program
+    mainWindow.hotkeys().RegisterAllHotkeys();
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSession(); });

@@ -48,6 +48,8 @@ public:
     HotkeyWiring& hotkeys() { return *m_hotkeys; }
     OutputWiring& output() { return *m_output; }
     TimerWiring& timer() { return *m_timer; }
+    QSpinBox* udownTime() const { return m_udownTime; }
+    QComboBox* cboAfterAct() const { return m_cboAfterAct; }
     QSystemTrayIcon* trayIcon() const { return m_tryCap; }
 
     void LoadSettings();
