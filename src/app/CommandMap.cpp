@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace vistrel {
 
@@ -20,6 +21,15 @@ struct CommandRow {
     const char* shortcut = nullptr;
     int tag = 0;
     const char* handler = nullptr;
+};
+
+// Toolbar buttons: the button's name, its hint and the menu item whose
+// command (and, for toggles, state) it shares, or the popup it opens.
+struct ButtonRow {
+    const char* toolBar;
+    const char* name;
+    const char* hint;
+    const char* sharesItem; // nullptr: a separator
 };
 
 namespace {
@@ -86,6 +96,18 @@ const CommandRow MainMenu[] = {
     {R::Item, "mnuEditPaste", "クリップボードから取り込む(&P)", "Ctrl+V", 0, "mnuEditPasteClick"},
     {R::Separator, "", ""},
     {R::Submenu, "mnuEditHCur", "標準カーソル埋め込み(&H)"},
+    {R::Item, "mnuHCur1", "", nullptr, 0, "mnuCur1Click"},
+    {R::Item, "mnuHCur2", "", nullptr, 1, "mnuCur1Click"},
+    {R::Item, "mnuHCur3", "", nullptr, 2, "mnuCur1Click"},
+    {R::Item, "mnuHCur4", "", nullptr, 3, "mnuCur1Click"},
+    {R::Item, "mnuHCur5", "", nullptr, 4, "mnuCur1Click"},
+    {R::Item, "mnuHCur6", "", nullptr, 5, "mnuCur1Click"},
+    {R::Item, "mnuHCur7", "", nullptr, 6, "mnuCur1Click"},
+    {R::Item, "mnuHCur8", "", nullptr, 7, "mnuCur1Click"},
+    {R::Item, "mnuHCur9", "", nullptr, 8, "mnuCur1Click"},
+    {R::Item, "mnuHCur10", "", nullptr, 9, "mnuCur1Click"},
+    {R::Item, "mnuHCur11", "", nullptr, 10, "mnuCur1Click"},
+    {R::Item, "mnuHCur12", "", nullptr, 11, "mnuCur1Click"},
     {R::EndSubmenu, "", ""},
     {R::Submenu, "mnuEditIcon", "アイコンファイルの埋め込み(&I)"},
     {R::Item, "mnuIconTouPaste", "登録済みアイコンから(&C)...", nullptr, 0, "mnuIconTouPasteClick"},
@@ -141,15 +163,6 @@ const CommandRow MainMenu[] = {
     {R::Item, "mnuHelpAbout", "バージョン情報(&A)...", nullptr, 0, "mnuHelpAboutClick"},
 };
 
-// Toolbar buttons: the button's name, its hint and the menu item whose
-// command (and, for toggles, state) it shares.
-struct ButtonRow {
-    const char* toolBar;
-    const char* name;
-    const char* hint;
-    const char* sharesItem; // nullptr: a separator
-};
-
 const ButtonRow Buttons[] = {
     {"TBarMain", "tButFileLst", "ファイルリストを表示する", "mnuHyojiFileLst"},
     {"TBarMain", nullptr, nullptr, nullptr},
@@ -179,6 +192,7 @@ const ButtonRow Buttons[] = {
     {"TBarEdit", "tButEdtClipCopy", "クリップボードへコピー", "mnuEditCopy"},
     {"TBarEdit", "tButEdtClipPaste", "クリップボードから貼り付け", "mnuEditPaste"},
     {"TBarEdit", nullptr, nullptr, nullptr},
+    {"TBarEdit", "tButEdtHCur", "カーソル埋め込み", "mnuPopHCur"},
     {"TBarEdit", "tButIconPaste", "登録済みアイコンの埋め込み", "mnuIconTouPaste"},
     {"TBarEdit", "tButEdtZoom", "イメージサイズの変更", "mnuEditZoom"},
     {"TBarEdit", "tButEdtCut", "切り抜き", "mnuEditCut"},
@@ -216,6 +230,52 @@ const CommandRow TrayMenu[] = {
     {R::Item, "mnuTrayExit", "常駐しないで終了する", nullptr, 0, "mnuFileExitClick"},
 };
 
+// The other popup menus: the cursor button, the icon button's arrow, the
+// line-style button and the file list.
+const CommandRow OtherPopups[] = {
+    {R::Menu, "mnuPopHCur", ""},
+    {R::Item, "mnuPHCur1", "", nullptr, 0, "mnuCur1Click"},
+    {R::Item, "mnuPHCur2", "", nullptr, 1, "mnuCur1Click"},
+    {R::Item, "mnuPHCur3", "", nullptr, 2, "mnuCur1Click"},
+    {R::Item, "mnuPHCur4", "", nullptr, 3, "mnuCur1Click"},
+    {R::Item, "mnuPHCur5", "", nullptr, 4, "mnuCur1Click"},
+    {R::Item, "mnuPHCur6", "", nullptr, 5, "mnuCur1Click"},
+    {R::Item, "mnuPHCur7", "", nullptr, 6, "mnuCur1Click"},
+    {R::Item, "mnuPHCur8", "", nullptr, 7, "mnuCur1Click"},
+    {R::Item, "mnuPHCur9", "", nullptr, 8, "mnuCur1Click"},
+    {R::Item, "mnuPHCur10", "", nullptr, 9, "mnuCur1Click"},
+    {R::Item, "mnuPHCur11", "", nullptr, 10, "mnuCur1Click"},
+    {R::Item, "mnuPHCur12", "", nullptr, 11, "mnuCur1Click"},
+    {R::Menu, "mnuPopIconIns", ""},
+    {R::Item, "mnuPopIconTouPaste", "登録済みアイコンから...", nullptr, 0, "mnuIconTouPasteClick"},
+    {R::Item, "mnuPopIconFlPaste", "ファイルから読み込む...", nullptr, 0, "mnuIconFlPasteClick"},
+    {R::Item, "mnuPopIconEdit", "アイコンファイルの登録", nullptr, 0, "mnuIconEditClick"},
+    {R::Menu, "mnuPopDrawLine", ""},
+    {R::Item, "mnuLinedot0", "実線  1Pixel", nullptr, 0, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot1", "実線  2Pixel", nullptr, 1, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot2", "実線  3Pixel", nullptr, 2, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot3", "実線  4Pixel", nullptr, 3, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot4", "実線  5Pixel", nullptr, 4, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot5", "点線  1Pixel", nullptr, 5, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot6", "点線  2Pixel", nullptr, 6, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot7", "点線  3Pixel", nullptr, 7, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot8", "点線  4Pixel", nullptr, 8, "mnuLinedot0Click"},
+    {R::Item, "mnuLinedot9", "点線  5Pixel", nullptr, 9, "mnuLinedot0Click"},
+    {R::Menu, "mnuPopFlist", ""},
+    {R::Item, "mnuPopAtdirSet", "現在のフォルダを連続格納先とする(&R)", nullptr, 0,
+     "mnuFileAtdirSetClick"},
+    {R::Item, "mnuPopFileDel", "ファイルの削除(&D)", nullptr, 0, "mnuFileDelClick"},
+    {R::Item, "mnuPopFileLstClose", "ファイルリストを閉じる(&C)", nullptr, 0,
+     "mnuHyojiFileLstClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuPopBIcon", "大きいアイコン(&G)", nullptr, 1, "mnuHyojiBIconClick"},
+    {R::Item, "mnuPopSIcon", "小さいアイコン(&M)", nullptr, 2, "mnuHyojiBIconClick"},
+    {R::Item, "mnuPopList", "一覧(&L)", nullptr, 3, "mnuHyojiBIconClick"},
+    {R::Item, "mnuPopReport", "詳細(&D)", nullptr, 4, "mnuHyojiBIconClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuPopRefresh", "最新情報に更新する(&R)", nullptr, 0, "mnuHyojiRefreshClick"},
+};
+
 QString text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
@@ -226,8 +286,8 @@ QString text(const char* utf8)
 CommandMap::CommandMap(QMainWindow& window) : QObject(&window), m_window(window)
 {
     buildMenuBar();
-    buildToolBars();
     buildPopups();
+    buildToolBars();
 }
 
 QAction* CommandMap::addItem(QMenu* menu, const CommandRow& row)
@@ -314,6 +374,10 @@ void CommandMap::buildToolBars()
             bar->addSeparator();
             continue;
         }
+        if (QMenu* popup = m_menus.value(text(row.sharesItem))) {
+            addPopupButton(bar, popup, row);
+            continue;
+        }
         QAction* shared = m_actions.value(text(row.sharesItem));
         shared->setToolTip(text(row.hint));
         bar->addAction(shared);
@@ -324,9 +388,16 @@ void CommandMap::buildToolBars()
 
 void CommandMap::buildPopups()
 {
+    buildPopupTable(TrayMenu);
+    buildPopupTable(OtherPopups);
+}
+
+template <std::size_t N>
+void CommandMap::buildPopupTable(const CommandRow (&rows)[N])
+{
     QMenu* popup = nullptr;
     QList<QMenu*> stack;
-    for (const CommandRow& row : TrayMenu) {
+    for (const CommandRow& row : rows) {
         QMenu* current = stack.isEmpty() ? popup : stack.back();
         switch (row.kind) {
         case CommandRow::Menu:
@@ -352,6 +423,18 @@ void CommandMap::buildPopups()
             break;
         }
     }
+}
+
+void CommandMap::addPopupButton(QToolBar* bar, QMenu* popup, const ButtonRow& row)
+{
+    // A drop-down-only button: it opens its popup and runs nothing itself.
+    auto* button = new QToolButton(bar);
+    button->setObjectName(text(row.name));
+    button->setToolTip(text(row.hint));
+    button->setIcon(ToolbarIcon(text(row.name)));
+    button->setMenu(popup);
+    button->setPopupMode(QToolButton::InstantPopup);
+    bar->addWidget(button);
 }
 
 void CommandMap::bind(const QString& handlerName, Handler handler)

@@ -40,6 +40,9 @@ private:
     void buildMenuBar();
     void buildToolBars();
     void buildPopups();
+    template <std::size_t N>
+    void buildPopupTable(const struct CommandRow (&rows)[N]);
+    void addPopupButton(QToolBar* bar, QMenu* popup, const struct ButtonRow& row);
     QAction* addItem(QMenu* menu, const struct CommandRow& row);
     void trigger(const QString& handlerName, int tag);
 

@@ -39,6 +39,7 @@ const QHash<QString, IconChoice>& iconTable()
         {QStringLiteral("mnuEditCopy"), {"edit-copy", "C"}},
         {QStringLiteral("mnuEditPaste"), {"edit-paste", "V"}},
         {QStringLiteral("mnuIconTouPaste"), {"insert-image", "I"}},
+        {QStringLiteral("tButEdtHCur"), {"input-mouse", "C"}},
         {QStringLiteral("mnuEditZoom"), {"zoom-fit-best", "Z"}},
         {QStringLiteral("mnuEditCut"), {"edit-cut", "N"}},
         {QStringLiteral("mnuEditCutReturn"), {"edit-redo", "R"}},
