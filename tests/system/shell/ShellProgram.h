@@ -1,0 +1,43 @@
+#pragma once
+
+#include "harness/XSession.h"
+
+#include <QTemporaryDir>
+
+namespace vistrel::test {
+
+// The built program with private settings, runtime and home folders that
+// every start shares, so that a second start meets the first one's lock.
+class ShellProgram {
+public:
+    explicit ShellProgram(XSession& session);
+
+    // Starts one more copy; the session stops it at the latest when it ends.
+    ChildProcess& start();
+
+    QString iniPath() const;
+    QByteArray readIni() const;
+    void writeIni(const QByteArray& bytes) const;
+    // The value of KEY in [SECTION] of the settings file; empty when absent.
+    QString iniValue(const QString& section, const QString& key) const;
+
+    QStringList testLog() const;
+    bool waitForLogLine(const QString& line);
+    // The tab pictures in the program's private temporary folders.
+    QStringList tabPictures() const;
+    // Everything the copies wrote to standard output and error.
+    QString output() const;
+
+    // Mapped, managed windows titled "Vistrel" (of one process when given).
+    QList<WindowId> mainWindows(std::optional<pid_t> pid = std::nullopt) const;
+    std::optional<WindowId> waitForMainWindow(pid_t pid);
+
+private:
+    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    XSession& m_session;
+    QTemporaryDir m_dir;
+    ChildOptions m_options;
+};
+
+} // namespace vistrel::test

@@ -1,0 +1,60 @@
+#include "TrayHost.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace vistrel::test {
+
+TrayHost::TrayHost(XSession& session) : m_session(session), m_probe(session.display())
+{
+    ChildOptions options;
+    options.outputFile = session.tempDir() + QStringLiteral("/trayer.log");
+    options.setEnv[QStringLiteral("HOME")] = session.tempDir();
+    ChildProcess& trayer = session.start(
+        {QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
+         QStringLiteral("--align"), QStringLiteral("right"), QStringLiteral("--widthtype"),
+         QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("200"),
+         QStringLiteral("--height"), QStringLiteral("24")},
+        options);
+    const bool up = waitFor(
+        [&] { return m_probe.selectionOwner("_NET_SYSTEM_TRAY_S0") != 0 || !trayer.isRunning(); });
+    if (!up || !trayer.isRunning()) {
+        QFile log(options.outputFile);
+        log.open(QIODevice::ReadOnly);
+        throw std::runtime_error("trayer did not take the tray selection:\n" +
+                                 log.readAll().toStdString());
+    }
+}
+
+std::optional<WindowId> TrayHost::waitForIcon() const
+{
+    std::optional<WindowId> icon;
+    waitFor([&] {
+        const QList<WindowId> all = icons();
+        if (all.size() != 1)
+            return false;
+        const std::optional<QRect> area = m_probe.rootGeometry(all.front());
+        if (!area || area->width() < 4 || area->height() < 4)
+            return false;
+        icon = all.front();
+        return true;
+    });
+    return icon;
+}
+
+void TrayHost::click(WindowId icon, int button, int count)
+{
+    const std::optional<QRect> area = m_probe.rootGeometry(icon);
+    if (!area)
+        throw std::runtime_error("the tray icon is gone");
+    const QPoint centre = area->center();
+    // No --sync: it waits for a movement that never comes when the pointer is
+    // already there; the server handles the move before the click anyway.
+    m_session.xdotool({QStringLiteral("mousemove"), QString::number(centre.x()),
+                       QString::number(centre.y()), QStringLiteral("click"),
+                       QStringLiteral("--repeat"), QString::number(count),
+                       QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
+}
+
+} // namespace vistrel::test
