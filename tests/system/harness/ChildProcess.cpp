@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <memory>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -218,8 +219,16 @@ CommandResult runCommand(const QStringList& argv, const ChildOptions& options,
     ChildOptions withPipe = options;
     withPipe.stdoutFd = out[1];
     CommandResult result;
+    std::unique_ptr<ChildProcess> started;
+    try {
+        started = std::make_unique<ChildProcess>(argv, withPipe);
+    } catch (...) {
+        ::close(out[0]);
+        ::close(out[1]);
+        throw;
+    }
     {
-        ChildProcess child(argv, withPipe);
+        ChildProcess& child = *started;
         ::close(out[1]);
         ::fcntl(out[0], F_SETFL, O_NONBLOCK);
         const auto deadline = Clock::now() + timeout;
@@ -239,7 +248,8 @@ CommandResult runCommand(const QStringList& argv, const ChildOptions& options,
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
         if (child.waitForExit(left))
             result.exitCode = child.exitCode().value_or(-1);
-    } // the destructor stops a command that hangs
+    }
+    started.reset(); // stops a command that hangs
     ::close(out[0]);
     return result;
 }
