@@ -1,15 +1,196 @@
 #include "app/HotkeyWiring.h"
 
 #include "app/CommandMap.h"
+#include "app/OutputWiring.h"
 #include "app/TfrmMain.h"
+#include "app/ToolbarIcons.h"
+#include "app/VistrelApplication.h"
+#include "hotkeys/CaptureParam.h"
+#include "hotkeys/HotkeyTable.h"
+#include "hotkeys/KeyNames.h"
+#include "hotkeys/TfrmParam.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
 
 namespace vistrel {
 
-HotkeyWiring::HotkeyWiring(TfrmMain& main) : m_main(main) {}
+namespace {
+
+// The capture commands whose icons the hotkey entries borrow, by image index.
+const char* const EntryIcons[] = {"mnuCapDeskTop",   "mnuCapActive",   "mnuCapWindow",
+                                  "mnuTimerDeskTop", "mnuTimerActive", "mnuTimerWindow"};
+
+} // namespace
+
+HotkeyWiring::HotkeyWiring(TfrmMain& main)
+    : m_main(main)
+    , m_requests(main.captureEngine(), main.settings(), main.document().currentImage(), *this)
+{
+    m_main.platform().hotkeyPressed = [this](int id) { hotkeyPressed(id); };
+}
+
+HotkeyWiring::~HotkeyWiring()
+{
+    m_main.platform().hotkeyPressed = nullptr;
+}
 
 void HotkeyWiring::bind(CommandMap& commands)
 {
     Q_UNUSED(commands);
+}
+
+void HotkeyWiring::RegisterAllHotkeys()
+{
+    const Settings& settings = m_main.settings();
+    for (int slot = 0; slot < HotkeySlotCount; ++slot) {
+        const TWinHotKey& entry = settings.HOTKEY[size_t(slot)];
+        if (!IsRegistrable(entry))
+            continue;
+        QString reason;
+        if (!m_main.platform().registerHotkey(HotkeyIdBase + slot, HotkeyModifiers(entry),
+                                              KeyNameToKeysym(entry.KEY), &reason))
+            MessageBox::information(RegistrationFailedText(entry));
+    }
+}
+
+void HotkeyWiring::UnregisterAllHotkeys()
+{
+    // Every slot: an entry edited since its registration must not stay grabbed.
+    for (int slot = 0; slot < HotkeySlotCount; ++slot)
+        m_main.platform().unregisterHotkey(HotkeyIdBase + slot);
+}
+
+void HotkeyWiring::FillTrayHotkeyMenu()
+{
+    QMenu* menu = m_main.commands().menu(QStringLiteral("mnuTrayCapKey"));
+    while (m_trayItems.size() < HotkeySlotCount) {
+        auto* item = new QAction(menu);
+        item->setObjectName(QStringLiteral("mnuTrayCapKey%1").arg(m_trayItems.size()));
+        QObject::connect(item, &QAction::triggered, menu,
+                         [this, item] { mnuTrayCapKey0Click(item->data().toInt()); });
+        menu->addAction(item);
+        m_trayItems.append(item);
+    }
+    const Settings& settings = m_main.settings();
+    for (int slot = 0; slot < HotkeySlotCount; ++slot) {
+        const TWinHotKey& entry = settings.HOTKEY[size_t(slot)];
+        QAction* item = m_trayItems[slot];
+        item->setVisible(!entry.COMMAND.isEmpty());
+        if (entry.COMMAND.isEmpty())
+            continue;
+        item->setText(TrayHotkeyCaption(entry));
+        item->setData(slot);
+        const int image = HotkeyImageIndex(entry.PARAM);
+        item->setIcon(image >= 0 && image < 6 ? ToolbarIcon(QString::fromLatin1(EntryIcons[image]))
+                                              : QIcon());
+        item->setIconVisibleInMenu(true);
+    }
+}
+
+void HotkeyWiring::hotkeyPressed(int id)
+{
+    const int slot = id - HotkeyIdBase;
+    if (slot < 0 || slot >= HotkeySlotCount)
+        return;
+    runRequest(slot, true);
+}
+
+void HotkeyWiring::mnuTrayCapKey0Click(int slot)
+{
+    if (slot >= 0 && slot < HotkeySlotCount)
+        runRequest(slot, false);
+}
+
+void HotkeyWiring::runRequest(int slot, bool fromHotkey)
+{
+    // A press during a running capture (its countdown, its dialogs) is dropped:
+    // a nested capture would restore the window to the wrong state.
+    if (m_running)
+        return;
+    m_running = true;
+    // Parsed afresh, so that edits of the table count from the next press.
+    const CaptureRequest request = ParseCaptureParam(m_main.settings().HOTKEY[size_t(slot)].PARAM);
+    m_requests.hotkeyInProgress = fromHotkey;
+    try {
+        m_requests.CaptureByHotkey(request, false);
+    } catch (...) {
+        m_requests.hotkeyInProgress = false;
+        m_running = false;
+        throw;
+    }
+    m_requests.hotkeyInProgress = false;
+    m_running = false;
+}
+
+TfrmParam& HotkeyWiring::param()
+{
+    if (!m_param)
+        m_param = std::make_unique<TfrmParam>();
+    return *m_param;
+}
+
+bool HotkeyWiring::isMainWindowVisible() const
+{
+    return m_main.isVisible();
+}
+
+void HotkeyWiring::hideForCapture()
+{
+    if (QSystemTrayIcon* tray = m_main.trayIcon())
+        tray->hide();
+    m_main.hide();
+    QApplication::processEvents();
+}
+
+void HotkeyWiring::restoreAfterCapture(bool visible)
+{
+    if (visible) {
+        m_main.show();
+        m_main.repaint();
+    } else {
+        m_main.hide();
+    }
+    if (QSystemTrayIcon* tray = m_main.trayIcon())
+        tray->show();
+    QApplication::processEvents();
+    if (visible) {
+        m_main.raise();
+        m_main.activateWindow();
+    }
+}
+
+void HotkeyWiring::bringToFront()
+{
+    // A hidden window cannot take the foreground on X11; the action's dialogs
+    // come up on top by themselves.
+    if (m_main.isVisible()) {
+        m_main.raise();
+        m_main.activateWindow();
+    }
+}
+
+int HotkeyWiring::AskCaptureKind(CaptureOptions& options)
+{
+    return param().AskCaptureKind(options);
+}
+
+int HotkeyWiring::AskAfterAction(const QImage& picture)
+{
+    return param().AskAfterAction(picture);
+}
+
+void HotkeyWiring::PerformAfterAction(int code)
+{
+    m_main.output().PerformAfterAction(code);
+}
+
+void HotkeyWiring::showMessage(const QString& text)
+{
+    MessageBox::information(text);
 }
 
 } // namespace vistrel
@@ -18,11 +199,25 @@ namespace vistrel {
 
 std::optional<int> HotkeyWiring::StartupCapture()
 {
-    return std::nullopt;
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const CaptureRequest request = ParseCaptureParam(arguments.join(u','));
+    if (request.CaptureKind == 0 || request.AfterAction == 0)
+        return std::nullopt; // no capture asked for: start normally
+    try {
+        m_requests.CaptureByHotkey(request, true);
+    } catch (const std::exception& error) {
+        VistrelApplication::showError(QString::fromUtf8(error.what()));
+    }
+    const bool done = m_requests.lastOutcome() == RequestCapture::Outcome::Done;
+    if (request.StayResident) {
+        if (!m_main.document().currentImage().isNull())
+            m_main.document().SetCurrentImage(ImageDocument::Mode::Reset);
+        return std::nullopt;
+    }
+    // As the close button would: with APCLOSE this runs the exit sequence and
+    // saves the settings, otherwise the window merely stays hidden.
+    m_main.close();
+    return done ? 0 : 1;
 }
-
-void HotkeyWiring::RegisterAllHotkeys() {}
-
-void HotkeyWiring::UnregisterAllHotkeys() {}
 
 } // namespace vistrel

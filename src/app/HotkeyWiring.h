@@ -1,16 +1,26 @@
 #pragma once
 
+#include "hotkeys/RequestCapture.h"
+
+#include <QList>
+
+#include <memory>
 #include <optional>
+
+class QAction;
 
 namespace vistrel {
 
 class CommandMap;
 class TfrmMain;
+class TfrmParam;
 
-// Connects the hotkey commands to the main window.
-class HotkeyWiring {
+// Connects the hotkey commands to the main window: the system-wide hotkeys,
+// the tray's hotkey submenu, the request-driven capture and the command line.
+class HotkeyWiring : private RequestHost {
 public:
     explicit HotkeyWiring(TfrmMain& main);
+    ~HotkeyWiring() override;
     HotkeyWiring(const HotkeyWiring&) = delete;
     HotkeyWiring& operator=(const HotkeyWiring&) = delete;
 
@@ -22,9 +32,33 @@ public:
     std::optional<int> StartupCapture();
     void RegisterAllHotkeys();
     void UnregisterAllHotkeys();
+    void FillTrayHotkeyMenu();
+
+    // A hotkey press (identifier 200 to 220) and a click on a tray hotkey item.
+    void hotkeyPressed(int id);
+    void mnuTrayCapKey0Click(int slot);
+
+    RequestCapture& requests() { return m_requests; }
 
 private:
+    void runRequest(int slot, bool fromHotkey);
+    TfrmParam& param();
+
+    // RequestHost
+    bool isMainWindowVisible() const override;
+    void hideForCapture() override;
+    void restoreAfterCapture(bool visible) override;
+    void bringToFront() override;
+    int AskCaptureKind(CaptureOptions& options) override;
+    int AskAfterAction(const QImage& picture) override;
+    void PerformAfterAction(int code) override;
+    void showMessage(const QString& text) override;
+
     TfrmMain& m_main;
+    RequestCapture m_requests;
+    std::unique_ptr<TfrmParam> m_param;
+    QList<QAction*> m_trayItems;
+    bool m_running = false;
 };
 
 } // namespace vistrel

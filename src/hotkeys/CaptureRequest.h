@@ -1,6 +1,21 @@
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 namespace vistrel {
+
+// The continuous-save fields of an "/A5;dir;type;file;after" token. Absent
+// fields leave the running settings alone.
+struct AutoSaveOverride {
+    std::optional<QString> Dir;
+    std::optional<int> SaveType;
+    std::optional<QString> File;
+    std::optional<QString> FileAfter;
+
+    bool operator==(const AutoSaveOverride&) const = default;
+};
 
 // A parsed capture parameter string; every field starts at 0 or false.
 struct CaptureRequest {
@@ -13,6 +28,10 @@ struct CaptureRequest {
     bool TimerOn = false;
     int TimerSeconds = 0;
     bool StayResident = false; // command line only
+    // Set by an /A5 token; applied to the settings only when the request is carried out.
+    std::optional<AutoSaveOverride> AutoSave;
+
+    bool operator==(const CaptureRequest&) const = default;
 };
 
 } // namespace vistrel

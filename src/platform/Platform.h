@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace vistrel {
@@ -27,6 +28,14 @@ struct PickEvent {
     enum class Kind { Moved, Confirm, Cancel };
     Kind kind = Kind::Cancel;
     QPoint position; // screen pixels, for Moved
+};
+
+// Modifier bits of a system-wide hotkey (Win is the Super key on X11).
+enum HotkeyModifier : quint32 {
+    HotkeyModAlt = 1,
+    HotkeyModControl = 2,
+    HotkeyModShift = 4,
+    HotkeyModWin = 8,
 };
 
 // The window-system operations the program needs. Only Qt and standard types
@@ -76,6 +85,14 @@ public:
 
     // Plays a sound file without waiting for it; missing files play nothing.
     virtual void playSoundAsync(const QString& file) = 0;
+
+    // System-wide hotkeys: the key (an X keysym) with exactly these modifiers,
+    // whatever the lock keys. False with a reason when the combination is
+    // taken (by another program or another id) or the layout has no such key.
+    virtual bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) = 0;
+    virtual void unregisterHotkey(int id) = 0;
+    // Called on the event loop, never from inside event delivery, for each press.
+    std::function<void(int id)> hotkeyPressed;
 };
 
 // Picks the implementation for the running Qt platform (X11 under xcb).

@@ -79,4 +79,19 @@ PickEvent FakePlatform::nextPickEvent()
     return event;
 }
 
+bool FakePlatform::registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason)
+{
+    const Hotkey wanted{modifiers, keysym};
+    bool taken = takenByOthers.contains(wanted);
+    for (auto it = hotkeys.cbegin(); it != hotkeys.cend(); ++it)
+        taken = taken || (it.key() != id && it.value() == wanted);
+    if (taken) {
+        if (reason != nullptr)
+            *reason = QStringLiteral("taken");
+        return false;
+    }
+    hotkeys.insert(id, wanted);
+    return true;
+}
+
 } // namespace vistrel

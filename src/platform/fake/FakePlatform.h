@@ -69,6 +69,23 @@ public:
 
     void playSoundAsync(const QString& file) override { playedSounds.append(file); }
 
+    // Hotkeys: the registered combinations by id; `takenByOthers` are refused
+    // like a combination another program holds, and so is one held by another id.
+    struct Hotkey {
+        quint32 modifiers = 0;
+        quint32 keysym = 0;
+        bool operator==(const Hotkey&) const = default;
+    };
+    QHash<int, Hotkey> hotkeys;
+    QList<Hotkey> takenByOthers;
+    bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) override;
+    void unregisterHotkey(int id) override { hotkeys.remove(id); }
+    void pressHotkey(int id)
+    {
+        if (hotkeys.contains(id) && hotkeyPressed)
+            hotkeyPressed(id);
+    }
+
     static constexpr WindowId DesktopId = 1;
 
 private:

@@ -12,6 +12,7 @@ class X11WindowTree;
 class X11ScreenGrabber;
 class X11PickSession;
 class CanberraSound;
+class X11Hotkeys;
 } // namespace x11
 
 // The platform on an X server, through xcb on Qt's own connection.
@@ -53,6 +54,9 @@ public:
 
     void playSoundAsync(const QString& file) override;
 
+    bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) override;
+    void unregisterHotkey(int id) override;
+
 private:
     xcb_connection_t* m_connection = nullptr;
     quint32 m_root = 0;
@@ -61,6 +65,7 @@ private:
     std::unique_ptr<x11::X11ScreenGrabber> m_grabber;
     std::unique_ptr<x11::X11PickSession> m_pick;
     std::unique_ptr<x11::CanberraSound> m_sound;
+    std::unique_ptr<x11::X11Hotkeys> m_hotkeys;
     bool m_xfixesReady = false;
 };
 

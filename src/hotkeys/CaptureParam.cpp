@@ -1,0 +1,144 @@
+#include "hotkeys/CaptureParam.h"
+
+#include "app/Settings.h"
+
+#include <QStringList>
+
+namespace vistrel {
+
+namespace {
+
+bool isDigitIn(QChar c, char first, char last)
+{
+    return c.unicode() >= first && c.unicode() <= last;
+}
+
+void parseKind(const QString& token, CaptureRequest& request)
+{
+    if (token.size() == 2)
+        request.CaptureKind = 99;
+    else if (token.size() == 3 && isDigitIn(token[2], '1', '3'))
+        request.CaptureKind = token[2].digitValue();
+}
+
+AutoSaveOverride parseAutoSaveFields(const QString& token)
+{
+    const QStringList fields = token.split(u';');
+    AutoSaveOverride result;
+    if (fields.size() > 1)
+        result.Dir = fields[1];
+    if (fields.size() > 2) {
+        // A field that is not one of the save types leaves the setting as it was,
+        // so that a mistyped entry cannot make every later continuous save fail.
+        bool ok = false;
+        const int type = fields[2].toInt(&ok);
+        if (ok && type >= 1 && type <= 11)
+            result.SaveType = type;
+    }
+    if (fields.size() > 3)
+        result.File = fields[3];
+    if (fields.size() > 4)
+        result.FileAfter = fields[4];
+    return result;
+}
+
+void parseAction(const QString& token, CaptureRequest& request)
+{
+    if (token.size() == 2) {
+        request.AfterAction = 99;
+        return;
+    }
+    if (!isDigitIn(token[2], '1', '9'))
+        return;
+    request.AfterAction = token[2].digitValue();
+    if (request.AfterAction == 5)
+        request.AutoSave = parseAutoSaveFields(token);
+}
+
+void parsePointMode(const QString& token, CaptureRequest& request)
+{
+    if (token.size() == 2)
+        request.PointMode = 1;
+    else if (token.size() == 3 && isDigitIn(token[2], '1', '2'))
+        request.PointMode = token[2].digitValue();
+}
+
+void parseTimer(const QString& token, CaptureRequest& request)
+{
+    if (token.size() != 3 && token.size() != 4)
+        return;
+    request.TimerOn = true;
+    // A number that does not convert keeps the timer on with the seconds as they were.
+    bool ok = false;
+    const int seconds = token.mid(2).toInt(&ok);
+    if (ok && seconds >= 0)
+        request.TimerSeconds = seconds;
+}
+
+void parseToken(const QString& token, CaptureRequest& request)
+{
+    const QString head = token.left(2);
+    if (head == QLatin1String("/C"))
+        parseKind(token, request);
+    else if (head == QLatin1String("/A"))
+        parseAction(token, request);
+    else if (head == QLatin1String("/W"))
+        parsePointMode(token, request);
+    else if (token == QLatin1String("/M"))
+        request.Mouse = true;
+    else if (token == QLatin1String("/L"))
+        request.Client = true;
+    else if (token == QLatin1String("/R"))
+        request.Trim = true;
+    else if (head == QLatin1String("/T"))
+        parseTimer(token, request);
+    else if (token == QLatin1String("/U"))
+        request.StayResident = true;
+}
+
+} // namespace
+
+CaptureRequest ParseCaptureParam(const QString& text)
+{
+    CaptureRequest request;
+    for (const QString& token : text.split(u',', Qt::SkipEmptyParts))
+        parseToken(token, request);
+    return request;
+}
+
+QString FormatCaptureParam(const CaptureRequest& request)
+{
+    if (request.CaptureKind == 0 || request.AfterAction == 0)
+        return {};
+    auto numbered = [](const char* token, int value) {
+        return value == 99 ? QString::fromLatin1(token)
+                           : QString::fromLatin1(token) + QString::number(value);
+    };
+    QStringList tokens{numbered("/C", request.CaptureKind), numbered("/A", request.AfterAction)};
+    if (request.Client)
+        tokens << QStringLiteral("/L");
+    if (request.Mouse)
+        tokens << QStringLiteral("/M");
+    if (request.Trim)
+        tokens << QStringLiteral("/R");
+    if (request.TimerOn)
+        tokens << QStringLiteral("/T") + QString::number(request.TimerSeconds);
+    if (request.StayResident)
+        tokens << QStringLiteral("/U");
+    return tokens.join(u',');
+}
+
+void ApplyAutoSaveOverride(const AutoSaveOverride& fields, Settings& settings)
+{
+    settings.AUTOSAVE.OVERWRITE = false;
+    if (fields.Dir)
+        settings.AUTOSAVE.DIR = *fields.Dir;
+    if (fields.SaveType)
+        settings.AUTOSAVE.SAVETYPE = *fields.SaveType;
+    if (fields.File)
+        settings.AUTOSAVE.FILE = *fields.File;
+    if (fields.FileAfter)
+        settings.AUTOSAVE.FILEAFTER = *fields.FileAfter;
+}
+
+} // namespace vistrel

@@ -1,0 +1,102 @@
+#include "hotkeys/RequestCapture.h"
+
+#include "app/Settings.h"
+#include "hotkeys/CaptureParam.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr int Ask = 99;
+constexpr int PreviewAction = 9;
+
+CaptureOptions optionsOf(const CaptureRequest& request)
+{
+    CaptureOptions options;
+    options.Client = request.Client;
+    options.Mouse = request.Mouse;
+    options.Trim = request.Trim;
+    options.TimerOn = request.TimerOn;
+    options.TimerSeconds = request.TimerSeconds;
+    options.PointMode = request.PointMode;
+    return options;
+}
+
+} // namespace
+
+RequestCapture::RequestCapture(CaptureEngine& engine, Settings& settings, QImage& currentImage,
+                               RequestHost& host)
+    : m_engine(engine), m_settings(settings), m_currentImage(currentImage), m_host(host)
+{}
+
+bool RequestCapture::CaptureByHotkey(const CaptureRequest& request, bool fromCommandLine)
+{
+    m_outcome = Outcome::NotRun;
+    if (request.CaptureKind == 0 || request.AfterAction == 0)
+        return false;
+    // The continuous-save fields change the settings only when a request runs.
+    if (request.AutoSave)
+        ApplyAutoSaveOverride(*request.AutoSave, m_settings);
+
+    int kind = request.CaptureKind;
+    CaptureOptions options = optionsOf(request);
+    if (kind == Ask) {
+        kind = m_host.AskCaptureKind(options);
+        options.PointMode = 0; // a window or control chosen here is picked by the user
+        if (kind == 0) {
+            m_outcome = Outcome::Cancelled;
+            return true;
+        }
+    }
+    m_engine.options = options;
+
+    const bool visible = m_host.isMainWindowVisible();
+    m_host.hideForCapture();
+    if (!hotkeyInProgress && kind == ActiveWindow)
+        m_engine.ActivatePreviousWindow();
+    const int status = captureWithRestore(kind, visible, fromCommandLine);
+
+    m_host.bringToFront();
+    if (status == 0) {
+        m_outcome = Outcome::Aborted;
+        m_host.showMessage(QStringLiteral("キャプチャ処理が中断されました"));
+        finish(0, visible, fromCommandLine);
+        return true;
+    }
+    int action = request.AfterAction;
+    if (action == Ask)
+        action = m_host.AskAfterAction(m_currentImage.copy());
+    m_outcome = action == 0 ? Outcome::Cancelled : Outcome::Done;
+    if (action != 0) {
+        try {
+            m_host.PerformAfterAction(action);
+        } catch (...) {
+            m_outcome = Outcome::Failed;
+            finish(0, visible, fromCommandLine); // never leave the program invisible
+            throw;
+        }
+    }
+    finish(action, visible, fromCommandLine);
+    return true;
+}
+
+int RequestCapture::captureWithRestore(int kind, bool visible, bool fromCommandLine)
+{
+    try {
+        return m_engine.CaptureScreen(kind);
+    } catch (...) {
+        m_outcome = Outcome::Failed;
+        finish(0, visible, fromCommandLine);
+        throw;
+    }
+}
+
+void RequestCapture::finish(int action, bool visible, bool fromCommandLine)
+{
+    // From the command line the start-up decides what is shown.
+    if (fromCommandLine)
+        return;
+    m_host.restoreAfterCapture(visible || action == PreviewAction);
+}
+
+} // namespace vistrel
