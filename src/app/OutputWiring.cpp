@@ -1,17 +1,95 @@
 #include "app/OutputWiring.h"
 
 #include "app/CommandMap.h"
+#include "app/HelpPages.h"
 #include "app/TfrmMain.h"
+#include "edit/StatusPanels.h"
+#include "edit/TransformCommands.h"
+#include "output/ContinuousSave.h"
 #include "output/PictureFileCommands.h"
+#include "output/TfrmOptsv.h"
 #include "platform/Platform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace vistrel {
 
-OutputWiring::OutputWiring(TfrmMain& main) : m_main(main) {}
+namespace {
+
+ContinuousSaveSettings autoSaveSettings(const Settings& settings)
+{
+    const auto& a = settings.AUTOSAVE;
+    return {a.DIR, a.SAVETYPE, a.FILE, a.FILEAFTER, a.AUTONOKETA, a.OVERWRITE};
+}
+
+SaveSettingsValues saveSettingsValues(const Settings& s)
+{
+    SaveSettingsValues v;
+    v.jpegQuality = s.SAVETYPE.JPGPS;
+    v.jpegProgressive = s.SAVETYPE.JPGPRO;
+    v.pngZlib = s.SAVETYPE.PNGZLIB;
+    v.pngInterlace = s.SAVETYPE.PNGINTERLACE;
+    v.autoSave = autoSaveSettings(s);
+    v.autoSaveNumber = s.autoSaveNumber;
+    v.mailSaveType = s.SENDMAIL.SAVETYPE;
+    v.mailFile = s.SENDMAIL.FILE;
+    v.mailAutoSend = s.SENDMAIL.AUTOSEND;
+    v.mailTo = s.SENDMAIL.TO;
+    v.mailSubject = s.SENDMAIL.SUBJECT;
+    return v;
+}
+
+void storeSaveSettings(Settings& s, const SaveSettingsValues& v)
+{
+    s.SAVETYPE.JPGPS = v.jpegQuality;
+    s.SAVETYPE.JPGPRO = v.jpegProgressive;
+    s.SAVETYPE.PNGZLIB = v.pngZlib;
+    s.SAVETYPE.PNGINTERLACE = v.pngInterlace;
+    s.AUTOSAVE.DIR = v.autoSave.dir;
+    s.AUTOSAVE.SAVETYPE = v.autoSave.saveType;
+    s.AUTOSAVE.FILE = v.autoSave.file;
+    s.AUTOSAVE.FILEAFTER = v.autoSave.fileAfter;
+    s.AUTOSAVE.AUTONOKETA = v.autoSave.digits;
+    s.AUTOSAVE.OVERWRITE = v.autoSave.overwrite;
+    s.autoSaveNumber = v.autoSaveNumber;
+    s.SENDMAIL.SAVETYPE = v.mailSaveType;
+    s.SENDMAIL.FILE = v.mailFile;
+    s.SENDMAIL.AUTOSEND = v.mailAutoSend;
+    s.SENDMAIL.TO = v.mailTo;
+    s.SENDMAIL.SUBJECT = v.mailSubject;
+}
+
+} // namespace
+
+OutputWiring::OutputWiring(TfrmMain& main) : m_main(main), m_actions(*this)
+{
+    showAutoSaveFolder();
+}
 
 void OutputWiring::bind(CommandMap& commands)
 {
     commands.bind(QStringLiteral("mnuFileOpenClick"), [this](int) { mnuFileOpenClick(); });
+    commands.bind(QStringLiteral("mnuFileSaveClick"),
+                  [this](int tag) { m_actions.mnuFileSaveClick(tag); });
+    commands.bind(QStringLiteral("mnuFileAutoSaveClick"),
+                  [this](int) { m_actions.mnuFileAutoSaveClick(); });
+    commands.bind(QStringLiteral("mnuFileSaveSetClick"), [this](int) { mnuFileSaveSetClick(); });
+}
+
+void OutputWiring::runAfterActionCommand(int code)
+{
+    // Exactly as a click: the item's own tag, and nothing for an item not built yet.
+    const QString command = AfterActions::commandForAfterAction(code);
+    if (QAction* item = command.isEmpty() ? nullptr : m_main.commands().action(command))
+        item->trigger();
+}
+
+void OutputWiring::PerformAfterAction(int code)
+{
+    m_actions.PerformAfterAction(code);
 }
 
 void OutputWiring::mnuFileOpenClick()
@@ -32,18 +110,92 @@ void OutputWiring::mnuFileOpenClick()
     m_main.document().SetCurrentImage(ImageDocument::Mode::Reset);
 }
 
-} // namespace vistrel
-
-namespace vistrel {
-
-void OutputWiring::runAfterActionCommand(int code)
+void OutputWiring::mnuFileSaveSetClick()
 {
-    Q_UNUSED(code);
+    SaveSettingsValues values = saveSettingsValues(m_main.settings());
+    if (!EditSaveSettings(&m_main, values, HelpPages::OpenHelp))
+        return;
+    storeSaveSettings(m_main.settings(), values);
+    showAutoSaveFolder();
 }
 
-void OutputWiring::PerformAfterAction(int code)
+void OutputWiring::showAutoSaveFolder()
 {
-    Q_UNUSED(code);
+    m_main.status().setPanelText(1, QStringLiteral("連続: ") + m_main.settings().AUTOSAVE.DIR);
+}
+
+PictureSaveOptions OutputWiring::saveOptions() const
+{
+    const Settings& s = m_main.settings();
+    PictureSaveOptions options;
+    options.jpegQuality = s.SAVETYPE.JPGPS;
+    options.jpegProgressive = s.SAVETYPE.JPGPRO;
+    options.pngZlib = s.SAVETYPE.PNGZLIB;
+    options.pngInterlace = s.SAVETYPE.PNGINTERLACE;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        options.screenDepth = screen->depth();
+    return options;
+}
+
+bool OutputWiring::saveAs(int family)
+{
+    Settings& settings = m_main.settings();
+    PictureFileSettings fileSettings{settings.MAIN.CURDIR, settings.OBJECT.ASSAVETYPE};
+    const auto keep = [&] {
+        settings.MAIN.CURDIR = fileSettings.curDir;
+        settings.OBJECT.ASSAVETYPE = fileSettings.asSaveType;
+    };
+    bool written = false;
+    try {
+        written = ExecuteSaveAs(&m_main, family, m_main.document().currentImage(), fileSettings,
+                                saveOptions(), m_main.platform().settingsFolder());
+    } catch (...) {
+        keep(); // the dialog's choices stand even when the write fails
+        throw;
+    }
+    keep();
+    return written;
+}
+
+std::optional<QString> OutputWiring::continuousSave()
+{
+    Settings& settings = m_main.settings();
+    return ContinuousSave().save(m_main.document().currentImage(), autoSaveSettings(settings),
+                                 settings.autoSaveNumber, saveOptions());
+}
+
+void OutputWiring::showCurrentImage()
+{
+    m_main.document().SetCurrentImage(ImageDocument::Mode::Commit);
+}
+
+void OutputWiring::showStatusMessage(const QString& text)
+{
+    m_main.status().ShowStatusMessage(text);
+}
+
+bool OutputWiring::checkPictureShown()
+{
+    return CheckPictureShown(m_main.document());
+}
+
+void OutputWiring::endEditMode()
+{
+    if (m_main.document().endEditMode)
+        m_main.document().endEditMode();
+}
+
+void OutputWiring::copyViewToCurrentImage()
+{
+    m_main.document().currentImage() = m_main.document().viewBitmap();
+}
+
+void OutputWiring::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 } // namespace vistrel

@@ -1,12 +1,19 @@
 #pragma once
 
+#include "output/AfterActions.h"
+#include "output/PictureSaveOptions.h"
+
+#include <QString>
+
+#include <optional>
+
 namespace vistrel {
 
 class CommandMap;
 class TfrmMain;
 
 // Connects the output commands to the main window.
-class OutputWiring {
+class OutputWiring : private AfterActionHost {
 public:
     explicit OutputWiring(TfrmMain& main);
     OutputWiring(const OutputWiring&) = delete;
@@ -23,9 +30,26 @@ public:
     void PerformAfterAction(int code);
 
     void mnuFileOpenClick();
+    void mnuFileSaveSetClick();
+
+    // The codec settings of a save, with the screen's colour depth.
+    PictureSaveOptions saveOptions() const;
 
 private:
+    void showAutoSaveFolder();
+
+    // AfterActionHost
+    bool saveAs(int family) override;
+    std::optional<QString> continuousSave() override;
+    void showCurrentImage() override;
+    void showStatusMessage(const QString& text) override;
+    bool checkPictureShown() override;
+    void endEditMode() override;
+    void copyViewToCurrentImage() override;
+    void setBusy(bool busy) override;
+
     TfrmMain& m_main;
+    AfterActions m_actions;
 };
 
 } // namespace vistrel

@@ -1,0 +1,91 @@
+#include "output/AfterActions.h"
+
+namespace vistrel {
+
+namespace {
+
+// Restores the normal cursor however the command ends.
+class BusyScope {
+public:
+    explicit BusyScope(AfterActionHost& host) : m_host(host) { m_host.setBusy(true); }
+    ~BusyScope() { m_host.setBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    AfterActionHost& m_host;
+};
+
+} // namespace
+
+QString AfterActions::continuousSaveText(const QString& fileName)
+{
+    return QStringLiteral("連続保存によりファイルへ出力しました。[ファイル名 = ") + fileName +
+           QLatin1Char(']');
+}
+
+void AfterActions::PerformAfterAction(int code)
+{
+    QString text;
+    try {
+        text = perform(code);
+    } catch (...) {
+        // The error itself is shown by the general handler; no earlier message may stay.
+        m_host.showStatusMessage(QString());
+        throw;
+    }
+    m_host.showStatusMessage(text);
+}
+
+QString AfterActions::perform(int code)
+{
+    switch (code) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        return m_host.saveAs(code) ? QString::fromUtf8(SavedText) : QString();
+    case 5:
+        if (const auto name = m_host.continuousSave())
+            return continuousSaveText(*name);
+        return {};
+    case 9:
+        m_host.showCurrentImage();
+        return {};
+    default:
+        // 0 and unknown codes do nothing; clipboard, print and mail are not built here.
+        return {};
+    }
+}
+
+void AfterActions::mnuFileSaveClick(int tag)
+{
+    if (!m_host.checkPictureShown())
+        return;
+    m_host.showStatusMessage(QString::fromUtf8(ChoosingFileText));
+    m_host.endEditMode();
+    m_host.copyViewToCurrentImage();
+    if (tag >= 1 && tag <= 4)
+        PerformAfterAction(tag);
+}
+
+void AfterActions::mnuFileAutoSaveClick()
+{
+    if (!m_host.checkPictureShown())
+        return;
+    const BusyScope busy(m_host);
+    m_host.copyViewToCurrentImage();
+    PerformAfterAction(5);
+}
+
+QString AfterActions::commandForAfterAction(int code)
+{
+    static const char* const commands[] = {nullptr,        "mnuFileSave",  "mnuFileJSave",
+                                           "mnuFilePSave", "mnuFileGSave", "mnuFileAutoSave",
+                                           "mnuEditCopy",  "mnuFilePrint", "mnuFileSendMail"};
+    if (code < 1 || code > 8)
+        return {};
+    return QString::fromLatin1(commands[code]);
+}
+
+} // namespace vistrel

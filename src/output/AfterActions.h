@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace vistrel {
+
+// What the after-capture actions need from the main window.
+class AfterActionHost {
+public:
+    virtual ~AfterActionHost() = default;
+    // The Save-As dialog for a family (1 to 4) on the current image; true when written.
+    virtual bool saveAs(int family) = 0;
+    // A continuous save of the current image; the name written, or nothing.
+    virtual std::optional<QString> continuousSave() = 0;
+    // Makes the current image the displayed picture, as an edit of the selected tab.
+    virtual void showCurrentImage() = 0;
+    virtual void showStatusMessage(const QString& text) = 0;
+
+    // For the File commands, which work on the displayed picture. False (after the
+    // message box) when no picture is shown.
+    virtual bool checkPictureShown() = 0;
+    virtual void endEditMode() = 0;
+    virtual void copyViewToCurrentImage() = 0;
+    virtual void setBusy(bool busy) = 0;
+};
+
+// The after-capture actions by code and the File commands that run them on the view.
+class AfterActions {
+public:
+    static inline const char* const SavedText = "ファイルに保存しました。";
+    static inline const char* const ChoosingFileText = "保存するファイルを指定しています...";
+
+    explicit AfterActions(AfterActionHost& host) : m_host(host) {}
+
+    // Carries out a code on the current image as it is and reports the result in the status
+    // message; anything that did not succeed leaves the message empty.
+    void PerformAfterAction(int code);
+
+    // Tags 1 to 4: Save-As for the bitmap, JPEG, PNG or GIF family.
+    void mnuFileSaveClick(int tag);
+    void mnuFileAutoSaveClick();
+
+    // The menu item a menu capture clicks for a selected code; empty for none.
+    static QString commandForAfterAction(int code);
+    static QString continuousSaveText(const QString& fileName);
+
+private:
+    QString perform(int code);
+
+    AfterActionHost& m_host;
+};
+
+} // namespace vistrel

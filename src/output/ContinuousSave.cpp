@@ -1,0 +1,117 @@
+#include "output/ContinuousSave.h"
+
+#include "output/NoReplaceRename.h"
+#include "output/PictureFile.h"
+#include "platform/MessageBox.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSignalBlocker>
+
+#include <stdexcept>
+
+namespace vistrel {
+
+namespace {
+
+// The parts of one save's names; only the number changes between candidates.
+struct NamePattern {
+    QString folder; // ends with the separator
+    QString prefix;
+    QString suffix;
+    QString extension;
+    int digits = 3;
+
+    QString name(int number) const
+    {
+        return prefix + SequenceNumberText(number, digits) + suffix + QLatin1Char('.') + extension;
+    }
+    QString path(int number) const { return folder + name(number); }
+};
+
+// A hidden name beside the target for the finished file before it takes its place.
+QString partialPath(const QString& folder)
+{
+    return folder + QStringLiteral(".vistrel-%1.part")
+                        .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+}
+
+// Removes the partial file however the save ends; after the move there is nothing left.
+class PartialFile {
+public:
+    explicit PartialFile(QString path) : m_path(std::move(path)) {}
+    ~PartialFile() { QFile::remove(m_path); }
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+    const QString& path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+
+} // namespace
+
+ContinuousSave::ContinuousSave(NameClock clock, Writer writer)
+    : m_clock(std::move(clock)), m_writer(std::move(writer))
+{
+    if (!m_writer)
+        m_writer = [](const QImage& picture, int saveType, const QString& path,
+                      const PictureSaveOptions& options) {
+            savePictureFile(picture, saveType, path, options);
+        };
+}
+
+std::optional<QString> ContinuousSave::save(const QImage& picture,
+                                            const ContinuousSaveSettings& settings, int& counter,
+                                            const PictureSaveOptions& options) const
+{
+    if (!QFileInfo(settings.dir).isDir()) {
+        MessageBox::information(QString::fromUtf8(MissingFolderMessage));
+        return std::nullopt;
+    }
+    const QDateTime now = m_clock();
+    NamePattern pattern;
+    pattern.folder = settings.dir;
+    if (!pattern.folder.endsWith(QLatin1Char('/')))
+        pattern.folder += QLatin1Char('/');
+    pattern.prefix = ExpandFileNameTokens(settings.file, now);
+    pattern.suffix = ExpandFileNameTokens(settings.fileAfter, now);
+    pattern.extension = SaveTypeExtension(settings.saveType);
+    pattern.digits = settings.digits;
+
+    int number = counter;
+    if (settings.overwrite) {
+        write(picture, settings.saveType, pattern.path(number), options);
+    } else {
+        while (QFileInfo::exists(pattern.path(number)))
+            ++number;
+        // Finish the file under a private name, then give it the first name still free.
+        PartialFile partial(partialPath(pattern.folder));
+        {
+            const QSignalBlocker quiet(&PictureFileEvents::instance());
+            try {
+                write(picture, settings.saveType, partial.path(), options);
+            } catch (const std::runtime_error& error) {
+                // The user knows the file by its final name, not by the private one.
+                throw std::runtime_error(QString::fromUtf8(error.what())
+                                             .replace(partial.path(), pattern.path(number))
+                                             .toStdString());
+            }
+        }
+        while (NoReplaceRename::move(partial.path(), pattern.path(number)) ==
+               NoReplaceRename::Result::TargetExists)
+            ++number;
+        Q_EMIT PictureFileEvents::instance().pictureFileWritten(folderOfPath(pattern.path(number)));
+    }
+    counter = number + 1;
+    return pattern.name(number);
+}
+
+void ContinuousSave::write(const QImage& picture, int saveType, const QString& path,
+                           const PictureSaveOptions& options) const
+{
+    m_writer(picture, saveType, path, options);
+}
+
+} // namespace vistrel

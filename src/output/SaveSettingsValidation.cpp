@@ -1,0 +1,57 @@
+#include "output/SaveSettingsValidation.h"
+
+#include "output/FileNameTokens.h"
+
+namespace vistrel {
+
+namespace {
+
+bool hasIllegalCharacter(const QString& name, const QDateTime& at)
+{
+    const QString expanded = ExpandFileNameTokens(name, at);
+    const QString illegal = IllegalFileNameCharacters();
+    for (const QChar c : expanded) {
+        if (illegal.contains(c))
+            return true;
+    }
+    return false;
+}
+
+QString illegalNameMessage(const char* lead)
+{
+    QString list;
+    for (const QChar c : IllegalFileNameCharacters()) {
+        if (!list.isEmpty())
+            list += QLatin1Char(' ');
+        list += c;
+    }
+    return QString::fromUtf8(lead) + QStringLiteral("\r\n不正文字: ") + list;
+}
+
+} // namespace
+
+QString IllegalFileNameCharacters()
+{
+    return QStringLiteral("\\/:,;*?\"<>|");
+}
+
+QString ValidateSaveSettings(const SaveSettingsFields& fields, const QDateTime& at)
+{
+    if (hasIllegalCharacter(fields.autoFile, at))
+        return illegalNameMessage("連続保存－ファイル名[前]に不正な文字があります。");
+    if (hasIllegalCharacter(fields.autoFileAfter, at))
+        return illegalNameMessage("連続保存－ファイル名[後]に不正な文字があります。");
+    if (hasIllegalCharacter(fields.mailFile, at))
+        return illegalNameMessage("メール送信－ファイル名に不正な文字があります。");
+    if (fields.mailFile.isEmpty())
+        return QStringLiteral("メール送信－ファイル名が入力されていません。");
+    if (fields.sendMail) {
+        if (fields.mailTo.isEmpty())
+            return QStringLiteral("メール送信－宛先が入力されていません。");
+        if (fields.mailSubject.isEmpty())
+            return QStringLiteral("メール送信－件名が入力されていません。");
+    }
+    return {};
+}
+
+} // namespace vistrel
