@@ -29,7 +29,8 @@ struct ButtonRow {
     const char* toolBar;
     const char* name;
     const char* hint;
-    const char* sharesItem; // nullptr: a separator
+    const char* sharesItem;           // nullptr: a separator
+    const char* arrowPopup = nullptr; // a button with a drop-down arrow opening this popup
 };
 
 namespace {
@@ -193,7 +194,7 @@ const ButtonRow Buttons[] = {
     {"TBarEdit", "tButEdtClipPaste", "クリップボードから貼り付け", "mnuEditPaste"},
     {"TBarEdit", nullptr, nullptr, nullptr},
     {"TBarEdit", "tButEdtHCur", "カーソル埋め込み", "mnuPopHCur"},
-    {"TBarEdit", "tButIconPaste", "登録済みアイコンの埋め込み", "mnuIconTouPaste"},
+    {"TBarEdit", "tButIconPaste", "登録済みアイコンの埋め込み", "mnuIconTouPaste", "mnuPopIconIns"},
     {"TBarEdit", "tButEdtZoom", "イメージサイズの変更", "mnuEditZoom"},
     {"TBarEdit", "tButEdtCut", "切り抜き", "mnuEditCut"},
     {"TBarEdit", "tButEdtCutReturn", "直前の切り抜き操作を繰り返す", "mnuEditCutReturn"},
@@ -381,8 +382,14 @@ void CommandMap::buildToolBars()
         QAction* shared = m_actions.value(text(row.sharesItem));
         shared->setToolTip(text(row.hint));
         bar->addAction(shared);
-        if (QWidget* button = bar->widgetForAction(shared))
-            button->setObjectName(text(row.name));
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(shared));
+        if (button == nullptr)
+            continue;
+        button->setObjectName(text(row.name));
+        if (row.arrowPopup != nullptr) {
+            button->setMenu(m_menus.value(text(row.arrowPopup)));
+            button->setPopupMode(QToolButton::MenuButtonPopup);
+        }
     }
 }
 
