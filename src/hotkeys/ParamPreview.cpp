@@ -11,8 +11,9 @@ QSize FittedPreviewSize(QSize box, QSize picture)
     double scale = double(box.width()) / picture.width();
     if (box.height() < picture.height() * scale)
         scale = double(box.height()) / picture.height();
-    const int width = int(picture.width() * scale) - 5;
-    const int height = int(picture.height() * scale) - 5;
+    // The tiny bias keeps an exact fit (209 / 1920 * 1920) from truncating a pixel away.
+    const int width = int(picture.width() * scale + 1e-9) - 5;
+    const int height = int(picture.height() * scale + 1e-9) - 5;
     return {std::max(width, 1), std::max(height, 1)};
 }
 
