@@ -2,14 +2,62 @@
 
 #include "app/CommandMap.h"
 #include "app/TfrmMain.h"
+#include "capture/TfrmCntDown.h"
+#include "capture/TfrmTime.h"
+#include "platform/Platform.h"
+
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <algorithm>
 
 namespace vistrel {
 
-TimerWiring::TimerWiring(TfrmMain& main) : m_main(main) {}
+TimerWiring::TimerWiring(TfrmMain& main)
+    : m_main(main), m_frmCntDown(std::make_unique<TfrmCntDown>())
+{
+    m_frmCntDown->setOffScreenCheck([this] { return countdownOffScreen(); });
+    m_main.captureEngine().runCountdown = [this](int milliseconds) { RunCountdown(milliseconds); };
+}
+
+TimerWiring::~TimerWiring()
+{
+    m_main.captureEngine().runCountdown = nullptr;
+}
 
 void TimerWiring::bind(CommandMap& commands)
 {
-    Q_UNUSED(commands);
+    commands.bind(QStringLiteral("mnuToolTimerSetClick"), [this](int) { mnuToolTimerSetClick(); });
+}
+
+void TimerWiring::RunCountdown(int milliseconds)
+{
+    const Settings& settings = m_main.settings();
+    vistrel::RunCountdown(*m_frmCntDown, milliseconds, settings.TIMER.SHOW,
+                          settings.TIMER.POSITION);
+}
+
+bool TimerWiring::countdownOffScreen() const
+{
+    // Gone once the window manager has let go of it, frame and all.
+    const WindowId own = WindowId(m_frmCntDown->winId());
+    const QList<StackedWindow> windows = m_main.platform().windowsTopToBottom();
+    return std::none_of(windows.begin(), windows.end(),
+                        [own](const StackedWindow& window) { return window.id == own; });
+}
+
+void TimerWiring::mnuToolTimerSetClick()
+{
+    Settings& settings = m_main.settings();
+    int seconds = settings.TIMER.MINUTE;
+    if (!EditTimerSettings(&m_main, seconds, settings.TIMER.SHOW, settings.TIMER.POSITION))
+        return;
+    settings.TIMER.MINUTE = seconds;
+    if (QSpinBox* spin = m_main.udownTime()) {
+        // Set by program, not by a click on the arrows: no trace box at 60.
+        const QSignalBlocker quiet(spin);
+        spin->setValue(seconds);
+    }
 }
 
 } // namespace vistrel

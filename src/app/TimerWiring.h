@@ -1,22 +1,37 @@
 #pragma once
 
+#include <memory>
+
 namespace vistrel {
 
 class CommandMap;
+class TfrmCntDown;
 class TfrmMain;
 
-// Connects the timer commands to the main window.
+// Connects the timer commands to the main window and gives the capture
+// engine its countdown.
 class TimerWiring {
 public:
     explicit TimerWiring(TfrmMain& main);
+    ~TimerWiring();
     TimerWiring(const TimerWiring&) = delete;
     TimerWiring& operator=(const TimerWiring&) = delete;
 
     // Binds this subsystem's handlers in the command table.
     void bind(CommandMap& commands);
 
+    void RunCountdown(int milliseconds);
+    // Runs the timer settings dialog and copies the seconds into the toolbar spin.
+    void mnuToolTimerSetClick();
+
+    TfrmCntDown& countdownWindow() { return *m_frmCntDown; }
+
 private:
+    bool countdownOffScreen() const;
+
     TfrmMain& m_main;
+    // Made once at start and reused by every countdown.
+    std::unique_ptr<TfrmCntDown> m_frmCntDown;
 };
 
 } // namespace vistrel
