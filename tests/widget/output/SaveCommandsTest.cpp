@@ -6,9 +6,14 @@
 #include "platform/fake/FakePlatform.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -133,4 +138,33 @@ TEST_F(SaveCommandsTest, SaveOptionsComeFromTheSettings)
     EXPECT_EQ(options.pngZlib, 3);
     EXPECT_EQ(options.pngInterlace, 1);
     EXPECT_GT(options.screenDepth, 0);
+}
+
+TEST_F(SaveCommandsTest, SettingsDialogFromMenuButtonAndTrayUpdatesTheFolderPanel)
+{
+    QTemporaryDir other;
+    const auto answer = [](const QString& dir, int number, const char* button) {
+        QTimer::singleShot(0, [=] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("保存設定"));
+            dialog->findChild<QLineEdit*>("edtAutoDir")->setText(dir);
+            dialog->findChild<QSpinBox*>("updAutoNo")->setValue(number);
+            dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        });
+    };
+    answer(other.path(), 40, "butCancel");
+    click("mnuFileSaveSet");
+    EXPECT_EQ(window->settings().AUTOSAVE.DIR, folder.path());
+    EXPECT_EQ(window->status().panelText(1), QStringLiteral("連続: ") + folder.path());
+
+    answer(other.path(), 40, "butOK");
+    click("mnuTraySaveSet");
+    EXPECT_EQ(window->settings().AUTOSAVE.DIR, other.path());
+    EXPECT_EQ(window->settings().autoSaveNumber, 40);
+    EXPECT_EQ(window->status().panelText(1), QStringLiteral("連続: ") + other.path());
+
+    show(filled(qRgb(9, 9, 9)));
+    click("mnuFileAutoSave");
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList{"Vist040.bmp"});
 }
