@@ -3,7 +3,8 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test unit-test widget-test system-test bench format tidy clean
+.PHONY: all deps configure build run test unit-test widget-test system-test bench format tidy clean \
+        asan-test fuzz
 
 all: build
 
@@ -26,6 +27,15 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+	@$(MAKE) --no-print-directory asan-test
+
+# The picture readers' unit tests once more under AddressSanitizer and UBSan (own build folder).
+asan-test: deps
+	@JOBS=$(JOBS) scripts/test-pictures-asan $(BUILD)-asan
+
+# libFuzzer runs of the picture readers, FUZZ_SECONDS each (default 60).
+fuzz: deps
+	@JOBS=$(JOBS) scripts/fuzz-pictures $(BUILD)-fuzz
 
 unit-test widget-test system-test: build
 	cd $(BUILD) && ctest --output-on-failure -L $(subst -test,,$@)
@@ -41,4 +51,4 @@ tidy: deps
 	@cmake --build $(BUILD)-tidy -j$(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-tidy
+	rm -rf $(BUILD) $(BUILD)-tidy $(BUILD)-asan $(BUILD)-fuzz

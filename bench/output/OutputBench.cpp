@@ -1,5 +1,9 @@
-// Picture-file writers at screen sizes, and the PNG row-filter measurement that chose
-// PngCodec::DefaultFilters. Run: bench_output [--benchmark_filter=...]
+// Picture-file writers at screen sizes, the PNG writer against bare libpng, and the PNG
+// row-filter measurement that chose PngCodec::DefaultFilters.
+// Run: bench_output [--benchmark_filter=...]
+// bench_output --write-inputs=<folder> writes the test pictures as raw RGB and the two
+// standard palettes as PPM files, for the comparison with ImageMagick (compare-imagemagick).
+#include "output/PictureConversions.h"
 #include "output/PictureFile.h"
 #include "output/PngCodec.h"
 
@@ -13,6 +17,8 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 using namespace vistrel;
@@ -33,9 +39,10 @@ QImage screenshot(int w, int h)
         p.setPen(Qt::black);
         p.setFont(QFont(QStringLiteral("Sans"), 10));
         for (int y = top + 48; y < top + h / 3 - 10; y += 18)
-            p.drawText(20, y, QStringLiteral("ファイル(F)  編集(E)  表示(V)  The quick brown fox "
-                                             "jumps over the lazy dog 0123456789 %1")
-                                  .arg(y));
+            p.drawText(20, y,
+                       QStringLiteral("ファイル(F)  編集(E)  表示(V)  The quick brown fox "
+                                      "jumps over the lazy dog 0123456789 %1")
+                           .arg(y));
     }
     // A photo-like quarter: smooth colour with fine noise.
     quint32 seed = 12345;
@@ -79,6 +86,66 @@ void PngFilters(benchmark::State& state)
     state.counters["bytes"] = double(out.size());
 }
 
+// The plain libpng path for an RGB32 picture: filler byte stripped by libpng, BGR order,
+// straight into the file, at zlib level `level` with the given row filters (-1: libpng's).
+void writeBarePng(const QImage& image, const char* path, int level, int filters)
+{
+    FILE* file = std::fopen(path, "wb");
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_set_compression_level(png, level);
+        if (filters >= 0)
+            png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
+        png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8,
+                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
+        png_set_bgr(png);
+        for (int y = 0; y < image.height(); ++y)
+            png_write_row(png, image.constScanLine(y));
+        png_write_end(png, nullptr);
+    }
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+}
+
+// Arguments: width, height, filters (-1: libpng's adaptive choice). Level -1 as SaveAs/10.
+void BarePng(benchmark::State& state)
+{
+    const QImage& image = picture(int(state.range(0)), int(state.range(1)));
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("bare.png")));
+    for (auto _ : state)
+        writeBarePng(image, path.constData(), -1, int(state.range(2)));
+    state.counters["bytes"] = double(QFileInfo(QString::fromLocal8Bit(path)).size());
+}
+
+// Writes the inputs of the ImageMagick comparison; false when a file could not be written.
+bool writeInputs(const QString& folder)
+{
+    bool ok = QDir().mkpath(folder);
+    for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}}) {
+        const QImage rgb = picture(w, h).convertToFormat(QImage::Format_RGB888);
+        QFile file(QStringLiteral("%1/screen-%2x%3.rgb").arg(folder).arg(w).arg(h));
+        ok = ok && file.open(QIODevice::WriteOnly);
+        for (int y = 0; ok && y < h; ++y)
+            ok = file.write(reinterpret_cast<const char*>(rgb.constScanLine(y)), qint64(w) * 3) ==
+                 qint64(w) * 3;
+    }
+    const auto palette = [&](const QList<QRgb>& colours, const QString& name) {
+        QImage strip(int(colours.size()), 1, QImage::Format_RGB32);
+        for (int i = 0; i < colours.size(); ++i)
+            strip.setPixel(i, 0, colours[i]);
+        return strip.save(folder + u'/' + name, "PPM");
+    };
+    ok = ok && palette(PictureConversions::standard16Palette(), QStringLiteral("palette16.ppm"));
+    ok = ok && palette(PictureConversions::halftone256Palette(), QStringLiteral("palette256.ppm"));
+    return ok;
+}
+
 void sizes(benchmark::internal::Benchmark* b)
 {
     for (int type = 1; type <= 11; ++type)
@@ -97,12 +164,21 @@ void filters(benchmark::internal::Benchmark* b)
 } // namespace
 
 BENCHMARK(SaveAs)->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BarePng)
+    ->Args({1920, 1080, -1})
+    ->Args({1920, 1080, PNG_FILTER_UP})
+    ->Args({3840, 2160, -1})
+    ->Args({3840, 2160, PNG_FILTER_UP})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(PngFilters)->Apply(filters)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // fonts for the text in the screenshot
+    const QString inputsOption = QStringLiteral("--write-inputs=");
+    if (argc == 2 && QString::fromLocal8Bit(argv[1]).startsWith(inputsOption))
+        return writeInputs(QString::fromLocal8Bit(argv[1]).mid(inputsOption.size())) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,0 +1,8 @@
+// libFuzzer entry for the PNG reader: any bytes either decode or throw a readable error.
+#include "FuzzedPicture.h"
+#include "output/PngCodec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return vistrel::fuzz::decodeFuzzedPicture(data, size, &vistrel::PngCodec::decode);
+}
