@@ -9,7 +9,6 @@ namespace vistrel {
 VistrelApplication::VistrelApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Vistrel"));
-    setApplicationDisplayName(QStringLiteral("Vistrel"));
 }
 
 bool VistrelApplication::notify(QObject* receiver, QEvent* event)

@@ -87,7 +87,7 @@ bool QtPictureFilePrompts::askYesNo(const QString& text)
     // The texts break lines with carriage returns; a Qt label needs line feeds.
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return QMessageBox::warning(m_parent, QApplication::applicationDisplayName(), shown,
+    return QMessageBox::warning(m_parent, QStringLiteral("Vistrel"), shown,
                                 QMessageBox::Yes | QMessageBox::No,
                                 QMessageBox::No) == QMessageBox::Yes;
 }
