@@ -84,7 +84,8 @@ bool PictureMenuScene::answerMessageBox(const QString& keyName)
         return false;
     m_session.xdotool(
         {QStringLiteral("key"), QStringLiteral("--window"), QString::number(*box), keyName});
-    return waitFor([&] { return m_vistrel.windows() == QList<WindowId>{m_mainWindow}; });
+    // Only the answered box must go: another message may follow it at once.
+    return waitFor([&] { return !m_vistrel.windows().contains(*box); });
 }
 
 int PictureMenuScene::markerPixels()
