@@ -1,0 +1,194 @@
+#include "HotkeyScene.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace vistrel::test {
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+
+} // namespace
+
+HotkeyScene::HotkeyScene()
+{
+    QDir().mkpath(shotFolder());
+}
+
+HotkeyScene::~HotkeyScene() = default;
+
+void HotkeyScene::writeIni(const QString& hotkeys, const QString& all)
+{
+    const QString text = QStringLiteral("[ALL]\nWAITTIME=0\n") + all +
+                         QStringLiteral("\n[AUTOSAVE]\nDIR=") + shotFolder() +
+                         QStringLiteral("\nSAVETYPE=10\nFILE=shot\nFILEAFTER=\nAUTONOKETA=3\n"
+                                        "OVERWRITE=1\n[HOTKEY]\n") +
+                         hotkeys;
+    m_vistrel.writeIni(text.toUtf8());
+}
+
+QStringList HotkeyScene::shots() const
+{
+    return QDir(shotFolder()).entryList(QDir::Files, QDir::Name);
+}
+
+bool HotkeyScene::waitForShots(int count)
+{
+    return waitFor([&] { return shots().size() >= count; });
+}
+
+void HotkeyScene::startTray()
+{
+    ChildOptions options;
+    options.outputFile = m_session.tempDir() + QStringLiteral("/trayer.log");
+    options.setEnv[QStringLiteral("HOME")] = m_session.tempDir();
+    ChildProcess& trayer = m_session.start(
+        {QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
+         QStringLiteral("--align"), QStringLiteral("right"), QStringLiteral("--widthtype"),
+         QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("200"),
+         QStringLiteral("--height"), QStringLiteral("24")},
+        options);
+    xcb_connection_t* c = m_session.display().connection();
+    const quint32 selection = atom("_NET_SYSTEM_TRAY_S0");
+    const bool up = waitFor([&] {
+        std::unique_ptr<xcb_get_selection_owner_reply_t, FreeDeleter> owner(
+            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
+        return (owner && owner->owner != XCB_NONE) || !trayer.isRunning();
+    });
+    if (!up || !trayer.isRunning())
+        throw std::runtime_error("trayer did not take the tray selection");
+}
+
+quint32 HotkeyScene::atom(const char* name)
+{
+    xcb_connection_t* c = m_session.display().connection();
+    std::unique_ptr<xcb_intern_atom_reply_t, FreeDeleter> reply(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : 0;
+}
+
+void HotkeyScene::requestClose(WindowId window)
+{
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_connection_t* c = m_session.display().connection();
+    xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+}
+
+void HotkeyScene::keys(const QString& combination)
+{
+    m_session.xdotool({QStringLiteral("key"), combination});
+}
+
+void HotkeyScene::holdKey(unsigned keysym)
+{
+    ChildOptions options;
+    options.outputFile = m_session.tempDir() + QStringLiteral("/keyholder.log");
+    ChildProcess& holder =
+        m_session.start({QStringLiteral(KEYHOLDER_BINARY), QString::number(keysym)}, options);
+    const bool ready = waitFor([&] {
+        QFile log(options.outputFile);
+        return (log.open(QIODevice::ReadOnly) && log.readAll().contains("ready")) ||
+               !holder.isRunning();
+    });
+    if (!ready || !holder.isRunning())
+        throw std::runtime_error("the key holder could not grab its key");
+}
+
+bool HotkeyScene::waitForKeyboardGrab()
+{
+    xcb_connection_t* c = m_session.display().connection();
+    const xcb_window_t root = m_session.display().root();
+    return waitFor([&] {
+        std::unique_ptr<xcb_grab_keyboard_reply_t, FreeDeleter> reply(
+            xcb_grab_keyboard_reply(c,
+                                    xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME,
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                    nullptr));
+        if (reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED)
+            return true;
+        xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        return false;
+    });
+}
+
+QList<WindowId> HotkeyScene::programWindows()
+{
+    // Only windows the window manager manages carry WM_STATE: menus bypass it
+    // and the tray icon is embedded in the tray instead.
+    xcb_connection_t* c = m_session.display().connection();
+    const quint32 wmState = atom("WM_STATE");
+    QList<WindowId> result;
+    for (WindowId window : m_vistrel.windows()) {
+        std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> state(xcb_get_property_reply(
+            c, xcb_get_property(c, 0, window, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr));
+        if (state && state->type != XCB_NONE)
+            result.append(window);
+    }
+    return result;
+}
+
+std::optional<WindowId> HotkeyScene::waitForMainWindow()
+{
+    std::optional<WindowId> found;
+    waitFor([&] {
+        const QList<WindowId> windows = programWindows();
+        if (!windows.isEmpty())
+            found = windows.front();
+        return found.has_value();
+    });
+    return found;
+}
+
+std::string HotkeyScene::log() const
+{
+    return "log:\n" + m_vistrel.testLog().join(u'\n').toStdString() + "\noutput:\n" +
+           m_vistrel.output().toStdString();
+}
+
+MapWatcher::MapWatcher(const QString& displayName)
+    : m_connection(xcb_connect(displayName.toLocal8Bit().constData(), nullptr))
+{
+    if (xcb_connection_has_error(m_connection) != 0)
+        throw std::runtime_error("cannot watch the display");
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(m_connection, root, XCB_CW_EVENT_MASK, &mask);
+    // Round trip, so that the selection is in place before anything starts.
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+}
+
+MapWatcher::~MapWatcher()
+{
+    xcb_disconnect(m_connection);
+}
+
+int MapWatcher::mappedSoFar()
+{
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY)
+            ++m_mapped;
+        std::free(event);
+    }
+    return m_mapped;
+}
+
+} // namespace vistrel::test
