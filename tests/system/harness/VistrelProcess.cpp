@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 #include <stdexcept>
 #include <sys/stat.h>
@@ -101,6 +102,21 @@ void VistrelProcess::writeIni(const QByteArray& bytes) const
     QFile file(iniPath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + iniPath().toStdString());
+}
+
+bool VistrelProcess::unprivilegedUserCanRun()
+{
+    if (::geteuid() != 0)
+        return true;
+    // Every folder on the way needs search permission for others, the program execute.
+    QFileInfo step(QStringLiteral(VISTREL_BINARY));
+    if (!(step.permissions() & QFileDevice::ExeOther))
+        return false;
+    for (QDir folder = step.absoluteDir(); !folder.isRoot(); folder.cdUp()) {
+        if (!(QFileInfo(folder.absolutePath()).permissions() & QFileDevice::ExeOther))
+            return false;
+    }
+    return true;
 }
 
 void VistrelProcess::dropRootPrivileges()

@@ -29,6 +29,9 @@ public:
     // When the test runs as root, the program runs as an unprivileged user,
     // so that file permissions hold for it as they do for a real user.
     void dropRootPrivileges();
+    // False when running as root and the unprivileged user cannot reach the
+    // program (a checkout in a private folder): tests that need it then skip.
+    static bool unprivilegedUserCanRun();
     bool runsUnprivileged() const { return m_options.uid.has_value(); }
 
     void start(const QStringList& args = {});

@@ -19,7 +19,8 @@ PictureMenuScene::PictureMenuScene() : m_vistrel(m_session)
 
 bool PictureMenuScene::start()
 {
-    m_vistrel.dropRootPrivileges();
+    if (VistrelProcess::unprivilegedUserCanRun())
+        m_vistrel.dropRootPrivileges();
     m_vistrel.start();
     const auto window = m_vistrel.waitForMainWindow();
     if (!window)
