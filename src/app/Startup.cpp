@@ -79,6 +79,7 @@ int runVistrel(int argc, char** argv)
     TfrmMain mainWindow(*platform);
     if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture())
         return *exitCode; // a command-line capture that ends the program
+    mainWindow.showTrayIcon();
     mainWindow.hotkeys().RegisterAllHotkeys();
     mainWindow.hotkeys().FillTrayHotkeyMenu();
     SignalWatcher terminationSignals;

@@ -215,6 +215,11 @@ void TfrmMain::buildTrayIcon()
                 if (reason == QSystemTrayIcon::DoubleClick)
                     tryCapDblClick();
             });
+    // Shown by showTrayIcon once a command-line capture has not ended the run.
+}
+
+void TfrmMain::showTrayIcon()
+{
     m_tryCap->show();
 }
 

@@ -63,6 +63,9 @@ public:
     // Whether the main window is shown at start (otherwise only the tray icon).
     bool startsVisible() const;
     void tryCapDblClick();
+    // The notification-area icon appears after start-up, not during a
+    // command-line capture that ends the program.
+    void showTrayIcon();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
