@@ -315,45 +315,7 @@ QAction* CommandMap::addItem(QMenu* menu, const CommandRow& row)
 
 void CommandMap::buildMenuBar()
 {
-    QMenu* top = nullptr;
-    QList<QMenu*> stack;
-    QActionGroup* radioGroup = nullptr;
-    for (const CommandRow& row : MainMenu) {
-        QMenu* current = stack.isEmpty() ? top : stack.back();
-        switch (row.kind) {
-        case CommandRow::Menu:
-            top = m_window.menuBar()->addMenu(text(row.caption));
-            top->setObjectName(text(row.name));
-            m_menus.insert(top->objectName(), top);
-            radioGroup = nullptr;
-            break;
-        case CommandRow::Submenu: {
-            QMenu* sub = current->addMenu(text(row.caption));
-            sub->setObjectName(text(row.name));
-            m_menus.insert(sub->objectName(), sub);
-            stack.append(sub);
-            radioGroup = nullptr;
-            break;
-        }
-        case CommandRow::EndSubmenu:
-            stack.removeLast();
-            radioGroup = nullptr;
-            break;
-        case CommandRow::Separator:
-            current->addSeparator();
-            radioGroup = nullptr;
-            break;
-        case CommandRow::Radio:
-            if (radioGroup == nullptr)
-                radioGroup = new QActionGroup(current);
-            radioGroup->addAction(addItem(current, row));
-            break;
-        case CommandRow::Item:
-        case CommandRow::Check:
-            addItem(current, row);
-            break;
-        }
-    }
+    buildMenus(MainMenu, Placement::MenuBar);
 }
 
 void CommandMap::buildToolBars()
@@ -395,37 +357,48 @@ void CommandMap::buildToolBars()
 
 void CommandMap::buildPopups()
 {
-    buildPopupTable(TrayMenu);
-    buildPopupTable(OtherPopups);
+    buildMenus(TrayMenu, Placement::Popup);
+    buildMenus(OtherPopups, Placement::Popup);
 }
 
 template <std::size_t N>
-void CommandMap::buildPopupTable(const CommandRow (&rows)[N])
+void CommandMap::buildMenus(const CommandRow (&rows)[N], Placement placement)
 {
-    QMenu* popup = nullptr;
+    QMenu* top = nullptr;
     QList<QMenu*> stack;
+    QActionGroup* radioGroup = nullptr; // consecutive radio items form one group
+    const auto remember = [this](QMenu* menu, const CommandRow& row) {
+        menu->setObjectName(text(row.name));
+        m_menus.insert(menu->objectName(), menu);
+        return menu;
+    };
     for (const CommandRow& row : rows) {
-        QMenu* current = stack.isEmpty() ? popup : stack.back();
+        QMenu* current = stack.isEmpty() ? top : stack.back();
+        if (row.kind != CommandRow::Radio)
+            radioGroup = nullptr;
         switch (row.kind) {
         case CommandRow::Menu:
-            popup = new QMenu(&m_window);
-            popup->setObjectName(text(row.name));
-            m_menus.insert(popup->objectName(), popup);
+            top = remember(placement == Placement::MenuBar
+                               ? m_window.menuBar()->addMenu(text(row.caption))
+                               : new QMenu(&m_window),
+                           row);
             break;
-        case CommandRow::Submenu: {
-            QMenu* sub = current->addMenu(text(row.caption));
-            sub->setObjectName(text(row.name));
-            m_menus.insert(sub->objectName(), sub);
-            stack.append(sub);
+        case CommandRow::Submenu:
+            stack.append(remember(current->addMenu(text(row.caption)), row));
             break;
-        }
         case CommandRow::EndSubmenu:
             stack.removeLast();
             break;
         case CommandRow::Separator:
             current->addSeparator();
             break;
-        default:
+        case CommandRow::Radio:
+            if (radioGroup == nullptr)
+                radioGroup = new QActionGroup(current);
+            radioGroup->addAction(addItem(current, row));
+            break;
+        case CommandRow::Item:
+        case CommandRow::Check:
             addItem(current, row);
             break;
         }

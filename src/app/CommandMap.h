@@ -40,8 +40,9 @@ private:
     void buildMenuBar();
     void buildToolBars();
     void buildPopups();
+    enum class Placement { MenuBar, Popup };
     template <std::size_t N>
-    void buildPopupTable(const struct CommandRow (&rows)[N]);
+    void buildMenus(const struct CommandRow (&rows)[N], Placement placement);
     void addPopupButton(QToolBar* bar, QMenu* popup, const struct ButtonRow& row);
     QAction* addItem(QMenu* menu, const struct CommandRow& row);
     void trigger(const QString& handlerName, int tag);

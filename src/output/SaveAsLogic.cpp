@@ -1,5 +1,7 @@
 #include "output/SaveAsLogic.h"
 
+#include "output/FileNameTokens.h"
+
 #include "output/PictureSaveOptions.h"
 
 #include <QDir>
@@ -70,16 +72,7 @@ int SaveAsLogic::initialFilterIndex(int family, int asSaveType)
 
 QString SaveAsLogic::defaultSuffix(int saveType)
 {
-    switch (saveType) {
-    case SaveTypeJpeg:
-        return QStringLiteral("jpg");
-    case SaveTypePng:
-        return QStringLiteral("png");
-    case SaveTypeGif:
-        return QStringLiteral("gif");
-    default:
-        return QStringLiteral("bmp");
-    }
+    return SaveTypeExtension(saveType);
 }
 
 QString SaveAsLogic::initialFolder(const QString& curDir, const QString& fallbackFolder)
