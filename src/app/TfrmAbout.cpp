@@ -32,6 +32,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     layout->addLayout(row);
     layout->addWidget(buttons);
     setFixedSize(sizeHint());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 }
 
 QString TfrmAbout::aboutText()

@@ -29,6 +29,9 @@ TfrmTime::TfrmTime(int seconds, bool show, int position, QWidget* parent) : QDia
     setObjectName(QStringLiteral("frmTime"));
     setWindowTitle(QStringLiteral("タイマー設定"));
     auto* layout = new QVBoxLayout(this);
+    // A dialog of fixed size: only a close button in its title bar.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     layout->addWidget(buildSecondsGroup());
 
     auto* showRow = new QHBoxLayout;

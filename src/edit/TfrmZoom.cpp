@@ -53,6 +53,9 @@ TfrmZoom::TfrmZoom(QSize start, QWidget* parent) : QDialog(parent), m_calculator
     setObjectName(QStringLiteral("frmZoom"));
     setWindowTitle(QStringLiteral("イメージサイズ"));
     auto* layout = new QVBoxLayout(this);
+    // A dialog of fixed size: only a close button in its title bar.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     for (const char* text :
          {"画像を指定した寸法に合わせるように拡大・縮小します。",
           "縮小時、縮小率が80%以下だと画像が潰れやすくなるので、80%以上の縮小を繰り返して"

@@ -90,6 +90,9 @@ TfrmOptsv::TfrmOptsv(QWidget* parent, std::function<void(int)> help)
         return QFileDialog::getExistingDirectory(owner, QString(), start);
     };
     auto* layout = new QVBoxLayout(this);
+    // A dialog of fixed size: only a close button in its title bar.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     m_pages = named(new QTabWidget, "pgcOptsv");
     m_pages->addTab(buildFormatPage(), QStringLiteral("保存形式"));
     m_pages->addTab(buildAutoSavePage(), QStringLiteral("連続保存"));
