@@ -8,15 +8,29 @@ namespace vistrel::test {
 
 TrayHost::TrayHost(XSession& session) : m_session(session), m_probe(session.display())
 {
+    start();
+}
+
+void TrayHost::restart()
+{
+    m_session.stop(m_pid);
+    if (!waitFor([&] { return m_probe.selectionOwner("_NET_SYSTEM_TRAY_S0") == 0; }))
+        throw std::runtime_error("the tray selection stayed taken after trayer ended");
+    start();
+}
+
+void TrayHost::start()
+{
     ChildOptions options;
-    options.outputFile = session.tempDir() + QStringLiteral("/trayer.log");
-    options.setEnv[QStringLiteral("HOME")] = session.tempDir();
-    ChildProcess& trayer = session.start(
+    options.outputFile = m_session.tempDir() + QStringLiteral("/trayer.log");
+    options.setEnv[QStringLiteral("HOME")] = m_session.tempDir();
+    ChildProcess& trayer = m_session.start(
         {QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
          QStringLiteral("--align"), QStringLiteral("right"), QStringLiteral("--widthtype"),
          QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("200"),
          QStringLiteral("--height"), QStringLiteral("24")},
         options);
+    m_pid = trayer.pid();
     const bool up = waitFor(
         [&] { return m_probe.selectionOwner("_NET_SYSTEM_TRAY_S0") != 0 || !trayer.isRunning(); });
     if (!up || !trayer.isRunning()) {

@@ -18,10 +18,15 @@ public:
     std::optional<WindowId> waitForIcon() const;
     // Clicks on the icon's centre with a mouse button, `count` times.
     void click(WindowId icon, int button, int count = 1);
+    // Ends trayer, waits until the tray selection is free, and starts a new one.
+    void restart();
 
 private:
+    void start();
+
     XSession& m_session;
     XProbe m_probe;
+    pid_t m_pid = -1;
 };
 
 } // namespace vistrel::test

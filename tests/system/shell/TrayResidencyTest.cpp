@@ -131,3 +131,12 @@ TEST_F(TrayResidencyTest, TermSignalSavesTheSettingsAndRemovesTheTabPictures)
     EXPECT_EQ(program.iniValue("MAIN", "CLIENT"), "1") << program.readIni().toStdString();
     EXPECT_EQ(program.tabPictures(), QStringList{});
 }
+
+TEST_F(TrayResidencyTest, IconComesBackWhenTheTrayHostRestarts)
+{
+    ChildProcess& vistrel = program.start();
+    ASSERT_TRUE(tray.waitForIcon()) << "no icon docked in the tray";
+    tray.restart();
+    EXPECT_TRUE(tray.waitForIcon()) << "the icon did not dock in the new tray";
+    EXPECT_TRUE(vistrel.isRunning());
+}
