@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+
+#include <immintrin.h>
 #include <stdexcept>
 #include <vector>
 
@@ -44,6 +47,7 @@ quint8 ToChannel(double sum)
 
 struct ResampleJob {
     std::vector<const uchar*> sourceRows;
+    std::vector<uchar> lastRow; // the bottom row with one spare byte for 4-byte loads
     std::vector<uchar*> resultRows;
     std::vector<Taps> columns;
     std::vector<Taps> rows;
@@ -71,7 +75,7 @@ struct PixelSum {
 };
 
 // Two pixels at a time: their sums are independent, so the processor can overlap them.
-void ResampleRows(const ResampleJob& job, int firstRow, int endRow)
+void ResampleRowsPortable(const ResampleJob& job, int firstRow, int endRow)
 {
     const size_t width = job.columns.size();
     for (int j = firstRow; j < endRow; ++j) {
@@ -110,6 +114,75 @@ void ResampleRows(const ResampleJob& job, int firstRow, int endRow)
     }
 }
 
+// The same sums with blue, green and red in three lanes of one register (the fourth lane is
+// ignored). Each lane rounds exactly as the scalar code does, in the same order, and there is
+// no fused multiply-add, so not a bit changes. Every pixel read has a byte behind it.
+__attribute__((target("avx2"))) inline void AddTap(__m256d& sum, const uchar* p, double wx,
+                                                   __m256d wy)
+{
+    int word = 0;
+    std::memcpy(&word, p, sizeof word);
+    const __m256d value = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(word)));
+    sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_mul_pd(value, _mm256_set1_pd(wx)), wy));
+}
+
+// Clamping before rounding gives the same byte (both ends are whole numbers); the rounding is
+// to nearest with ties to even, as nearbyint in the default mode.
+__attribute__((target("avx2"))) inline void StoreLanes(__m256d sum, uchar* out)
+{
+    sum = _mm256_min_pd(_mm256_max_pd(sum, _mm256_setzero_pd()), _mm256_set1_pd(255));
+    const __m128i bytes = _mm256_cvtpd_epi32(sum);
+    out[0] = static_cast<uchar>(_mm_extract_epi32(bytes, 0));
+    out[1] = static_cast<uchar>(_mm_extract_epi32(bytes, 1));
+    out[2] = static_cast<uchar>(_mm_extract_epi32(bytes, 2));
+}
+
+// Four pixels at a time, tap by tap, so that four independent chains of additions overlap.
+__attribute__((target("avx2"))) void ResampleRowsAvx2(const ResampleJob& job, int firstRow,
+                                                      int endRow)
+{
+    constexpr size_t kGroup = 4;
+    const size_t width = job.columns.size();
+    for (int j = firstRow; j < endRow; ++j) {
+        const Taps& rowTaps = job.rows[static_cast<size_t>(j)];
+        std::array<const uchar*, 4> rowPtr{};
+        __m256d wy[4];
+        for (size_t n = 0; n < 4; ++n) {
+            rowPtr[n] = job.sourceRows[static_cast<size_t>(rowTaps.index[n])];
+            wy[n] = _mm256_set1_pd(rowTaps.weight[n]);
+        }
+        uchar* out = job.resultRows[static_cast<size_t>(j)];
+        for (size_t i = 0; i < width; i += kGroup) {
+            const size_t count = std::min(kGroup, width - i);
+            const Taps* taps = &job.columns[i];
+            __m256d sum[kGroup];
+            for (__m256d& s : sum) {
+                s = _mm256_setzero_pd();
+            }
+            for (size_t r = 0; r < 4; ++r) {
+                for (size_t k = 0; k < 4; ++k) {
+                    for (size_t g = 0; g < count; ++g) {
+                        AddTap(sum[g], rowPtr[r] + 3 * taps[g].index[k], taps[g].weight[k], wy[r]);
+                    }
+                }
+            }
+            for (size_t g = 0; g < count; ++g) {
+                StoreLanes(sum[g], out + 3 * (i + g));
+            }
+        }
+    }
+}
+
+void ResampleRows(const ResampleJob& job, int firstRow, int endRow)
+{
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        ResampleRowsAvx2(job, firstRow, endRow);
+    } else {
+        ResampleRowsPortable(job, firstRow, endRow);
+    }
+}
+
 } // namespace
 
 double CubicWeight(double d)
@@ -143,6 +216,10 @@ QImage ResamplePicture(const QImage& bitmap, int width, int height, int threads)
     for (int r = 0; r < source.height(); ++r) {
         job.sourceRows[static_cast<size_t>(r)] = source.constScanLine(r);
     }
+    const uchar* bottom = source.constScanLine(source.height() - 1);
+    job.lastRow.assign(bottom, bottom + 3 * source.width());
+    job.lastRow.push_back(0);
+    job.sourceRows.back() = job.lastRow.data();
     job.resultRows.resize(static_cast<size_t>(height));
     for (int r = 0; r < height; ++r) {
         job.resultRows[static_cast<size_t>(r)] = result.scanLine(r);

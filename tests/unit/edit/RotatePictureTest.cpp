@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 
+#include <cmath>
 #include <vector>
 
 using namespace vistrel;
@@ -50,6 +51,37 @@ QImage RandomPicture(int width, int height)
         }
     }
     return image;
+}
+
+// The inverse mapping walked pixel by pixel as written, with no shortcut, for the kernel's
+// shortcuts to match bit for bit.
+QImage Walked(const QImage& source, int degrees, QRgb fill)
+{
+    const double w = source.width();
+    const double h = source.height();
+    const double theta = degrees * 3.14159265358979323846 / 180.0;
+    const double c = std::cos(theta);
+    const double s = std::sin(theta);
+    const double newW = std::nearbyint(std::fabs(c * w) + std::fabs(s * h));
+    const double newH = std::nearbyint(std::fabs(s * w) + std::fabs(c * h));
+    QImage result(static_cast<int>(newW), static_cast<int>(newH), QImage::Format_RGB32);
+    double x = w / 2 - c * (newW / 2 - 0.5) - s * (newH / 2 - 0.5);
+    double y = h / 2 + s * (newW / 2 - 0.5) - c * (newH / 2 - 0.5);
+    for (int j = 0; j < result.height(); ++j) {
+        for (int i = 0; i < result.width(); ++i) {
+            const double column = std::floor(x);
+            const double row = std::floor(y);
+            const bool inside = column >= 0 && column < w && row >= 0 && row < h;
+            result.setPixel(i, j,
+                            inside ? source.pixel(static_cast<int>(column), static_cast<int>(row))
+                                   : 0xFF000000U | fill);
+            x += c;
+            y -= s;
+        }
+        x += s - c * newW;
+        y += c + s * newW;
+    }
+    return result;
 }
 
 } // namespace
@@ -147,5 +179,40 @@ TEST(RepeatAdd, MatchesAddingStepByStep)
                 x += step;
             }
         }
+    }
+}
+
+TEST(RotatePicture, MatchesThePlainWalkForQuarterTurnsOfAnySize)
+{
+    const QSize sizes[] = {{1, 1},   {1, 9},   {9, 1},   {2, 2},   {2, 3},    {64, 64},
+                           {65, 63}, {127, 1}, {1, 300}, {200, 7}, {641, 479}};
+    for (const QSize size : sizes) {
+        const QImage source = RandomPicture(size.width(), size.height());
+        for (const int degrees : {90, 180, 270, 360}) {
+            const QImage walked = Walked(source, degrees, kWhite);
+            EXPECT_EQ(RotatePicture(source, degrees, kWhite, 1), walked)
+                << size.width() << "x" << size.height() << " at " << degrees;
+            EXPECT_EQ(RotatePicture(source, degrees, kWhite, 3), walked)
+                << size.width() << "x" << size.height() << " at " << degrees;
+        }
+    }
+    // Square-ish sizes from 1 to 40 both ways cover every parity and tile remainder.
+    for (int width = 1; width <= 40; width += 3) {
+        for (int height = 1; height <= 40; height += 2) {
+            const QImage source = RandomPicture(width, height);
+            for (const int degrees : {90, 180, 270}) {
+                ASSERT_EQ(RotatePicture(source, degrees, kWhite), Walked(source, degrees, kWhite))
+                    << width << "x" << height << " at " << degrees;
+            }
+        }
+    }
+}
+
+TEST(RotatePicture, MatchesThePlainWalkForOtherAngles)
+{
+    const QImage source = RandomPicture(53, 31);
+    for (const int degrees : {1, 33, 45, 89, 91, 179, 181, 269, 271, 359}) {
+        EXPECT_EQ(RotatePicture(source, degrees, kWhite, 2), Walked(source, degrees, kWhite))
+            << degrees;
     }
 }
