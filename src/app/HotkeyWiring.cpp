@@ -109,9 +109,10 @@ void HotkeyWiring::runRequest(int slot, bool fromHotkey)
 {
     // A press during a running capture (its countdown, its dialogs) is dropped:
     // a nested capture would restore the window to the wrong state.
-    if (m_running)
+    if (m_running || m_main.captureEngine().busy)
         return;
     m_running = true;
+    const CaptureEngine::BusyScope busy(m_main.captureEngine());
     // Parsed afresh, so that edits of the table count from the next press.
     const CaptureRequest request = ParseCaptureParam(m_main.settings().HOTKEY[size_t(slot)].PARAM);
     m_requests.hotkeyInProgress = fromHotkey;

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 
 #include <QSessionManager>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -86,8 +87,18 @@ int runVistrel(int argc, char** argv)
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSession(); });
     // The session manager's save request before log-off ends the run like a signal does.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
-                     [&mainWindow](QSessionManager&) { mainWindow.endSession(); });
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &mainWindow, [&mainWindow](QSessionManager&) {
+            // Called from the session library's C code: nothing may unwind
+            // through it, so a failed save is reported once the callback is over.
+            try {
+                mainWindow.endSession();
+            } catch (const std::exception& error) {
+                const QString message = QString::fromUtf8(error.what());
+                QTimer::singleShot(0, &mainWindow,
+                                   [message] { VistrelApplication::showError(message); });
+            }
+        });
     if (mainWindow.startsVisible())
         mainWindow.show();
     return app.exec();

@@ -42,8 +42,9 @@ bool TimerWiring::countdownOffScreen() const
     // Gone once the window manager has let go of it, frame and all.
     const WindowId own = WindowId(m_frmCntDown->winId());
     const QList<StackedWindow> windows = m_main.platform().windowsTopToBottom();
-    return std::none_of(windows.begin(), windows.end(),
-                        [own](const StackedWindow& window) { return window.id == own; });
+    return std::none_of(windows.begin(), windows.end(), [own](const StackedWindow& window) {
+        return window.id == own && window.visible;
+    });
 }
 
 void TimerWiring::mnuToolTimerSetClick()

@@ -33,6 +33,19 @@ public:
 
     CaptureOptions options;
 
+    // Set while a capture and its action run, whichever driver started it.
+    bool busy = false;
+    class BusyScope {
+    public:
+        explicit BusyScope(CaptureEngine& engine) : m_engine(engine) { m_engine.busy = true; }
+        ~BusyScope() { m_engine.busy = false; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        CaptureEngine& m_engine;
+    };
+
     // Counts down before a timer capture; waits are injectable for tests.
     std::function<void(int milliseconds)> runCountdown;
     std::function<void(int milliseconds)> wait;

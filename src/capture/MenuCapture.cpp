@@ -17,10 +17,42 @@ MenuCapture::MenuCapture(CaptureEngine& engine, ImageDocument& document, StatusP
     , m_host(host)
 {}
 
+namespace {
+
+// Shows the program again however the capture ends, unless it already has.
+class ShowAgain {
+public:
+    explicit ShowAgain(CaptureHost& host) : m_host(host) {}
+    ~ShowAgain()
+    {
+        if (m_pending)
+            m_host.showAfterCapture();
+    }
+    ShowAgain(const ShowAgain&) = delete;
+    ShowAgain& operator=(const ShowAgain&) = delete;
+    void now()
+    {
+        m_pending = false;
+        m_host.showAfterCapture();
+    }
+
+private:
+    CaptureHost& m_host;
+    bool m_pending = true;
+};
+
+} // namespace
+
 void MenuCapture::CaptureFromMenu(int kind, bool timer)
 {
+    // One capture at a time: a hotkey or a second menu command during this one
+    // (its countdown, its after-capture dialog) is dropped.
+    if (m_engine.busy)
+        return;
+    const CaptureEngine::BusyScope busy(m_engine);
     m_host.endEditMode();
     m_host.hideForCapture();
+    ShowAgain showAgain(m_host);
 
     CaptureOptions& options = m_engine.options;
     options.Client = m_settings.MAIN.CLIENT;
@@ -32,13 +64,7 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
 
     if (kind == ActiveWindow)
         m_engine.ActivatePreviousWindow();
-    int status = 0;
-    try {
-        status = m_engine.CaptureScreen(kind);
-    } catch (...) {
-        m_host.showAfterCapture(); // never leave the program invisible
-        throw;
-    }
+    const int status = m_engine.CaptureScreen(kind);
 
     if (status != 0) {
         m_document.SetCurrentImage(ImageDocument::Mode::Reset);
@@ -47,7 +73,7 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
     } else {
         m_status.ShowStatusMessage(QStringLiteral("キャプチャ処理が中断されました"));
     }
-    m_host.showAfterCapture();
+    showAgain.now();
     if (status != 0)
         m_host.runAfterActionCommand(m_settings.MAIN.AFTERACTION);
 }

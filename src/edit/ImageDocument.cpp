@@ -47,11 +47,13 @@ void ImageDocument::writeSelectedTab() const
 void ImageDocument::AddCaptureTab(const QString& title)
 {
     int number = static_cast<int>(m_tabs.size()) + 1;
-    if (!m_tabs.isEmpty() && m_tabs.size() >= m_tabMaximum()) {
-        // The oldest tab makes room; its file number goes to the new tab.
-        number = m_tabs.takeFirst().Number;
-    }
+    const bool recycle = !m_tabs.isEmpty() && m_tabs.size() >= m_tabMaximum();
+    if (recycle) // the oldest tab makes room; its file number goes to the new tab
+        number = m_tabs.first().Number;
+    // Written first: a failed write leaves every tab as it was.
     m_temp.WriteTempPicture(m_current, TempPictures::Kind::Tab, number);
+    if (recycle)
+        m_tabs.removeFirst();
     m_tabs.append(TTabRec{title, number});
     m_selected = static_cast<int>(m_tabs.size()) - 1;
     Q_EMIT tabsChanged();

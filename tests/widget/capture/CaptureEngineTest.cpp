@@ -6,7 +6,10 @@
 #include "platform/fake/FakePlatform.h"
 
 #include <QTemporaryDir>
+
 #include <QTemporaryFile>
+#include <functional>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -17,10 +20,16 @@ namespace {
 class RecordingHost : public CaptureHost {
 public:
     QStringList calls;
+    std::function<void()> duringAction;
     void endEditMode() override { calls << QStringLiteral("end"); }
     void hideForCapture() override { calls << QStringLiteral("hide"); }
     void showAfterCapture() override { calls << QStringLiteral("show"); }
-    void runAfterActionCommand(int code) override { calls << QStringLiteral("action%1").arg(code); }
+    void runAfterActionCommand(int code) override
+    {
+        calls << QStringLiteral("action%1").arg(code);
+        if (duringAction)
+            duringAction();
+    }
 };
 
 class CaptureEngineTest : public testing::Test {
@@ -40,7 +49,8 @@ protected:
     FakePlatform platform;
     Settings settings;
     QTemporaryDir folder;
-    TempPictures temp{[this] { return folder.path(); }};
+    QString tempFolder = folder.path();
+    TempPictures temp{[this] { return tempFolder; }};
     ImageDocument document{temp, [this] { return settings.RIREKI.RIREKICNT; }};
     CaptureEngine engine{platform, settings, document.currentImage()};
     StatusPanels status;
@@ -196,4 +206,33 @@ TEST_F(CaptureEngineTest, ActivatePreviousWindowSkipsOwnHiddenAndDockWindows)
     platform.foreground = own;
     engine.ActivatePreviousWindow();
     EXPECT_EQ(platform.foreground, xterm);
+}
+
+TEST_F(CaptureEngineTest, FailedTabPictureStillShowsTheProgramAndKeepsTheTabs)
+{
+    settings.RIREKI.RIREKICNT = 1;
+    menu.CaptureFromMenu(FullScreen, false);
+    ASSERT_EQ(document.tabs().size(), 1);
+    host.calls.clear();
+
+    tempFolder = folder.path() + QStringLiteral("/missing/folder"); // every write fails
+    EXPECT_THROW(menu.CaptureFromMenu(FullScreen, false), std::runtime_error);
+    EXPECT_EQ(host.calls.back(), QStringLiteral("show"));
+    ASSERT_EQ(document.tabs().size(), 1); // the recycled tab was not lost
+    EXPECT_EQ(document.tabs()[0].Number, 1);
+    EXPECT_FALSE(engine.busy);
+}
+
+TEST_F(CaptureEngineTest, ACaptureStartedDuringAnotherIsDropped)
+{
+    settings.MAIN.AFTERACTION = 1;
+    int nested = 0;
+    host.duringAction = [&] {
+        ++nested;
+        menu.CaptureFromMenu(FullScreen, false); // e.g. from the tray while Save-As is open
+    };
+    menu.CaptureFromMenu(FullScreen, false);
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(document.tabs().size(), 1);
+    EXPECT_EQ(platform.grabCount, 1);
 }
