@@ -49,24 +49,7 @@ bool HotkeyScene::waitForShots(int count)
 
 void HotkeyScene::startTray()
 {
-    ChildOptions options;
-    options.outputFile = m_session.tempDir() + QStringLiteral("/trayer.log");
-    options.setEnv[QStringLiteral("HOME")] = m_session.tempDir();
-    ChildProcess& trayer = m_session.start(
-        {QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
-         QStringLiteral("--align"), QStringLiteral("right"), QStringLiteral("--widthtype"),
-         QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("200"),
-         QStringLiteral("--height"), QStringLiteral("24")},
-        options);
-    xcb_connection_t* c = m_session.display().connection();
-    const quint32 selection = atom("_NET_SYSTEM_TRAY_S0");
-    const bool up = waitFor([&] {
-        std::unique_ptr<xcb_get_selection_owner_reply_t, FreeDeleter> owner(
-            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
-        return (owner && owner->owner != XCB_NONE) || !trayer.isRunning();
-    });
-    if (!up || !trayer.isRunning())
-        throw std::runtime_error("trayer did not take the tray selection");
+    m_tray.emplace(m_session);
 }
 
 quint32 HotkeyScene::atom(const char* name)
@@ -79,16 +62,7 @@ quint32 HotkeyScene::atom(const char* name)
 
 void HotkeyScene::requestClose(WindowId window)
 {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = atom("WM_PROTOCOLS");
-    event.data.data32[0] = atom("WM_DELETE_WINDOW");
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_connection_t* c = m_session.display().connection();
-    xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    xcb_flush(c);
+    XProbe(m_session.display()).requestClose(window);
 }
 
 void HotkeyScene::keys(const QString& combination)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "harness/TrayHost.h"
 #include "harness/VistrelProcess.h"
 #include "harness/XSession.h"
 
 #include <QStringList>
+
+#include <optional>
 
 struct xcb_connection_t;
 
@@ -48,6 +51,7 @@ private:
 
     XSession m_session;
     VistrelProcess m_vistrel{m_session};
+    std::optional<TrayHost> m_tray;
 };
 
 // Counts the top-level windows that get mapped while it watches.

@@ -1,6 +1,6 @@
 #include "ShellProgram.h"
 
-#include "XProbe.h"
+#include "harness/XProbe.h"
 
 #include <QDir>
 #include <QDirIterator>

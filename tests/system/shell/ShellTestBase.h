@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ShellProgram.h"
-#include "XProbe.h"
+#include "harness/XProbe.h"
 #include "harness/XSession.h"
 
 #include <gtest/gtest.h>

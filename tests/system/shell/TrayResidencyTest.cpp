@@ -1,5 +1,5 @@
 #include "ShellTestBase.h"
-#include "TrayHost.h"
+#include "harness/TrayHost.h"
 
 #include <csignal>
 

@@ -1,4 +1,4 @@
-#include "TrayHost.h"
+#include "harness/TrayHost.h"
 
 #include <QFile>
 

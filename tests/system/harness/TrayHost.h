@@ -1,6 +1,6 @@
 #pragma once
 
-#include "XProbe.h"
+#include "harness/XProbe.h"
 #include "harness/XSession.h"
 
 namespace vistrel::test {

@@ -1,4 +1,4 @@
-#include "XProbe.h"
+#include "harness/XProbe.h"
 
 #include <xcb/xcb.h>
 
