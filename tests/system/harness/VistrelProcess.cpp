@@ -1,5 +1,8 @@
 #include "harness/VistrelProcess.h"
 
+#include "harness/Wait.h"
+#include "harness/XProbe.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -145,7 +148,28 @@ pid_t VistrelProcess::pid() const
 
 std::optional<WindowId> VistrelProcess::waitForMainWindow(std::chrono::milliseconds timeout)
 {
-    return m_session.waitForWindow(QString::fromLatin1(MainTitle), pid(), timeout);
+    std::optional<WindowId> found;
+    waitFor(
+        [&] {
+            const QList<WindowId> main = mainWindows();
+            if (!main.isEmpty())
+                found = main.front();
+            return found.has_value();
+        },
+        timeout);
+    return found;
+}
+
+QList<WindowId> VistrelProcess::mainWindows() const
+{
+    // The tray icon and the menus carry the program's name too, but bypass
+    // the window manager.
+    const XProbe probe(m_session.display());
+    QList<WindowId> result;
+    for (WindowId window : windows())
+        if (!probe.overrideRedirect(window))
+            result.append(window);
+    return result;
 }
 
 QList<WindowId> VistrelProcess::windows(const QString& title) const

@@ -38,6 +38,9 @@ public:
     pid_t pid() const;
     // The program's main window once it is mapped; empty on timeout.
     std::optional<WindowId> waitForMainWindow(std::chrono::milliseconds timeout = DefaultTimeout);
+    // The program's mapped, managed windows titled "Vistrel": not its menus,
+    // not its tray icon.
+    QList<WindowId> mainWindows() const;
     // The program's mapped windows with this exact title.
     QList<WindowId> windows(const QString& title = QString::fromLatin1(MainTitle)) const;
 

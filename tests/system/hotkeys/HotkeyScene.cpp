@@ -6,7 +6,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -50,14 +49,6 @@ bool HotkeyScene::waitForShots(int count)
 void HotkeyScene::startTray()
 {
     m_tray.emplace(m_session);
-}
-
-quint32 HotkeyScene::atom(const char* name)
-{
-    xcb_connection_t* c = m_session.display().connection();
-    std::unique_ptr<xcb_intern_atom_reply_t, FreeDeleter> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : 0;
 }
 
 void HotkeyScene::requestClose(WindowId window)
@@ -105,30 +96,12 @@ bool HotkeyScene::waitForKeyboardGrab()
 
 QList<WindowId> HotkeyScene::programWindows()
 {
-    // Only windows the window manager manages carry WM_STATE: menus bypass it
-    // and the tray icon is embedded in the tray instead.
-    xcb_connection_t* c = m_session.display().connection();
-    const quint32 wmState = atom("WM_STATE");
-    QList<WindowId> result;
-    for (WindowId window : m_vistrel.windows()) {
-        std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> state(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, window, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr));
-        if (state && state->type != XCB_NONE)
-            result.append(window);
-    }
-    return result;
+    return m_vistrel.mainWindows();
 }
 
 std::optional<WindowId> HotkeyScene::waitForMainWindow()
 {
-    std::optional<WindowId> found;
-    waitFor([&] {
-        const QList<WindowId> windows = programWindows();
-        if (!windows.isEmpty())
-            found = windows.front();
-        return found.has_value();
-    });
-    return found;
+    return m_vistrel.waitForMainWindow();
 }
 
 std::string HotkeyScene::log() const

@@ -47,8 +47,6 @@ public:
     std::string log() const;
 
 private:
-    quint32 atom(const char* name);
-
     XSession m_session;
     VistrelProcess m_vistrel{m_session};
     std::optional<TrayHost> m_tray;
