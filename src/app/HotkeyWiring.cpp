@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
 namespace vistrel {
 
@@ -141,27 +140,12 @@ bool HotkeyWiring::isMainWindowVisible() const
 
 void HotkeyWiring::hideForCapture()
 {
-    if (QSystemTrayIcon* tray = m_main.trayIcon())
-        tray->hide();
-    m_main.hide();
-    QApplication::processEvents();
+    m_main.hideForCapture();
 }
 
 void HotkeyWiring::restoreAfterCapture(bool visible)
 {
-    if (visible) {
-        m_main.show();
-        m_main.repaint();
-    } else {
-        m_main.hide();
-    }
-    if (QSystemTrayIcon* tray = m_main.trayIcon())
-        tray->show();
-    QApplication::processEvents();
-    if (visible) {
-        m_main.raise();
-        m_main.activateWindow();
-    }
+    m_main.restoreAfterCapture(visible);
 }
 
 void HotkeyWiring::bringToFront()

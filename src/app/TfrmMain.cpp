@@ -321,12 +321,23 @@ void TfrmMain::hideForCapture()
 
 void TfrmMain::showAfterCapture()
 {
-    show();
-    repaint();
+    restoreAfterCapture(true);
+}
+
+void TfrmMain::restoreAfterCapture(bool visible)
+{
+    if (visible) {
+        show();
+        repaint();
+    } else {
+        hide();
+    }
     m_tryCap->show();
     QApplication::processEvents();
-    raise();
-    activateWindow();
+    if (visible) {
+        raise();
+        activateWindow();
+    }
 }
 
 void TfrmMain::runAfterActionCommand(int code)

@@ -67,6 +67,11 @@ public:
     // command-line capture that ends the program.
     void showTrayIcon();
 
+    // Hides the tray icon and the window before a capture and lets the screen repaint.
+    void hideForCapture() override;
+    // Gives the window the visibility wanted and shows the tray icon again.
+    void restoreAfterCapture(bool visible);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -88,7 +93,6 @@ private:
 
     // CaptureHost
     void endEditMode() override {}
-    void hideForCapture() override;
     void showAfterCapture() override;
     void runAfterActionCommand(int code) override;
 
