@@ -1,9 +1,9 @@
 // grabScreen against a bare xcb_shm_get_image of the same area on the same
 // connection. The Xvfb is 3840x2160, so both sizes are areas of one root.
 #include "PrivateXvfb.h"
-#include "app/Settings.h"
 #include "capture/CaptureEngine.h"
 #include "platform/x11/X11Platform.h"
+#include "settings/Settings.h"
 
 #include <QGuiApplication>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/Settings.h"
-#include "app/SettingsStore.h"
 #include "capture/CaptureEngine.h"
 #include "capture/MenuCapture.h"
 #include "edit/ImageDocument.h"
 #include "edit/TempPictures.h"
 #include "edit/TransformCommands.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 
 #include <QMainWindow>
 

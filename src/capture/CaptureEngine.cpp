@@ -1,6 +1,6 @@
 #include "capture/CaptureEngine.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

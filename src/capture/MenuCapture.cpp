@@ -1,9 +1,9 @@
 #include "capture/MenuCapture.h"
 
-#include "app/Settings.h"
 #include "capture/CaptureEngine.h"
 #include "edit/ImageDocument.h"
 #include "edit/StatusPanels.h"
+#include "settings/Settings.h"
 
 namespace vistrel {
 

@@ -1,6 +1,6 @@
 #include "hotkeys/CaptureParam.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <QStringList>
 

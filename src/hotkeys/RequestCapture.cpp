@@ -1,7 +1,7 @@
 #include "hotkeys/RequestCapture.h"
 
-#include "app/Settings.h"
 #include "hotkeys/CaptureParam.h"
+#include "settings/Settings.h"
 
 namespace vistrel {
 

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
-#include "app/SettingsTable.h"
 #include "harness/VistrelProcess.h"
+#include "settings/Settings.h"
+#include "settings/SettingsTable.h"
 
 #include <QFile>
 #include <QStringDecoder>

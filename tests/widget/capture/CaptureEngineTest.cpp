@@ -1,9 +1,9 @@
 #include "capture/CaptureEngine.h"
-#include "app/Settings.h"
 #include "capture/MenuCapture.h"
 #include "edit/ImageDocument.h"
 #include "edit/StatusPanels.h"
 #include "platform/fake/FakePlatform.h"
+#include "settings/Settings.h"
 
 #include <QTemporaryDir>
 

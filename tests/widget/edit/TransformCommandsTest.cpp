@@ -1,6 +1,6 @@
+#include "edit/TransformCommands.h"
 #include "edit/ImageDocument.h"
 #include "edit/StatusPanels.h"
-#include "edit/TransformCommands.h"
 #include "platform/MessageBox.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "hotkeys/RequestCapture.h"
-#include "app/Settings.h"
 #include "hotkeys/CaptureParam.h"
 #include "platform/fake/FakePlatform.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/IniFile.h"
-#include "app/SettingsStore.h"
-#include "app/SettingsTable.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
 
 #include <QFile>
 #include <QTemporaryDir>

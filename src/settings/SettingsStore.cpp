@@ -1,7 +1,7 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "app/IniFile.h"
-#include "app/SettingsTable.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsTable.h"
 
 #include <QDir>
 

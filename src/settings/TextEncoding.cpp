@@ -1,4 +1,4 @@
-#include "app/TextEncoding.h"
+#include "settings/TextEncoding.h"
 
 #include <QStringDecoder>
 

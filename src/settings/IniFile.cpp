@@ -1,6 +1,6 @@
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
-#include "app/TextEncoding.h"
+#include "settings/TextEncoding.h"
 
 #include <QFile>
 #include <QFileInfo>
