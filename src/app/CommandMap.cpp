@@ -415,6 +415,7 @@ void CommandMap::addPopupButton(QToolBar* bar, QMenu* popup, const ButtonRow& ro
     button->setMenu(popup);
     button->setPopupMode(QToolButton::InstantPopup);
     bar->addWidget(button);
+    m_popupButtons.append(button);
 }
 
 void CommandMap::bind(const QString& handlerName, Handler handler)
@@ -426,10 +427,40 @@ void CommandMap::finishBinding()
 {
     for (auto it = m_handlerOf.cbegin(); it != m_handlerOf.cend(); ++it)
         it.key()->setEnabled(m_handlers.contains(it.value()));
+    disableEmptyPopups();
     // Tool slots without a program are hidden, not merely disabled.
     for (int slot = 1; slot <= 5; ++slot)
         m_actions.value(QStringLiteral("mnuToolApp%1").arg(slot))->setVisible(false);
     m_toolBars.value(QStringLiteral("TBarTool"))->setVisible(false);
+}
+
+namespace {
+
+// Disables the submenus of `menu` that offer nothing enabled; true when
+// `menu` itself offers something. A menu filled later (no items yet) stays.
+bool settleSubmenus(QMenu* menu)
+{
+    bool offersSomething = false;
+    for (QAction* item : menu->actions()) {
+        if (item->isSeparator())
+            continue;
+        if (QMenu* submenu = item->menu())
+            item->setEnabled(settleSubmenus(submenu) || submenu->actions().isEmpty());
+        offersSomething = offersSomething || item->isEnabled();
+    }
+    return offersSomething;
+}
+
+} // namespace
+
+void CommandMap::disableEmptyPopups()
+{
+    // A submenu or drop-down of unbuilt commands would open as a box of dead
+    // items: it shows as unavailable instead.
+    for (QMenu* menu : std::as_const(m_menus))
+        settleSubmenus(menu);
+    for (QToolButton* button : std::as_const(m_popupButtons))
+        button->setEnabled(settleSubmenus(button->menu()));
 }
 
 void CommandMap::trigger(const QString& handlerName, int tag)

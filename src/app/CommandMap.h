@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -10,6 +11,7 @@ class QAction;
 class QMainWindow;
 class QMenu;
 class QToolBar;
+class QToolButton;
 
 namespace vistrel {
 
@@ -44,6 +46,7 @@ private:
     template <std::size_t N>
     void buildMenus(const struct CommandRow (&rows)[N], Placement placement);
     void addPopupButton(QToolBar* bar, QMenu* popup, const struct ButtonRow& row);
+    void disableEmptyPopups();
     QAction* addItem(QMenu* menu, const struct CommandRow& row);
     void trigger(const QString& handlerName, int tag);
 
@@ -53,6 +56,7 @@ private:
     QHash<QString, QToolBar*> m_toolBars;
     QHash<QString, Handler> m_handlers;
     QHash<QAction*, QString> m_handlerOf;
+    QList<QToolButton*> m_popupButtons;
 };
 
 } // namespace vistrel

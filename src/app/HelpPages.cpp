@@ -1,5 +1,7 @@
 #include "app/HelpPages.h"
 
+#include "platform/MessageBox.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -31,9 +33,20 @@ QUrl HelpPages::urlFor(int context)
 
 void HelpPages::OpenHelp(int context)
 {
-    const QUrl url = urlFor(context);
-    if (url.isValid())
-        QDesktopServices::openUrl(url);
+    showPage(urlFor(context), [](const QUrl& url) { return QDesktopServices::openUrl(url); });
+}
+
+void HelpPages::showPage(const QUrl& url, const std::function<bool(const QUrl&)>& open)
+{
+    if (url.isValid() && !open(url))
+        MessageBox::information(noBrowserText(url.toLocalFile()));
+}
+
+QString HelpPages::noBrowserText(const QString& helpFile)
+{
+    return QStringLiteral("ヘルプを表示する Web ブラウザが見つかりません。\n"
+                          "次のヘルプファイルをブラウザで開いてください。\n\n") +
+           helpFile;
 }
 
 } // namespace vistrel

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 namespace vistrel {
 
 // The HTML help installed with the program; each context number of the
@@ -15,6 +17,10 @@ public:
     static QUrl urlFor(int context);
     // Opens the page in the user's browser; does nothing without help pages.
     static void OpenHelp(int context);
+    // Opens a help page with `open`; when nothing could open it (no browser),
+    // a message box tells where the help file is.
+    static void showPage(const QUrl& url, const std::function<bool(const QUrl&)>& open);
+    static QString noBrowserText(const QString& helpFile);
 };
 
 } // namespace vistrel

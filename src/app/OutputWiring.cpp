@@ -7,6 +7,7 @@
 #include "edit/TransformCommands.h"
 #include "output/ContinuousSave.h"
 #include "output/PictureFileCommands.h"
+#include "output/SaveAsLogic.h"
 #include "output/TfrmOptsv.h"
 #include "platform/Platform.h"
 
@@ -98,7 +99,8 @@ void OutputWiring::mnuFileOpenClick()
     PictureFileSettings fileSettings{settings.MAIN.CURDIR, settings.OBJECT.ASSAVETYPE};
     QImage picture;
     try {
-        picture = OpenPictureFile(&m_main, fileSettings, m_main.platform().settingsFolder());
+        picture =
+            OpenPictureFile(&m_main, fileSettings, SaveAsLogic::firstFolder(settings.AUTOSAVE.DIR));
     } catch (...) {
         settings.MAIN.CURDIR = fileSettings.curDir; // the folder is kept even for a bad file
         throw;
@@ -106,8 +108,7 @@ void OutputWiring::mnuFileOpenClick()
     settings.MAIN.CURDIR = fileSettings.curDir;
     if (picture.isNull())
         return;
-    m_main.document().currentImage() = picture;
-    m_main.document().SetCurrentImage(ImageDocument::Mode::Reset);
+    m_main.document().replacePicture(picture);
 }
 
 void OutputWiring::mnuFileSaveSetClick()
@@ -148,7 +149,7 @@ bool OutputWiring::saveAs(int family)
     bool written = false;
     try {
         written = ExecuteSaveAs(&m_main, family, m_main.document().currentImage(), fileSettings,
-                                saveOptions(), m_main.platform().settingsFolder());
+                                saveOptions(), SaveAsLogic::firstFolder(settings.AUTOSAVE.DIR));
     } catch (...) {
         keep(); // the dialog's choices stand even when the write fails
         throw;

@@ -85,14 +85,16 @@ int runVistrel(int argc, char** argv)
     mainWindow.hotkeys().FillTrayHotkeyMenu();
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
-                     [&mainWindow] { mainWindow.endSession(); });
-    // The session manager's save request before log-off ends the run like a signal does.
+                     [&mainWindow] { QApplication::exit(mainWindow.endSession()); });
+    // The session manager asks for a save at log-off and at every checkpoint
+    // ("save session"): only the settings are written; the session's real end
+    // arrives as a quit request (see TfrmMain::eventFilter).
     QObject::connect(
         &app, &QGuiApplication::commitDataRequest, &mainWindow, [&mainWindow](QSessionManager&) {
             // Called from the session library's C code: nothing may unwind
             // through it, so a failed save is reported once the callback is over.
             try {
-                mainWindow.endSession();
+                mainWindow.commitSessionData();
             } catch (const std::exception& error) {
                 const QString message = QString::fromUtf8(error.what());
                 QTimer::singleShot(0, &mainWindow,

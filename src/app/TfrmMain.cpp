@@ -26,6 +26,10 @@
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QToolBar>
+#include <QWindow>
+
+#include <cstdio>
+#include <exception>
 
 namespace vistrel {
 
@@ -81,6 +85,13 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     m_hotkeys = std::make_unique<HotkeyWiring>(*this);
     bindCommands();
     buildTrayIcon();
+    MessageBox::setMainWindow(this);
+    qApp->installEventFilter(this);
+    // Any other way out of the event loop still saves and cleans up.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!m_closing)
+            endSession();
+    });
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -251,9 +262,47 @@ void TfrmMain::LoadSettings()
 void TfrmMain::applyWindowGeometry()
 {
     move(m_settings.SCREEN.LEFT, m_settings.SCREEN.TOP);
-    resize(m_settings.SCREEN.WIDTH, m_settings.SCREEN.HEIGHT);
+    // The stored size includes the frame; the inner size follows once the
+    // window manager has framed the window (fitOuterSize).
+    m_pendingOuterSize = QSize(m_settings.SCREEN.WIDTH, m_settings.SCREEN.HEIGHT);
+    resize(*m_pendingOuterSize);
     if (m_settings.SCREEN.WINDOWSTATE)
         setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TfrmMain::fitOuterSize()
+{
+    if (!m_pendingOuterSize || !isVisible() || isMaximized() || windowHandle() == nullptr)
+        return;
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull())
+        return; // not framed yet, or no window manager: outer and inner agree
+    const QSize outer = *m_pendingOuterSize;
+    m_pendingOuterSize.reset();
+    resize(outer.shrunkBy(frame));
+}
+
+QSize TfrmMain::outerSize() const
+{
+    return m_pendingOuterSize.value_or(frameGeometry().size());
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    fitOuterSize();
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    fitOuterSize();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    fitOuterSize();
 }
 
 void TfrmMain::SaveSettings()
@@ -262,8 +311,9 @@ void TfrmMain::SaveSettings()
     if (!maximised) {
         m_settings.SCREEN.LEFT = pos().x();
         m_settings.SCREEN.TOP = pos().y();
-        m_settings.SCREEN.HEIGHT = height();
-        m_settings.SCREEN.WIDTH = width();
+        const QSize outer = outerSize();
+        m_settings.SCREEN.HEIGHT = outer.height();
+        m_settings.SCREEN.WIDTH = outer.width();
     }
     m_store.save(m_settings, maximised);
 }
@@ -285,13 +335,33 @@ void TfrmMain::mnuFileExitClick()
     QApplication::quit();
 }
 
-void TfrmMain::endSession()
+int TfrmMain::endSession()
 {
-    // A failed save throws before the closing flag is set: the program stays.
-    runExitSteps();
+    int status = 0;
+    try {
+        SaveSettings();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vistrel: %s\n", error.what());
+        status = 1;
+    }
+    m_hotkeys->UnregisterAllHotkeys();
+    m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
     m_closing = true;
     close();
-    QApplication::quit();
+    return status;
+}
+
+void TfrmMain::commitSessionData()
+{
+    SaveSettings();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Our own exits set the closing flag first; any other quit ends the session.
+    if (event->type() == QEvent::Quit && watched == qApp && !m_closing)
+        endSession();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

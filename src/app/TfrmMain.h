@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QSpinBox;
@@ -58,8 +59,17 @@ public:
     // The exit sequence: save the settings, delete the tab pictures and close.
     // Throws (and goes no further) when the settings cannot be saved.
     void mnuFileExitClick();
-    // Log-off, shut-down or a termination signal: the exit sequence, then the end.
-    void endSession();
+    // The session ends or a termination signal came: the exit sequence with no
+    // one to answer a box, so a failed save goes to stderr. Closes the window and
+    // returns the exit status (1 when the settings could not be written).
+    int endSession();
+    // A session checkpoint (the session manager's save request): the settings
+    // are written and the program keeps running. Throws when they cannot be.
+    void commitSessionData();
+
+    // Sees the application's quit request: one from outside (the session manager's
+    // end of the session) runs the exit sequence before the windows are closed.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Whether the main window is shown at start (otherwise only the tray icon).
     bool startsVisible() const;
     void tryCapDblClick();
@@ -72,8 +82,14 @@ public:
     // Gives the window the visibility wanted and shows the tray icon again.
     void restoreAfterCapture(bool visible);
 
+    // The window's outer size (frame included), as SCREEN/WIDTH and HEIGHT hold it.
+    QSize outerSize() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildLayout();
@@ -82,6 +98,7 @@ private:
     void buildTrayIcon();
     void bindCommands();
     void applyWindowGeometry();
+    void fitOuterSize();
     void applyCaptureToggles();
     void runExitSteps();
     bool hasTray() const;
@@ -111,6 +128,8 @@ private:
     QComboBox* m_cboAfterAct = nullptr;
     QSystemTrayIcon* m_tryCap = nullptr;
     bool m_closing = false;
+    // The stored outer size until the window manager's frame is known.
+    std::optional<QSize> m_pendingOuterSize;
     std::unique_ptr<OutputWiring> m_output;
     std::unique_ptr<TimerWiring> m_timer;
     std::unique_ptr<HotkeyWiring> m_hotkeys;

@@ -2,6 +2,8 @@
 
 #include "platform/MessageBox.h"
 
+#include <QLibraryInfo>
+
 #include <exception>
 
 namespace vistrel {
@@ -9,6 +11,16 @@ namespace vistrel {
 VistrelApplication::VistrelApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Vistrel"));
+    installQtTranslations(m_qtTexts);
+}
+
+bool VistrelApplication::installQtTranslations(QTranslator& translator)
+{
+    // The program's texts are Japanese whatever the locale; Qt's must match them.
+    if (!translator.load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
 }
 
 bool VistrelApplication::notify(QObject* receiver, QEvent* event)

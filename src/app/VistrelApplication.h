@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 namespace vistrel {
 
@@ -14,6 +15,13 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
     static void showError(const QString& message);
+
+    // Loads Qt's own Japanese texts (file dialogs, standard buttons) into
+    // `translator` and installs it; false when Qt's translations are missing.
+    static bool installQtTranslations(QTranslator& translator);
+
+private:
+    QTranslator m_qtTexts;
 };
 
 } // namespace vistrel

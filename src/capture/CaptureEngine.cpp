@@ -47,9 +47,9 @@ int CaptureEngine::CaptureScreen(int kind)
         runCountdown(options.TimerSeconds * 1000);
     wait(m_settings.ALL.WAITTIME);
     const int rectMode = options.Client ? ClientArea : WholeWindow;
-    const WindowId target = findTarget(kind);
+    m_lastTarget = findTarget(kind);
     // Window-or-control captures go through here until scrolling capture exists.
-    const int status = CaptureWindow(target, rectMode);
+    const int status = CaptureWindow(m_lastTarget, rectMode);
     if (status != 0)
         playCaptureSound();
     return status;
@@ -86,13 +86,16 @@ int CaptureEngine::CaptureWindow(WindowId window, int rectMode)
     // A window wholly off the display has nothing to copy: that is no capture.
     if (rect.width() <= 0 || rect.height() <= 0)
         return 0;
+    // A 1 x 1 grab is what an aborted pick leaves: it must not replace the picture.
+    if (rect.width() == 1 && rect.height() == 1)
+        return 0;
     QImage bitmap;
     GrabScreen(rect, bitmap);
     if (bitmap.isNull())
         return 0;
     ComposeCapture(bitmap, rect);
     m_currentImage = bitmap;
-    return rect.width() == 1 && rect.height() == 1 ? 0 : 1;
+    return 1;
 }
 
 ScreenRect CaptureEngine::CaptureRect(WindowId window, int rectMode) const

@@ -51,6 +51,8 @@ public:
     std::function<void(int milliseconds)> wait;
 
     int CaptureScreen(int kind);
+    // The window the last CaptureScreen took its picture of (0 when none was found).
+    WindowId lastTarget() const { return m_lastTarget; }
     int CaptureWindow(WindowId window, int rectMode);
     ScreenRect CaptureRect(WindowId window, int rectMode) const;
     void GrabScreen(const ScreenRect& rect, QImage& bitmap);
@@ -71,6 +73,7 @@ private:
     const Settings& m_settings;
     QImage& m_currentImage;
     QImage m_cursorImage;
+    WindowId m_lastTarget = 0;
 };
 
 } // namespace vistrel

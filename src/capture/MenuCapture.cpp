@@ -68,7 +68,7 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
 
     if (status != 0) {
         m_document.SetCurrentImage(ImageDocument::Mode::Reset);
-        m_document.AddCaptureTab(CaptureTabTitle(m_platform));
+        m_document.AddCaptureTab(CaptureTabTitle(m_platform, kind, m_engine.lastTarget()));
         m_status.ShowStatusMessage(QStringLiteral("画面キャプチャが正常に完了しました"));
     } else {
         m_status.ShowStatusMessage(QStringLiteral("キャプチャ処理が中断されました"));
@@ -78,13 +78,12 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
         m_host.runAfterActionCommand(m_settings.MAIN.AFTERACTION);
 }
 
-QString CaptureTabTitle(Platform& platform)
+QString CaptureTabTitle(Platform& platform, int kind, WindowId target)
 {
-    const WindowId foreground = platform.foregroundWindow();
-    if (foreground != 0 && platform.isDesktop(foreground))
+    if (kind == FullScreen || (target != 0 && platform.isDesktop(target)))
         return QStringLiteral("デスクトップ");
-    const QString title = foreground != 0 ? platform.windowTitle(foreground) : QString();
-    if (title.isEmpty() || title == QLatin1String("Vistrel") || platform.isOwnWindow(foreground))
+    const QString title = target != 0 ? platform.windowTitle(target) : QString();
+    if (title.isEmpty() || title == QLatin1String("Vistrel") || platform.isOwnWindow(target))
         return QStringLiteral("(不明)");
     return title;
 }

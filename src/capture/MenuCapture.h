@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QString>
 
 namespace vistrel {
@@ -40,8 +42,8 @@ private:
     CaptureHost& m_host;
 };
 
-// The tab title of a capture: the foreground window's title, "デスクトップ" for
-// the desktop, "(不明)" for this program's own window or an empty title.
-QString CaptureTabTitle(Platform& platform);
+// The tab title of a capture: the captured window's title, "デスクトップ" for a
+// full-screen capture, "(不明)" for this program's own window or an empty title.
+QString CaptureTabTitle(Platform& platform, int kind, WindowId target);
 
 } // namespace vistrel

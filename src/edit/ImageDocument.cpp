@@ -65,7 +65,16 @@ void ImageDocument::tabWindowChanging()
         return;
     if (endEditMode)
         endEditMode();
-    writeSelectedTab();
+    // What the tab shows: a request-driven capture may have replaced the
+    // current image behind the view.
+    if (m_selected >= 0 && m_selected < m_tabs.size() && !m_view.isNull())
+        m_temp.WriteTempPicture(m_view, TempPictures::Kind::Tab, m_tabs[m_selected].Number);
+}
+
+void ImageDocument::replacePicture(const QImage& picture)
+{
+    m_current = picture;
+    SetCurrentImage(Mode::Commit);
 }
 
 void ImageDocument::tabWindowChange(int index)

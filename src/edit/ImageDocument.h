@@ -31,6 +31,9 @@ public:
     const QImage& viewBitmap() const { return m_view; }
     void SetCurrentImage(Mode mode);
     int undoDepth() const { return static_cast<int>(m_undo.size()); }
+    // A picture from a file or the clipboard replaces the selected tab's
+    // picture as an edit, so that undo brings the capture back.
+    void replacePicture(const QImage& picture);
 
     // Shows "１つ前の操作がありません" when there is nothing to go back to.
     void mnuEditUndoClick();

@@ -5,6 +5,8 @@
 #include "output/PictureSaveOptions.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace vistrel {
 
@@ -83,6 +85,16 @@ QString SaveAsLogic::initialFolder(const QString& curDir, const QString& fallbac
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;
+}
+
+QString SaveAsLogic::firstFolder(const QString& autoSaveDir)
+{
+    if (!autoSaveDir.isEmpty() && QFileInfo(autoSaveDir).isDir())
+        return autoSaveDir;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
 }
 
 QString SaveAsLogic::overwriteQuestion(const QString& path)

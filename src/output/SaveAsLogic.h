@@ -20,8 +20,11 @@ public:
     static int initialFilterIndex(int family, int asSaveType);
     // The extension added to a name typed without one: that of the selected entry.
     static QString defaultSuffix(int saveType);
-    // MAIN/CURDIR when set, else the fallback folder (where the settings live).
+    // MAIN/CURDIR when set, else the fallback folder.
     static QString initialFolder(const QString& curDir, const QString& fallbackFolder);
+    // Where the dialogs start before any folder was chosen: the continuous-save
+    // folder when it exists, else the user's Pictures folder, else home.
+    static QString firstFolder(const QString& autoSaveDir);
     // The warning text for an existing file.
     static QString overwriteQuestion(const QString& path);
     // Only the bitmap family stores its selected entry in OBJECT/ASSAVETYPE.

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
 
 namespace vistrel {
 
@@ -14,18 +16,38 @@ MessageBox::Handler& handler()
     return instance;
 }
 
-void show(QMessageBox::Icon icon, const QString& text, QWidget* parent)
+QPointer<QWidget>& mainWindow()
+{
+    static QPointer<QWidget> window;
+    return window;
+}
+
+// Without an owner on screen the box goes to the middle of the primary monitor,
+// not to the monitor the pointer happens to be on.
+class OwnedMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (parentWidget() != nullptr || screen == nullptr)
+            return;
+        QRect placed = frameGeometry();
+        placed.moveCenter(screen->geometry().center());
+        move(placed.topLeft());
+    }
+};
+
+void show(bool critical, const QString& text, QWidget* parent)
 {
     if (handler()) {
-        handler()(icon == QMessageBox::Critical ? QStringLiteral("error")
-                                                : QStringLiteral("message"),
-                  text);
+        handler()(critical ? QStringLiteral("error") : QStringLiteral("message"), text);
         return;
     }
-    if (parent == nullptr)
-        parent = QApplication::activeWindow();
-    QMessageBox box(icon, QStringLiteral("Vistrel"), text, QMessageBox::Ok, parent);
-    box.exec();
+    MessageBox::create(critical, text, parent)->exec();
 }
 
 } // namespace
@@ -33,6 +55,28 @@ void show(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 void MessageBox::setHandler(Handler newHandler)
 {
     handler() = std::move(newHandler);
+}
+
+void MessageBox::setMainWindow(QWidget* window)
+{
+    mainWindow() = window;
+}
+
+QWidget* MessageBox::ownerFor(QWidget* requested)
+{
+    QWidget* owner = requested;
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    if (owner == nullptr)
+        owner = mainWindow();
+    return owner != nullptr && owner->window()->isVisible() ? owner : nullptr;
+}
+
+std::unique_ptr<QMessageBox> MessageBox::create(bool critical, const QString& text, QWidget* parent)
+{
+    return std::make_unique<OwnedMessageBox>(
+        critical ? QMessageBox::Critical : QMessageBox::Information, QStringLiteral("Vistrel"),
+        text, QMessageBox::Ok, ownerFor(parent));
 }
 
 void MessageBox::trace(const QString& kind, const QString& text)
@@ -48,13 +92,13 @@ void MessageBox::trace(const QString& kind, const QString& text)
 void MessageBox::information(const QString& text, QWidget* parent)
 {
     trace(QStringLiteral("message"), text);
-    show(QMessageBox::Information, text, parent);
+    show(false, text, parent);
 }
 
 void MessageBox::error(const QString& text, QWidget* parent)
 {
     trace(QStringLiteral("error"), text);
-    show(QMessageBox::Critical, text, parent);
+    show(true, text, parent);
 }
 
 } // namespace vistrel

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace vistrel {
@@ -17,6 +19,15 @@ public:
     static void error(const QString& text, QWidget* parent = nullptr);
     // Appends a line to the test log, when one is set.
     static void trace(const QString& kind, const QString& text);
+
+    // The window a box without an explicit parent belongs to.
+    static void setMainWindow(QWidget* window);
+    // The parent a box gets: the one asked for, else the active window, else the
+    // main window; none when that window is hidden (the box then sits in the
+    // middle of the primary monitor).
+    static QWidget* ownerFor(QWidget* requested);
+    // The box as shown, not yet executed; critical or information.
+    static std::unique_ptr<QMessageBox> create(bool critical, const QString& text, QWidget* parent);
 
     // Widget tests replace the dialog with a recorder; an empty function restores it.
     using Handler = std::function<void(const QString& kind, const QString& text)>;

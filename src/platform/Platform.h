@@ -59,6 +59,7 @@ public:
     virtual WindowId windowAt(QPoint screenPos) const = 0;
     virtual QRect outerRect(WindowId window) const = 0;
     virtual QRect clientRect(WindowId window) const = 0;
+    // A control without a title of its own gives its top-level window's title.
     virtual QString windowTitle(WindowId window) const = 0;
     virtual bool isDesktop(WindowId window) const = 0;
     virtual bool isOwnWindow(WindowId window) const = 0;

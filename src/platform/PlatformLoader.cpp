@@ -11,8 +11,10 @@ std::unique_ptr<Platform> loadPlatform()
 {
     if (QGuiApplication::platformName() == QStringLiteral("xcb"))
         return std::make_unique<X11Platform>();
-    throw std::runtime_error("Vistrel needs an X11 display (Qt platform \"xcb\"); found \"" +
-                             QGuiApplication::platformName().toStdString() + "\".");
+    throw std::runtime_error(
+        "Vistrel の実行には X11 の画面（Qt のプラットフォーム \"xcb\"）が必要です"
+        "（現在は \"" +
+        QGuiApplication::platformName().toStdString() + "\"）。");
 }
 
 } // namespace vistrel

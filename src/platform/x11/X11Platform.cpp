@@ -23,7 +23,7 @@ X11Platform::X11Platform()
 {
     auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (native == nullptr || native->connection() == nullptr)
-        throw std::runtime_error("No X11 connection");
+        throw std::runtime_error("X サーバーに接続されていません。");
     m_connection = native->connection();
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     m_tree = std::make_unique<x11::X11WindowTree>(m_connection, m_root);

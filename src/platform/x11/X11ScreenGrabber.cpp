@@ -75,8 +75,9 @@ void X11ScreenGrabber::checkPixelFormat() const
             bitsPerPixel = it.data->bits_per_pixel;
     }
     if (bitsPerPixel != 32 || screen->root_depth < 24)
-        throw std::runtime_error("Screen capture needs a 24- or 32-bit display; this display has " +
-                                 std::to_string(screen->root_depth) + " bits per pixel.");
+        throw std::runtime_error("画面のキャプチャには 24 ビットか 32 ビットの画面が必要です"
+                                 "（この画面は " +
+                                 std::to_string(screen->root_depth) + " ビットです）。");
 }
 
 QImage X11ScreenGrabber::grab(const QRect& rect)
@@ -93,7 +94,7 @@ QImage X11ScreenGrabber::grab(const QRect& rect)
         return grabArea(area);
     QImage image(rect.size(), QImage::Format_RGB32);
     if (image.isNull())
-        throw std::runtime_error("Not enough memory for a screen picture.");
+        throw std::runtime_error("画面の画像を作るためのメモリが足りません。");
     image.fill(Qt::black);
     if (area.isEmpty())
         return image;
@@ -114,7 +115,7 @@ QImage X11ScreenGrabber::grabArea(const QRect& area)
     }
     QImage image = grabPlain(area);
     if (image.isNull())
-        throw std::runtime_error("The screen could not be read.");
+        throw std::runtime_error("画面を読み取れませんでした。");
     return image;
 }
 
@@ -161,7 +162,7 @@ QImage X11ScreenGrabber::grabPlain(const QRect& area)
 {
     QImage image(area.size(), QImage::Format_RGB32);
     if (image.isNull())
-        throw std::runtime_error("Not enough memory for a screen picture.");
+        throw std::runtime_error("画面の画像を作るためのメモリが足りません。");
     // Strips keep each reply well below any request size limit.
     const int rowsPerStrip = std::max(1, (4 << 20) / (area.width() * 4));
     for (int top = 0; top < area.height(); top += rowsPerStrip) {

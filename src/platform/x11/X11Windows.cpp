@@ -83,7 +83,14 @@ QRect X11Platform::outerRect(WindowId window) const
 
 QString X11Platform::windowTitle(WindowId window) const
 {
-    return window == 0 ? QString() : m_tree->title(xcb_window_t(window));
+    if (window == 0)
+        return {};
+    const QString own = m_tree->title(xcb_window_t(window));
+    if (!own.isEmpty())
+        return own;
+    // A control has no title of its own (xterm's text area): name its program's window.
+    const xcb_window_t topLevel = m_tree->topLevelClientOf(xcb_window_t(window));
+    return topLevel != 0 && topLevel != xcb_window_t(window) ? m_tree->title(topLevel) : QString();
 }
 
 bool X11Platform::isOwnWindow(WindowId window) const

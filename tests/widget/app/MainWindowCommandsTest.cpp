@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -204,4 +205,10 @@ TEST_F(MainWindowCommandsTest, CommandsOfLaterDialogsAreDisabledAndTheShellsAreE
           "mnuCapMouse", "mnuCapTrim", "mnuAfterAct0", "mnuAfterAct8", "mnuHelpAbout",
           "mnuTrayOpen", "mnuTrayCancel", "mnuTrayExit", "mnuTrayCapDeskTop"})
         EXPECT_TRUE(action(built)->isEnabled()) << built;
+    // Stamping is not built: its submenu and drop-down do not open as empty boxes,
+    // while a submenu with built items and the hotkey submenu filled later stay.
+    EXPECT_FALSE(window->commands().menu("mnuEditHCur")->menuAction()->isEnabled());
+    EXPECT_FALSE(window->findChild<QToolButton*>("tButEdtHCur")->isEnabled());
+    EXPECT_TRUE(window->commands().menu("mnuRotate")->menuAction()->isEnabled());
+    EXPECT_TRUE(window->commands().menu("mnuTrayCapKey")->menuAction()->isEnabled());
 }

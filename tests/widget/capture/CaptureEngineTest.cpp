@@ -103,6 +103,7 @@ TEST_F(CaptureEngineTest, WindowWhollyOffScreenOrOnePixelIsNoCapture)
         platform.addWindow({QRect(5, 5, 1, 1), QRect(5, 5, 1, 1), QStringLiteral("dot")});
     EXPECT_EQ(engine.CaptureWindow(dot, WholeWindow), 0);
     EXPECT_EQ(engine.CaptureWindow(0, WholeWindow), 0);
+    EXPECT_EQ(document.currentImage().size(), QSize(2, 2)); // nor by the 1 x 1 grab
 }
 
 TEST_F(CaptureEngineTest, CursorIsDrawnBeforeTrimming)
@@ -182,17 +183,29 @@ TEST_F(CaptureEngineTest, CancelledPickAddsNoTabAndRunsNoAction)
     EXPECT_EQ(host.calls.back(), QStringLiteral("show"));
 }
 
-TEST_F(CaptureEngineTest, TabTitleRules)
+TEST_F(CaptureEngineTest, TabTitleNamesTheCapturedWindow)
 {
-    platform.foreground = FakePlatform::DesktopId;
-    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("デスクトップ"));
-    platform.foreground = platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), {}});
-    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("(不明)"));
-    platform.foreground =
+    platform.foreground = xterm; // whatever is in front, the target names the tab
+    EXPECT_EQ(CaptureTabTitle(platform, FullScreen, FakePlatform::DesktopId),
+              QStringLiteral("デスクトップ"));
+    const WindowId untitled = platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), {}});
+    EXPECT_EQ(CaptureTabTitle(platform, WindowOrControl, untitled), QStringLiteral("(不明)"));
+    const WindowId ours =
         platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), QStringLiteral("Vistrel")});
-    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("(不明)"));
-    platform.foreground = xterm;
-    EXPECT_EQ(CaptureTabTitle(platform), QStringLiteral("xterm"));
+    EXPECT_EQ(CaptureTabTitle(platform, ActiveWindow, ours), QStringLiteral("(不明)"));
+    const WindowId editor =
+        platform.addWindow({QRect(0, 0, 9, 9), QRect(0, 0, 9, 9), QStringLiteral("editor")});
+    EXPECT_EQ(CaptureTabTitle(platform, WindowOrControl, editor), QStringLiteral("editor"));
+
+    // A picked window names its tab even while another one is in front.
+    platform.cursor = QPoint(350, 150);
+    const WindowId picked = platform.addWindow(
+        {QRect(300, 100, 100, 100), QRect(300, 100, 100, 100), QStringLiteral("picked")});
+    platform.pickScript = {{PickEvent::Kind::Confirm, {}}};
+    menu.CaptureFromMenu(WindowOrControl, false);
+    ASSERT_EQ(engine.lastTarget(), picked);
+    ASSERT_EQ(document.tabs().size(), 1);
+    EXPECT_EQ(document.tabs()[0].Title, QStringLiteral("picked"));
 }
 
 TEST_F(CaptureEngineTest, ActivatePreviousWindowSkipsOwnHiddenAndDockWindows)

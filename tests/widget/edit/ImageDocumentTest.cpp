@@ -128,3 +128,26 @@ TEST_F(ImageDocumentTest, SizeTextUsesTheMultiplicationSign)
     EXPECT_EQ(ImageDocument::imageSizeText(QImage(640, 480, QImage::Format_RGB32)),
               QStringLiteral("画像サイズ : 640×480"));
 }
+
+TEST_F(ImageDocumentTest, LeavingATabKeepsWhatItShowsNotAPictureCapturedBehindIt)
+{
+    capture(1, QStringLiteral("a"));
+    capture(2, QStringLiteral("b"));
+    document.currentImage() = picture(9); // a hotkey capture: the view still shows 2
+    document.selectTab(0);
+    document.selectTab(1);
+    EXPECT_EQ(document.viewBitmap().pixel(0, 0), qRgb(2, 2, 2));
+    EXPECT_EQ(document.currentImage().pixel(0, 0), qRgb(2, 2, 2));
+}
+
+TEST_F(ImageDocumentTest, AnOpenedPictureIsAnEditThatUndoTakesBack)
+{
+    capture(1, QStringLiteral("a"));
+    document.replacePicture(picture(7));
+    QImage stored;
+    temp.ReadTempPicture(stored, TempPictures::Kind::Tab, 1);
+    EXPECT_EQ(stored.pixel(0, 0), qRgb(7, 7, 7));
+    document.mnuEditUndoClick();
+    EXPECT_EQ(document.viewBitmap().pixel(0, 0), qRgb(1, 1, 1));
+    EXPECT_TRUE(messages.isEmpty());
+}

@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -161,4 +164,14 @@ TEST(PictureFileDialogTest, ShowsTheLabelsExactlyAndFollowsTheEntryWithTheSuffix
     combo->setCurrentIndex(2);
     EXPECT_EQ(PictureFileDialog::selectedEntry(*dialog), 3);
     EXPECT_EQ(dialog->defaultSuffix(), "bmp");
+}
+
+TEST(SaveAsFirstFolder, ContinuousSaveFolderElsePicturesElseHome)
+{
+    const QTemporaryDir autoSave;
+    EXPECT_EQ(SaveAsLogic::firstFolder(autoSave.path()), autoSave.path());
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString expected = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+    EXPECT_EQ(SaveAsLogic::firstFolder(autoSave.path() + QStringLiteral("/gone")), expected);
+    EXPECT_EQ(SaveAsLogic::firstFolder(QString()), expected);
 }
