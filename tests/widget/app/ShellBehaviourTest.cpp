@@ -1,0 +1,107 @@
+#include "app/HelpPages.h"
+#include "app/TfrmMain.h"
+#include "app/VistrelApplication.h"
+#include "platform/MessageBox.h"
+#include "platform/fake/FakePlatform.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace vistrel;
+
+namespace {
+
+QByteArray fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(SessionEnd, CheckpointsOnlySaveAndTheEndReportsAFailedSaveOnStderr)
+{
+    FakePlatform platform;
+    QDir().mkpath(platform.settingsDir);
+    TfrmMain window(platform);
+    window.show();
+    window.commitSessionData(); // "save session": written, still running
+    const QString ini = platform.settingsDir + QStringLiteral("/Vist.ini");
+    EXPECT_TRUE(fileText(ini).contains("CLIENT=0"));
+    EXPECT_TRUE(window.isVisible());
+
+    // The session manager's end arrives as a quit request: saved before closing.
+    window.settings().MAIN.CLIENT = true;
+    QEvent quit(QEvent::Quit);
+    window.eventFilter(qApp, &quit);
+    EXPECT_TRUE(fileText(ini).contains("CLIENT=1"));
+    EXPECT_FALSE(window.isVisible());
+
+    // A termination signal with an unwritable settings file: stderr and status 1,
+    // and the tab pictures are removed all the same.
+    FakePlatform blocked;
+    QFile(blocked.privateTempFolder() + QStringLiteral("/file")).open(QIODevice::WriteOnly);
+    blocked.settingsDir = blocked.privateTempFolder() + QStringLiteral("/file/vistrel");
+    TfrmMain ending(blocked);
+    ending.tempPictures().WriteTempPicture(QImage(2, 2, QImage::Format_RGB32),
+                                           TempPictures::Kind::Tab, 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ending.endSession(), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("に書き込めません"), std::string::npos) << said;
+    EXPECT_FALSE(QFile::exists(ending.tempPictures().path(TempPictures::Kind::Tab, 1)));
+}
+
+TEST(MessageBoxes, BelongToTheMainWindowOrSitInTheMiddleOfThePrimaryMonitor)
+{
+    QWidget main;
+    MessageBox::setMainWindow(&main);
+    main.show();
+    EXPECT_EQ(MessageBox::create(false, QStringLiteral("x"), nullptr)->parentWidget(), &main);
+    QDialog dialog(&main);
+    dialog.show();
+    EXPECT_EQ(MessageBox::create(true, QStringLiteral("x"), &dialog)->parentWidget(), &dialog);
+    dialog.hide();
+
+    main.hide(); // resident in the tray
+    const auto box = MessageBox::create(false, QStringLiteral("x"), nullptr);
+    EXPECT_EQ(box->parentWidget(), nullptr);
+    box->show();
+    const QPoint offset =
+        box->frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2);
+    box->hide();
+    MessageBox::setMainWindow(nullptr);
+}
+
+TEST(QtTexts, AreJapanese)
+{
+    QTranslator translator;
+    ASSERT_TRUE(VistrelApplication::installQtTranslations(translator))
+        << "Qt's translations (qt6-translations-l10n) are missing";
+    EXPECT_NE(QMessageBox::tr("Show Details..."), QStringLiteral("Show Details..."));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    QCoreApplication::removeTranslator(&translator);
+}
+
+TEST(Help, WithoutABrowserTellsWhereTheHelpFileIs)
+{
+    QStringList messages;
+    MessageBox::setHandler([&](const QString&, const QString& text) { messages << text; });
+    const QUrl page = QUrl::fromLocalFile(QStringLiteral("/opt/vistrel/help/index.html"));
+    HelpPages::showPage(page, [](const QUrl&) { return true; });
+    HelpPages::showPage(QUrl(), [](const QUrl&) { return false; }); // no help installed
+    EXPECT_TRUE(messages.isEmpty());
+    HelpPages::showPage(page, [](const QUrl&) { return false; });
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].endsWith(QStringLiteral("/opt/vistrel/help/index.html")));
+    MessageBox::setHandler({});
+}
