@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -62,7 +63,21 @@ ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     connect(&m_document, &ImageDocument::tabsChanged, this, &ImageArea::showTabs);
     connect(m_tabWindow, &QTabBar::currentChanged, this,
             [this](int index) { m_document.selectTab(index); });
+    // The keys every tabbed program offers for going through its tabs.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Tab)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { stepTab(1); });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { stepTab(-1); });
     setBackgroundColour(0x808080);
+}
+
+void ImageArea::stepTab(int step)
+{
+    const int count = m_tabWindow->count();
+    if (count > 1)
+        m_tabWindow->setCurrentIndex((m_tabWindow->currentIndex() + step + count) % count);
 }
 
 void ImageArea::setBackgroundColour(int colourReference)

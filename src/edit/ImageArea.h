@@ -30,6 +30,8 @@ public:
 private:
     void showView();
     void showTabs();
+    // Selects the tab `step` places on, wrapping around; as a click on it does.
+    void stepTab(int step);
 
     ImageDocument& m_document;
     QTabBar* m_tabWindow;

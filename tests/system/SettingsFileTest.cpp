@@ -119,13 +119,14 @@ QByteArray existingFile(const QRect& screen)
     return text.toUtf8();
 }
 
-// Waits until the main window's frame sits at `position` with a client area of `size`.
+// Waits until the main window's frame sits at `position` with an outer size of `size`.
 bool waitForGeometry(XSession& session, WindowId window, QPoint position, QSize size,
                      std::optional<WindowGeometry>& seen)
 {
     return waitFor([&] {
         seen = session.geometry(window);
-        return seen && seen->frame.topLeft() == position && seen->client.size() == size;
+        return seen && seen->frame.topLeft() == position && seen->frame.size() == size &&
+               seen->client.size() != size;
     });
 }
 
@@ -138,7 +139,7 @@ void endWithSigterm(VistrelProcess& vistrel)
 
 } // namespace
 
-// LEFT/TOP place the window frame, WIDTH/HEIGHT size the client area; what the
+// LEFT/TOP place the window frame, WIDTH/HEIGHT size it frame included; what the
 // exit writes back is what was read, and nothing else in the file is lost.
 TEST(SettingsFile, WindowComesUpWhereTheFileSaysAndTheFileSurvivesTheExit)
 {
@@ -152,8 +153,8 @@ TEST(SettingsFile, WindowComesUpWhereTheFileSaysAndTheFileSurvivesTheExit)
 
     std::optional<WindowGeometry> seen;
     EXPECT_TRUE(waitForGeometry(session, *window, screen.topLeft(), screen.size(), seen))
-        << "frame " << seen->frame.x() << ',' << seen->frame.y() << " client "
-        << seen->client.width() << 'x' << seen->client.height();
+        << "frame " << seen->frame.x() << ',' << seen->frame.y() << ' ' << seen->frame.width()
+        << 'x' << seen->frame.height();
 
     endWithSigterm(vistrel);
     const QByteArray bytes = vistrel.readIni();
@@ -207,8 +208,9 @@ TEST(SettingsFile, FirstRunWritesEveryKeyInOrder)
               u"Date:<$DATE> <$TIME>  USER:<$USER>");
 }
 
-// A folder the user may not write to: the exit shows the message with the
-// file's path, leaves the old file alone, and the program keeps running.
+// A folder the user may not write to: the exit command shows the message with
+// the file's path, leaves the old file alone, and the program keeps running; a
+// termination signal, which no one can answer, says it on stderr and ends with 1.
 TEST(SettingsFile, ReadOnlyFolderReportsThePathAndKeepsRunning)
 {
     if (!VistrelProcess::unprivilegedUserCanRun())
@@ -223,7 +225,10 @@ TEST(SettingsFile, ReadOnlyFolderReportsThePathAndKeepsRunning)
     const auto window = vistrel.waitForMainWindow();
     ASSERT_TRUE(window) << "no main window\n" << vistrel.output().toStdString();
 
-    vistrel.signal(SIGTERM);
+    session.xdotool(
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(*window)});
+    session.xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100"),
+                     QStringLiteral("alt+f"), QStringLiteral("x")});
     const QString expected = QStringLiteral("error: %1 に書き込めません").arg(vistrel.iniPath());
     EXPECT_TRUE(vistrel.waitForLogLine(expected))
         << "log: " << vistrel.testLog().join(u'|').toStdString();
@@ -240,5 +245,11 @@ TEST(SettingsFile, ReadOnlyFolderReportsThePathAndKeepsRunning)
     EXPECT_TRUE(vistrel.isAlive());
     EXPECT_EQ(vistrel.readIni(), before);
     EXPECT_EQ(QDir(vistrel.configDir()).entryList(QDir::Files), QStringList{"Vist.ini"});
-    vistrel.signal(SIGKILL);
+
+    vistrel.signal(SIGTERM);
+    ASSERT_TRUE(vistrel.waitForExit()) << "a failed save kept the program from ending";
+    EXPECT_EQ(vistrel.exitCode(), 1);
+    EXPECT_TRUE(vistrel.output().contains(vistrel.iniPath() + QStringLiteral(" に書き込めません")))
+        << vistrel.output().toStdString();
+    EXPECT_EQ(vistrel.readIni(), before);
 }
