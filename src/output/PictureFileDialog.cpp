@@ -1,6 +1,7 @@
 #include "output/PictureFileDialog.h"
 
 #include "output/SaveAsLogic.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -87,7 +88,7 @@ bool QtPictureFilePrompts::askYesNo(const QString& text)
     // The texts break lines with carriage returns; a Qt label needs line feeds.
     QString shown = text;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return QMessageBox::warning(m_parent, QStringLiteral("Vistrel"), shown,
+    return QMessageBox::warning(MessageBox::ownerFor(m_parent), QStringLiteral("Vistrel"), shown,
                                 QMessageBox::Yes | QMessageBox::No,
                                 QMessageBox::No) == QMessageBox::Yes;
 }

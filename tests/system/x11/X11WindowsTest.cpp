@@ -119,8 +119,10 @@ TEST_F(WindowsTest, WindowAtFindsTheClientOrItsChildNeverTheFrame)
     EXPECT_NE(inside, frame);
     EXPECT_TRUE(inside == xterm.window || parentOf(session(), inside) == xterm.window)
         << "got " << inside << " for client " << xterm.window;
-    // A child has no frame: both of its rectangles are its own.
+    // A child has no frame: both of its rectangles are its own; untitled, it
+    // is named after its program's window.
     EXPECT_EQ(platform().outerRect(inside), platform().clientRect(inside));
+    EXPECT_EQ(platform().windowTitle(inside), QStringLiteral("xterm-target"));
 
     // On the title bar the frame is hit, and its client is the answer.
     const QPoint titleBar(geometry->client.center().x(), geometry->frame.top() + 3);
