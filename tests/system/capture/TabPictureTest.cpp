@@ -35,6 +35,7 @@ TEST(TabPicture, HotkeyCaptureBehindATabDoesNotReplaceItsPicture)
     scene.key(QStringLiteral("ctrl+alt+p"));
     ASSERT_TRUE(waitFor([&] { return shotFiles().size() == 1; })) << log();
     ASSERT_NE(QImage(shots + QStringLiteral("/shot001.png")).size(), patternClient.size());
+    ASSERT_TRUE(scene.waitForMainWindowBack()); // shown again after the action
 
     // To tab 1 and back, then save what tab 2 shows.
     scene.activate(scene.mainWindow());
