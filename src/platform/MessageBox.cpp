@@ -8,7 +8,7 @@ namespace vistrel {
 
 namespace {
 
-MessageBox::Handler& handler()
+MessageBox::Handler& currentHandler()
 {
     static MessageBox::Handler instance;
     return instance;
@@ -16,10 +16,9 @@ MessageBox::Handler& handler()
 
 void show(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 {
-    if (handler()) {
-        handler()(icon == QMessageBox::Critical ? QStringLiteral("error")
-                                                : QStringLiteral("message"),
-                  text);
+    if (const MessageBox::Handler handler = currentHandler()) {
+        handler(icon == QMessageBox::Critical ? QStringLiteral("error") : QStringLiteral("message"),
+                text);
         return;
     }
     if (parent == nullptr)
@@ -32,7 +31,24 @@ void show(QMessageBox::Icon icon, const QString& text, QWidget* parent)
 
 void MessageBox::setHandler(Handler newHandler)
 {
-    handler() = std::move(newHandler);
+    currentHandler() = std::move(newHandler);
+}
+
+MessageBox::Handler MessageBox::handler()
+{
+    return currentHandler();
+}
+
+CollectedMessages::CollectedMessages() : m_previous(MessageBox::handler())
+{
+    MessageBox::setHandler([this](const QString& kind, const QString& text) {
+        m_messages.append({kind == QStringLiteral("error"), text});
+    });
+}
+
+CollectedMessages::~CollectedMessages()
+{
+    MessageBox::setHandler(std::move(m_previous));
 }
 
 void MessageBox::trace(const QString& kind, const QString& text)
