@@ -23,6 +23,9 @@ namespace {
 
 constexpr qint64 MaximumLine = 64 * 1024;
 const QByteArray AcceptedLine = "{\"accepted\":true}\n";
+// The caller's go-ahead after the acceptance: a caller that gave up waiting never sends it,
+// so a program that answers late does not carry out a request no one waits for.
+const QByteArray GoLine = "go\n";
 
 QByteArray jsonLine(const QJsonObject& object)
 {
@@ -114,6 +117,9 @@ std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
         return std::nullopt;
     if (readLine(socket, &clock, answerTime) != AcceptedLine)
         return std::nullopt;
+    socket.write(GoLine);
+    if (!socket.waitForBytesWritten(-1))
+        return RequestResult{1, QStringLiteral("the running program ended before it answered")};
     const std::optional<QByteArray> answer = readLine(socket, nullptr, answerTime);
     if (!answer)
         return RequestResult{1, QStringLiteral("the running program ended before it answered")};
@@ -164,10 +170,26 @@ void RequestServer::readRequest(QLocalSocket* socket)
     }
     socket->write(AcceptedLine);
     socket->flush();
+    connect(socket, &QLocalSocket::readyRead, this,
+            [this, socket, request = *request] { readGoAhead(socket, request); });
+}
+
+void RequestServer::readGoAhead(QLocalSocket* socket, const HandedRequest& request)
+{
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > MaximumLine)
+            socket->abort();
+        return;
+    }
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    if (socket->readLine(MaximumLine) != GoLine) {
+        socket->abort();
+        return;
+    }
     // Carried out from the event loop, not inside the socket's own signal.
     QTimer::singleShot(0, this, [this, guarded = QPointer<QLocalSocket>(socket), request] {
         if (guarded && guarded->state() == QLocalSocket::ConnectedState)
-            serve(guarded, *request);
+            serve(guarded, request);
     });
 }
 

@@ -48,6 +48,7 @@ public:
 private:
     void acceptConnections();
     void readRequest(QLocalSocket* socket);
+    void readGoAhead(QLocalSocket* socket, const HandedRequest& request);
     void serve(QLocalSocket* socket, const HandedRequest& request);
 
     QLocalServer m_server;

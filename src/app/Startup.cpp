@@ -27,6 +27,8 @@ namespace {
 // How long a later start waits for the running program to take its request.
 constexpr std::chrono::seconds AnswerTime{5};
 
+constexpr int PreviewAction = 9;
+
 const char* const AlreadyRunningText = "「Vistrel」は既に起動しています。";
 
 // --help and --version answer without a display; the capture grammar ignores them.
@@ -116,9 +118,10 @@ int runVistrel(int argc, char** argv)
                                    [message] { VistrelApplication::showError(message); });
             }
         });
+    // A picture to look at, or a capture to show, shows the window even at an icon-only start.
     if (!line.pictures.isEmpty())
-        laterStarts.openPictures(line.pictures); // a picture to look at shows the window
-    else if (mainWindow.startsVisible())
+        laterStarts.openPictures(line.pictures);
+    else if (mainWindow.startsVisible() || line.request.AfterAction == PreviewAction)
         mainWindow.show();
     return app.exec();
 }
