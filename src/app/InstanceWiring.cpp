@@ -21,6 +21,9 @@ bool InstanceWiring::listen()
 
 RequestResult InstanceWiring::serve(const HandedRequest& request)
 {
+    // Showing the window or a picture now would put them into the capture's picture.
+    if (m_main.captureEngine().busy)
+        return {1, QStringLiteral("another capture is in progress")};
     const CommandLine line = ParseCommandLine(request.arguments, request.workingDir);
     if (line.hasCapture())
         return m_main.hotkeys().runHandedRequest(line.request);
