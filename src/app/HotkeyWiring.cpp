@@ -15,8 +15,6 @@
 #include <QAction>
 #include <QMenu>
 
-#include <cstdio>
-
 namespace vistrel {
 
 namespace {
@@ -242,8 +240,7 @@ std::optional<int> HotkeyWiring::StartupCapture(const CaptureRequest& request)
     if (reported.exitCode == 0) // settings that cannot be saved fail the run too
         reported = SummariseRequest(RequestCapture::Outcome::Done, m_requests.lastAction(),
                                     atExit.messages());
-    if (!reported.reason.isEmpty())
-        std::fprintf(stderr, "vistrel: %s\n", reported.reason.toLocal8Bit().constData());
+    ReportOnStandardError(reported.reason);
     return reported.exitCode;
 }
 

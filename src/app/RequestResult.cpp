@@ -1,5 +1,7 @@
 #include "app/RequestResult.h"
 
+#include <cstdio>
+
 namespace vistrel {
 
 namespace {
@@ -37,6 +39,12 @@ RequestResult SummariseRequest(RequestCapture::Outcome outcome, int action,
     if (outcome == RequestCapture::Outcome::Done)
         return {0, shown};
     return {1, shown.isEmpty() ? outcomeReason(outcome, action) : shown};
+}
+
+void ReportOnStandardError(const QString& reason)
+{
+    if (!reason.isEmpty())
+        std::fprintf(stderr, "vistrel: %s\n", reason.simplified().toLocal8Bit().constData());
 }
 
 } // namespace vistrel

@@ -22,4 +22,7 @@ struct RequestResult {
 RequestResult SummariseRequest(RequestCapture::Outcome outcome, int action,
                                const QList<CollectedMessages::Message>& messages);
 
+// Writes a reason as the one line a script reads on standard error; nothing when empty.
+void ReportOnStandardError(const QString& reason);
+
 } // namespace vistrel

@@ -47,23 +47,17 @@ std::optional<int> answerInformationRequest(int argc, char** argv)
     return std::nullopt;
 }
 
-void reportOnStandardError(const QString& reason)
-{
-    if (!reason.isEmpty())
-        std::fprintf(stderr, "vistrel: %s\n", reason.toLocal8Bit().constData());
-}
-
 // A start while the program runs: the running one does the work and gives the result.
 int handOver(const HandedRequest& request)
 {
     if (const std::optional<RequestResult> result =
             HandToRunningInstance(RequestSocketPath(), request, AnswerTime)) {
-        reportOnStandardError(result->reason);
+        ReportOnStandardError(result->reason);
         return result->exitCode;
     }
     // No answer: a script is told on its own channel, a user in a box.
     if (ParseCommandLine(request.arguments, request.workingDir).hasCapture()) {
-        reportOnStandardError(QString::fromUtf8(AlreadyRunningText));
+        ReportOnStandardError(QString::fromUtf8(AlreadyRunningText));
         return 1;
     }
     MessageBox::information(QString::fromUtf8(AlreadyRunningText));
