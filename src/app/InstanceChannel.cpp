@@ -55,13 +55,14 @@ std::optional<HandedRequest> parseRequest(const QByteArray& line)
     return request;
 }
 
-// Reads one line, waiting at most until `deadline` (or without limit when it is invalid).
-std::optional<QByteArray> readLine(QLocalSocket& socket, const QElapsedTimer* deadline,
-                                   std::chrono::milliseconds limit)
+// Reads one line; nothing when the socket closes first or, with a limit, when the time
+// counted on `clock` runs out.
+std::optional<QByteArray> readLine(QLocalSocket& socket, const QElapsedTimer& clock,
+                                   std::optional<std::chrono::milliseconds> limit)
 {
     while (!socket.canReadLine()) {
-        const qint64 left = deadline ? limit.count() - deadline->elapsed() : -1;
-        if ((deadline && left <= 0) || !socket.waitForReadyRead(deadline ? int(left) : -1))
+        const qint64 left = limit ? limit->count() - clock.elapsed() : -1;
+        if ((limit && left <= 0) || !socket.waitForReadyRead(int(left)))
             return std::nullopt;
     }
     return socket.readLine(MaximumLine);
@@ -115,12 +116,12 @@ std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
     socket.write(jsonLine(message));
     if (!socket.waitForBytesWritten(int(std::max<qint64>(1, answerTime.count() - clock.elapsed()))))
         return std::nullopt;
-    if (readLine(socket, &clock, answerTime) != AcceptedLine)
+    if (readLine(socket, clock, answerTime) != AcceptedLine)
         return std::nullopt;
     socket.write(GoLine);
     if (!socket.waitForBytesWritten(-1))
         return RequestResult{1, QStringLiteral("the running program ended before it answered")};
-    const std::optional<QByteArray> answer = readLine(socket, nullptr, answerTime);
+    const std::optional<QByteArray> answer = readLine(socket, clock, std::nullopt);
     if (!answer)
         return RequestResult{1, QStringLiteral("the running program ended before it answered")};
     const QJsonObject result = QJsonDocument::fromJson(*answer).object();
