@@ -19,6 +19,8 @@ namespace vistrel {
 
 namespace {
 
+constexpr int PreviewAction = 9;
+
 // The capture commands whose icons the hotkey entries borrow, by image index.
 const char* const EntryIcons[] = {"mnuCapDeskTop",   "mnuCapActive",   "mnuCapWindow",
                                   "mnuTimerDeskTop", "mnuTimerActive", "mnuTimerWindow"};
@@ -106,14 +108,18 @@ void HotkeyWiring::mnuTrayCapKey0Click(int slot)
 
 void HotkeyWiring::runRequest(int slot, bool fromHotkey)
 {
-    // A press during a running capture (its countdown, its dialogs) is dropped:
+    // Parsed afresh, so that edits of the table count from the next press.
+    runExclusive(ParseCaptureParam(m_main.settings().HOTKEY[size_t(slot)].PARAM), fromHotkey);
+}
+
+bool HotkeyWiring::runExclusive(const CaptureRequest& request, bool fromHotkey)
+{
+    // A request during a running capture (its countdown, its dialogs) is dropped:
     // a nested capture would restore the window to the wrong state.
     if (m_running || m_main.captureEngine().busy)
-        return;
+        return false;
     m_running = true;
     const CaptureEngine::BusyScope busy(m_main.captureEngine());
-    // Parsed afresh, so that edits of the table count from the next press.
-    const CaptureRequest request = ParseCaptureParam(m_main.settings().HOTKEY[size_t(slot)].PARAM);
     m_requests.hotkeyInProgress = fromHotkey;
     try {
         m_requests.CaptureByHotkey(request, false);
@@ -124,6 +130,35 @@ void HotkeyWiring::runRequest(int slot, bool fromHotkey)
     }
     m_requests.hotkeyInProgress = false;
     m_running = false;
+    return true;
+}
+
+RequestResult HotkeyWiring::runHandedRequest(const CaptureRequest& request)
+{
+    if (m_running || m_main.captureEngine().busy)
+        return {1, QStringLiteral("another capture is in progress")};
+    const RequestResult result = runReported(request, false);
+    // "Keep running with the picture shown": this program runs already, so only show it.
+    if (request.StayResident && result.exitCode == 0 && m_requests.lastAction() != PreviewAction) {
+        PerformAfterAction(PreviewAction);
+        m_main.restoreAfterCapture(true);
+    }
+    return result;
+}
+
+RequestResult HotkeyWiring::runReported(const CaptureRequest& request, bool fromCommandLine)
+{
+    const CollectedMessages collected;
+    try {
+        if (fromCommandLine)
+            m_requests.CaptureByHotkey(request, true);
+        else
+            runExclusive(request, false);
+    } catch (const std::exception& error) {
+        MessageBox::error(QString::fromUtf8(error.what()));
+    }
+    return SummariseRequest(m_requests.lastOutcome(), m_requests.lastAction(),
+                            collected.messages());
 }
 
 TfrmParam& HotkeyWiring::param()
@@ -168,9 +203,9 @@ int HotkeyWiring::AskAfterAction(const QImage& picture)
     return param().AskAfterAction(picture);
 }
 
-void HotkeyWiring::PerformAfterAction(int code)
+bool HotkeyWiring::PerformAfterAction(int code)
 {
-    m_main.output().PerformAfterAction(code);
+    return m_main.output().PerformAfterAction(code);
 }
 
 void HotkeyWiring::showMessage(const QString& text)
@@ -182,27 +217,31 @@ void HotkeyWiring::showMessage(const QString& text)
 
 namespace vistrel {
 
-std::optional<int> HotkeyWiring::StartupCapture()
+std::optional<int> HotkeyWiring::StartupCapture(const CaptureRequest& request)
 {
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
-    const CaptureRequest request = ParseCaptureParam(arguments.join(u','));
     if (request.CaptureKind == 0 || request.AfterAction == 0)
         return std::nullopt; // no capture asked for: start normally
-    try {
-        m_requests.CaptureByHotkey(request, true);
-    } catch (const std::exception& error) {
-        VistrelApplication::showError(QString::fromUtf8(error.what()));
-    }
-    const bool done = m_requests.lastOutcome() == RequestCapture::Outcome::Done;
-    if (request.StayResident) {
+    // Showing the picture means staying to show it.
+    if (request.StayResident || request.AfterAction == PreviewAction) {
+        try {
+            m_requests.CaptureByHotkey(request, true);
+        } catch (const std::exception& error) {
+            VistrelApplication::showError(QString::fromUtf8(error.what()));
+        }
         if (!m_main.document().currentImage().isNull())
             m_main.document().SetCurrentImage(ImageDocument::Mode::Reset);
         return std::nullopt;
     }
+    RequestResult reported = runReported(request, true);
+    const CollectedMessages atExit;
     // As the close button would: with APCLOSE this runs the exit sequence and
     // saves the settings, otherwise the window merely stays hidden.
     m_main.close();
-    return done ? 0 : 1;
+    if (reported.exitCode == 0) // settings that cannot be saved fail the run too
+        reported = SummariseRequest(RequestCapture::Outcome::Done, m_requests.lastAction(),
+                                    atExit.messages());
+    ReportOnStandardError(reported.reason);
+    return reported.exitCode;
 }
 
 } // namespace vistrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RequestResult.h"
 #include "hotkeys/RequestCapture.h"
 
 #include <QList>
@@ -28,8 +29,12 @@ public:
     void bind(CommandMap& commands);
 
     // Start-up: the capture given on the command line. Holds the process exit
-    // code when the program is to end after the capture.
-    std::optional<int> StartupCapture();
+    // code when the program is to end after the capture; the reason for a failure is
+    // then written to standard error instead of a message box.
+    std::optional<int> StartupCapture(const CaptureRequest& request);
+    // A capture handed over by a later start, carried out as a tray item's would be; its
+    // messages go back to the caller instead of into boxes.
+    RequestResult runHandedRequest(const CaptureRequest& request);
     void RegisterAllHotkeys();
     void UnregisterAllHotkeys();
     void FillTrayHotkeyMenu();
@@ -42,6 +47,10 @@ public:
 
 private:
     void runRequest(int slot, bool fromHotkey);
+    // False when another capture is running and the request was dropped.
+    bool runExclusive(const CaptureRequest& request, bool fromHotkey);
+    // Runs a request for a caller that reads the result, not the screen.
+    RequestResult runReported(const CaptureRequest& request, bool fromCommandLine);
     TfrmParam& param();
 
     // RequestHost
@@ -51,7 +60,7 @@ private:
     void bringToFront() override;
     int AskCaptureKind(CaptureOptions& options) override;
     int AskAfterAction(const QImage& picture) override;
-    void PerformAfterAction(int code) override;
+    bool PerformAfterAction(int code) override;
     void showMessage(const QString& text) override;
 
     TfrmMain& m_main;

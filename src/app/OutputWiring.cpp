@@ -6,13 +6,16 @@
 #include "edit/StatusPanels.h"
 #include "edit/TransformCommands.h"
 #include "output/ContinuousSave.h"
+#include "output/PictureFile.h"
 #include "output/PictureFileCommands.h"
 #include "output/SaveAsLogic.h"
 #include "output/TfrmOptsv.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -88,9 +91,9 @@ void OutputWiring::runAfterActionCommand(int code)
         item->trigger();
 }
 
-void OutputWiring::PerformAfterAction(int code)
+bool OutputWiring::PerformAfterAction(int code)
 {
-    m_actions.PerformAfterAction(code);
+    return m_actions.PerformAfterAction(code);
 }
 
 void OutputWiring::mnuFileOpenClick()
@@ -106,8 +109,26 @@ void OutputWiring::mnuFileOpenClick()
         throw;
     }
     settings.MAIN.CURDIR = fileSettings.curDir;
-    if (picture.isNull())
-        return;
+    if (!picture.isNull())
+        showOpenedPicture(picture);
+}
+
+bool OutputWiring::openPictureFile(const QString& path)
+{
+    const QImage picture = loadPictureFile(path);
+    if (picture.isNull()) {
+        MessageBox::information(
+            QStringLiteral("「%1」は開くことのできる画像ファイルではありません。")
+                .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    showOpenedPicture(picture);
+    return true;
+}
+
+void OutputWiring::showOpenedPicture(const QImage& picture)
+{
+    // An undoable edit of the selected tab: Ctrl+Z brings its capture back.
     m_main.document().replacePicture(picture);
 }
 

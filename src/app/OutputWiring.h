@@ -3,6 +3,7 @@
 #include "output/AfterActions.h"
 #include "output/PictureSaveOptions.h"
 
+#include <QImage>
 #include <QString>
 
 #include <optional>
@@ -26,10 +27,13 @@ public:
     // its command had been clicked.
     void runAfterActionCommand(int code);
     // Carries out an after-capture action (1 to 9) on the current image, as a
-    // request from a hotkey, the tray or the command line asks.
-    void PerformAfterAction(int code);
+    // request from a hotkey, the tray or the command line asks; true when it was done.
+    bool PerformAfterAction(int code);
 
     void mnuFileOpenClick();
+    // Shows a picture file named on the command line, as Open would. False (after the
+    // message box) when it is no picture file; corrupt files throw.
+    bool openPictureFile(const QString& path);
     void mnuFileSaveSetClick();
 
     // The codec settings of a save, with the screen's colour depth.
@@ -37,6 +41,7 @@ public:
 
 private:
     void showAutoSaveFolder();
+    void showOpenedPicture(const QImage& picture);
 
     // AfterActionHost
     bool saveAs(int family) override;

@@ -9,9 +9,7 @@
 
 namespace vistrel {
 
-namespace {
-
-QString lockFolder()
+QString SingleInstance::runtimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir(runtime).exists())
@@ -20,11 +18,9 @@ QString lockFolder()
     return QDir::tempPath() + QStringLiteral("/vistrel-%1").arg(getuid());
 }
 
-} // namespace
-
 SingleInstance::SingleInstance(const QString& name)
 {
-    const QString folder = lockFolder();
+    const QString folder = runtimeFolder();
     QDir().mkpath(folder);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray path = QFile::encodeName(folder + u'/' + name);

@@ -17,6 +17,9 @@ public:
     // False when another instance holds the lock.
     bool acquired() const { return m_acquired; }
 
+    // The user's private runtime folder, where the lock and the request socket live.
+    static QString runtimeFolder();
+
 private:
     int m_fd = -1;
     bool m_acquired = false;

@@ -1,6 +1,9 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
 #include "app/HotkeyWiring.h"
+#include "app/InstanceChannel.h"
+#include "app/InstanceWiring.h"
 #include "app/ProductInfo.h"
 #include "app/SignalWatcher.h"
 #include "app/SingleInstance.h"
@@ -9,6 +12,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QSessionManager>
 #include <QTimer>
 
@@ -20,31 +24,19 @@ namespace vistrel {
 
 namespace {
 
-const char* const Usage =
-    "Usage: vistrel [TOKEN]...\n"
-    "Without tokens the program starts normally. A capture kind and an action\n"
-    "capture at once and end the program (exit status 0 on success, 1 when the\n"
-    "capture was aborted or the action failed).\n"
-    "\n"
-    "  /C1 /C2 /C3   full screen, active window, window or control (/C asks)\n"
-    "  /A1 ... /A9   save as BMP, JPEG, PNG, GIF; continuous save; clipboard;\n"
-    "                print; mail; show the picture (/A asks)\n"
-    "  /A5;DIR;TYPE;PREFIX;SUFFIX   continuous save into DIR with these settings\n"
-    "  /W /W1 /W2    window at the screen centre or under the pointer (with /C3)\n"
-    "  /L /M /R      client area, draw the pointer, trim the margins\n"
-    "  /TN           count down N seconds first\n"
-    "  /U            keep running afterwards with the picture shown\n"
-    "\n"
-    "Tokens may also be joined with commas: vistrel /C1,/A5\n"
-    "  --help        show this text\n"
-    "  --version     show the version\n";
+// How long a later start waits for the running program to take its request.
+constexpr std::chrono::seconds AnswerTime{5};
+
+constexpr int PreviewAction = 9;
+
+const char* const AlreadyRunningText = "「Vistrel」は既に起動しています。";
 
 // --help and --version answer without a display; the capture grammar ignores them.
 std::optional<int> answerInformationRequest(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(Usage, stdout);
+            std::fputs(UsageText().toLocal8Bit().constData(), stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -55,6 +47,23 @@ std::optional<int> answerInformationRequest(int argc, char** argv)
     return std::nullopt;
 }
 
+// A start while the program runs: the running one does the work and gives the result.
+int handOver(const HandedRequest& request)
+{
+    if (const std::optional<RequestResult> result =
+            HandToRunningInstance(RequestSocketPath(), request, AnswerTime)) {
+        ReportOnStandardError(result->reason);
+        return result->exitCode;
+    }
+    // No answer: a script is told on its own channel, a user in a box.
+    if (ParseCommandLine(request.arguments, request.workingDir).hasCapture()) {
+        ReportOnStandardError(QString::fromUtf8(AlreadyRunningText));
+        return 1;
+    }
+    MessageBox::information(QString::fromUtf8(AlreadyRunningText));
+    return 0;
+}
+
 } // namespace
 
 int runVistrel(int argc, char** argv)
@@ -62,11 +71,10 @@ int runVistrel(int argc, char** argv)
     if (const std::optional<int> answered = answerInformationRequest(argc, argv))
         return *answered;
     VistrelApplication app(argc, argv);
+    const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
     const SingleInstance instance;
-    if (!instance.acquired()) {
-        MessageBox::information(QStringLiteral("「Vistrel」は既に起動しています。"));
-        return 0;
-    }
+    if (!instance.acquired())
+        return handOver(started);
 
     std::unique_ptr<Platform> platform;
     try {
@@ -78,11 +86,16 @@ int runVistrel(int argc, char** argv)
 
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
-    if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture())
+    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
+    if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request))
         return *exitCode; // a command-line capture that ends the program
     mainWindow.showTrayIcon();
     mainWindow.hotkeys().RegisterAllHotkeys();
     mainWindow.hotkeys().FillTrayHotkeyMenu();
+    InstanceWiring laterStarts(mainWindow);
+    if (!laterStarts.listen())
+        std::fprintf(stderr, "vistrel: later starts cannot reach this one (%s)\n",
+                     qUtf8Printable(RequestSocketPath()));
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { QApplication::exit(mainWindow.endSession()); });
@@ -101,7 +114,10 @@ int runVistrel(int argc, char** argv)
                                    [message] { VistrelApplication::showError(message); });
             }
         });
-    if (mainWindow.startsVisible())
+    // A picture to look at, or a capture to show, shows the window even at an icon-only start.
+    if (!line.pictures.isEmpty())
+        laterStarts.openPictures(line.pictures);
+    else if (mainWindow.startsVisible() || line.request.AfterAction == PreviewAction)
         mainWindow.show();
     return app.exec();
 }

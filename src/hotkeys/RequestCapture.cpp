@@ -1,6 +1,7 @@
 #include "hotkeys/RequestCapture.h"
 
 #include "hotkeys/CaptureParam.h"
+#include "output/AfterActionAvailability.h"
 #include "settings/Settings.h"
 
 namespace vistrel {
@@ -32,8 +33,14 @@ RequestCapture::RequestCapture(CaptureEngine& engine, Settings& settings, QImage
 bool RequestCapture::CaptureByHotkey(const CaptureRequest& request, bool fromCommandLine)
 {
     m_outcome = Outcome::NotRun;
+    m_action = request.AfterAction;
     if (request.CaptureKind == 0 || request.AfterAction == 0)
         return false;
+    // An action that cannot be carried out is refused before anything is captured.
+    if (request.AfterAction != Ask && !IsAfterActionAvailable(request.AfterAction)) {
+        m_outcome = Outcome::Unavailable;
+        return true;
+    }
     // The continuous-save fields change the settings only when a request runs.
     if (request.AutoSave)
         ApplyAutoSaveOverride(*request.AutoSave, m_settings);
@@ -65,19 +72,26 @@ bool RequestCapture::CaptureByHotkey(const CaptureRequest& request, bool fromCom
     }
     int action = request.AfterAction;
     if (action == Ask)
-        action = m_host.AskAfterAction(m_currentImage.copy());
-    m_outcome = action == 0 ? Outcome::Cancelled : Outcome::Done;
-    if (action != 0) {
-        try {
-            m_host.PerformAfterAction(action);
-        } catch (...) {
-            m_outcome = Outcome::Failed;
-            finish(0, visible, fromCommandLine); // never leave the program invisible
-            throw;
-        }
-    }
+        m_action = action = m_host.AskAfterAction(m_currentImage.copy());
+    if (action == 0)
+        m_outcome = Outcome::Cancelled;
+    else if (!IsAfterActionAvailable(action))
+        m_outcome = Outcome::Unavailable;
+    else
+        m_outcome = perform(action, visible, fromCommandLine) ? Outcome::Done : Outcome::NotDone;
     finish(action, visible, fromCommandLine);
     return true;
+}
+
+bool RequestCapture::perform(int action, bool visible, bool fromCommandLine)
+{
+    try {
+        return m_host.PerformAfterAction(action);
+    } catch (...) {
+        m_outcome = Outcome::Failed;
+        finish(0, visible, fromCommandLine); // never leave the program invisible
+        throw;
+    }
 }
 
 int RequestCapture::captureWithRestore(int kind, bool visible, bool fromCommandLine)

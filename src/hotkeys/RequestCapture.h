@@ -24,8 +24,9 @@ public:
     // The two questions of the startup-options dialog; 0 when cancelled.
     virtual int AskCaptureKind(CaptureOptions& options) = 0;
     virtual int AskAfterAction(const QImage& picture) = 0;
-    // Carries out an action code 1 to 9 on the current image; throws on failure.
-    virtual void PerformAfterAction(int code) = 0;
+    // Carries out an action code 1 to 9 on the current image; false when it did not do
+    // what it reports (a cancelled dialog, a missing folder); throws on failure.
+    virtual bool PerformAfterAction(int code) = 0;
     virtual void showMessage(const QString& text) = 0;
 };
 
@@ -34,8 +35,9 @@ public:
 // action; the main window keeps its visibility except after action 9.
 class RequestCapture {
 public:
-    // How the last request ended, for the command line's exit status.
-    enum class Outcome { NotRun, Done, Aborted, Cancelled, Failed };
+    // How the last request ended, for the command line's exit status: Unavailable for an
+    // action that is not built, NotDone when the action ran but did not do its work.
+    enum class Outcome { NotRun, Done, Aborted, Cancelled, Failed, Unavailable, NotDone };
 
     RequestCapture(CaptureEngine& engine, Settings& settings, QImage& currentImage,
                    RequestHost& host);
@@ -47,9 +49,12 @@ public:
     // False when the request has no kind or no action (nothing is done).
     bool CaptureByHotkey(const CaptureRequest& request, bool fromCommandLine);
     Outcome lastOutcome() const { return m_outcome; }
+    // The action code of the last request once known (after the question, if any).
+    int lastAction() const { return m_action; }
 
 private:
     int captureWithRestore(int kind, bool visible, bool fromCommandLine);
+    bool perform(int action, bool visible, bool fromCommandLine);
     void finish(int action, bool visible, bool fromCommandLine);
 
     CaptureEngine& m_engine;
@@ -57,6 +62,7 @@ private:
     QImage& m_currentImage;
     RequestHost& m_host;
     Outcome m_outcome = Outcome::NotRun;
+    int m_action = 0;
 };
 
 } // namespace vistrel

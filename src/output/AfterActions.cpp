@@ -1,5 +1,7 @@
 #include "output/AfterActions.h"
 
+#include "output/AfterActionAvailability.h"
+
 namespace vistrel {
 
 namespace {
@@ -24,36 +26,40 @@ QString AfterActions::continuousSaveText(const QString& fileName)
            QLatin1Char(']');
 }
 
-void AfterActions::PerformAfterAction(int code)
+bool AfterActions::PerformAfterAction(int code)
 {
-    QString text;
+    std::pair<QString, bool> result;
     try {
-        text = perform(code);
+        result = perform(code);
     } catch (...) {
         // The error itself is shown by the general handler; no earlier message may stay.
         m_host.showStatusMessage(QString());
         throw;
     }
-    m_host.showStatusMessage(text);
+    m_host.showStatusMessage(result.first);
+    return result.second;
 }
 
-QString AfterActions::perform(int code)
+std::pair<QString, bool> AfterActions::perform(int code)
 {
+    if (!IsAfterActionAvailable(code))
+        return {}; // 0, unknown codes and actions not built do nothing
     switch (code) {
     case 1:
     case 2:
     case 3:
     case 4:
-        return m_host.saveAs(code) ? QString::fromUtf8(SavedText) : QString();
+        if (m_host.saveAs(code))
+            return {QString::fromUtf8(SavedText), true};
+        return {};
     case 5:
         if (const auto name = m_host.continuousSave())
-            return continuousSaveText(*name);
+            return {continuousSaveText(*name), true};
         return {};
     case 9:
         m_host.showCurrentImage();
-        return {};
+        return {QString(), true};
     default:
-        // 0 and unknown codes do nothing; clipboard, print and mail are not built here.
         return {};
     }
 }

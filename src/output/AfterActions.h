@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace vistrel {
 
@@ -35,8 +36,9 @@ public:
     explicit AfterActions(AfterActionHost& host) : m_host(host) {}
 
     // Carries out a code on the current image as it is and reports the result in the status
-    // message; anything that did not succeed leaves the message empty.
-    void PerformAfterAction(int code);
+    // message; anything that did not succeed leaves the message empty. True when the action
+    // did what it reports (false for a cancelled dialog, a missing folder, an unbuilt action).
+    bool PerformAfterAction(int code);
 
     // Tags 1 to 4: Save-As for the bitmap, JPEG, PNG or GIF family.
     void mnuFileSaveClick(int tag);
@@ -47,7 +49,8 @@ public:
     static QString continuousSaveText(const QString& fileName);
 
 private:
-    QString perform(int code);
+    // The status text and whether the action was done.
+    std::pair<QString, bool> perform(int code);
 
     AfterActionHost& m_host;
 };

@@ -10,7 +10,7 @@ namespace vistrel {
 
 namespace {
 
-MessageBox::Handler& handler()
+MessageBox::Handler& currentHandler()
 {
     static MessageBox::Handler instance;
     return instance;
@@ -43,8 +43,8 @@ protected:
 
 void show(bool critical, const QString& text, QWidget* parent)
 {
-    if (handler()) {
-        handler()(critical ? QStringLiteral("error") : QStringLiteral("message"), text);
+    if (const MessageBox::Handler handler = currentHandler()) {
+        handler(critical ? QStringLiteral("error") : QStringLiteral("message"), text);
         return;
     }
     MessageBox::create(critical, text, parent)->exec();
@@ -54,7 +54,24 @@ void show(bool critical, const QString& text, QWidget* parent)
 
 void MessageBox::setHandler(Handler newHandler)
 {
-    handler() = std::move(newHandler);
+    currentHandler() = std::move(newHandler);
+}
+
+MessageBox::Handler MessageBox::handler()
+{
+    return currentHandler();
+}
+
+CollectedMessages::CollectedMessages() : m_previous(MessageBox::handler())
+{
+    MessageBox::setHandler([this](const QString& kind, const QString& text) {
+        m_messages.append({kind == QStringLiteral("error"), text});
+    });
+}
+
+CollectedMessages::~CollectedMessages()
+{
+    MessageBox::setHandler(std::move(m_previous));
 }
 
 void MessageBox::setMainWindow(QWidget* window)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -32,6 +33,29 @@ public:
     // Widget tests replace the dialog with a recorder; an empty function restores it.
     using Handler = std::function<void(const QString& kind, const QString& text)>;
     static void setHandler(Handler handler);
+    static Handler handler();
+};
+
+// Keeps the texts of the boxes raised while it lives instead of showing them: a run for a
+// script or for another process reports them on its own channel. Restores the previous
+// handler at the end.
+class CollectedMessages {
+public:
+    struct Message {
+        bool isError = false;
+        QString text;
+    };
+
+    CollectedMessages();
+    ~CollectedMessages();
+    CollectedMessages(const CollectedMessages&) = delete;
+    CollectedMessages& operator=(const CollectedMessages&) = delete;
+
+    const QList<Message>& messages() const { return m_messages; }
+
+private:
+    MessageBox::Handler m_previous;
+    QList<Message> m_messages;
 };
 
 } // namespace vistrel

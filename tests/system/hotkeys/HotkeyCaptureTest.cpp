@@ -115,17 +115,33 @@ TEST(CommandLineCapture, WritesAFileMapsNoWindowAndExitsZero)
     EXPECT_TRUE(ini.contains("OVERWRITE=0")) << ini.toStdString();
 }
 
-TEST(CommandLineCapture, AbortedCaptureExitsNonZero)
+TEST(CommandLineCapture, AbortedCaptureExitsNonZeroWithTheReasonAndNoBox)
 {
     HotkeyScene scene;
     scene.writeIni({});
     scene.vistrel().start({QStringLiteral("/C3,/A5")});
     ASSERT_TRUE(scene.waitForKeyboardGrab()) << "no picking\n" << scene.log();
     scene.keys(QStringLiteral("Escape"));
-    closeMessageBoxes(scene, {QStringLiteral("message: キャプチャ処理が中断されました")});
+    // Nothing waits for an OK: the program ends by itself.
     ASSERT_TRUE(scene.vistrel().waitForExit(DefaultTimeout)) << scene.log();
-    EXPECT_NE(scene.vistrel().exitCode(), 0);
+    EXPECT_EQ(scene.vistrel().exitCode(), 1);
+    EXPECT_EQ(scene.vistrel().output(),
+              QStringLiteral("vistrel: キャプチャ処理が中断されました\n"));
     EXPECT_TRUE(scene.shots().isEmpty());
+}
+
+TEST(CommandLineCapture, MissingFolderExitsNonZeroWithTheReasonAndMapsNoWindow)
+{
+    HotkeyScene scene;
+    scene.writeIni({}, QStringLiteral("APCLOSE=1\n"));
+    MapWatcher maps(scene.session().displayName());
+    scene.vistrel().start({QStringLiteral("/C1"), QStringLiteral("/A5;") + scene.shotFolder() +
+                                                      QStringLiteral("/missing")});
+    ASSERT_TRUE(scene.vistrel().waitForExit(DefaultTimeout)) << scene.log();
+    EXPECT_EQ(scene.vistrel().exitCode(), 1);
+    EXPECT_EQ(scene.vistrel().output(),
+              QStringLiteral("vistrel: 連続保存を行う格納先フォルダが見つかりません。\n"));
+    EXPECT_EQ(maps.mappedSoFar(), 0) << "a message box was shown";
 }
 
 TEST(CommandLineCapture, StayResidentKeepsRunningWithThePictureShown)

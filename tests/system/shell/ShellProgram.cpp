@@ -41,9 +41,19 @@ ShellProgram::ShellProgram(XSession& session) : m_session(session)
     m_options.outputFile = path("output.log");
 }
 
-ChildProcess& ShellProgram::start()
+ChildProcess& ShellProgram::start(const QStringList& args)
 {
-    return m_session.start({QStringLiteral(VISTREL_BINARY)}, m_options);
+    return m_session.start(QStringList{QStringLiteral(VISTREL_BINARY)} + args, m_options);
+}
+
+ShellRun ShellProgram::run(const QStringList& args)
+{
+    ChildOptions options = m_options;
+    options.outputFile = path("run") + QString::number(++m_runs) + QStringLiteral(".log");
+    const CommandResult result = runCommand(QStringList{QStringLiteral(VISTREL_BINARY)} + args,
+                                            m_session.optionsFor(options), DefaultTimeout);
+    return {result.exitCode, QString::fromUtf8(result.output),
+            QString::fromUtf8(readAll(options.outputFile))};
 }
 
 QString ShellProgram::iniPath() const

@@ -6,6 +6,13 @@
 
 namespace vistrel::test {
 
+// How a copy that ran to its end ended.
+struct ShellRun {
+    int exitCode = -1; // -1 when it did not end in time
+    QString output;    // its standard output
+    QString errors;    // its standard error
+};
+
 // The built program with private settings, runtime and home folders that
 // every start shares, so that a second start meets the first one's lock.
 class ShellProgram {
@@ -13,7 +20,11 @@ public:
     explicit ShellProgram(XSession& session);
 
     // Starts one more copy; the session stops it at the latest when it ends.
-    ChildProcess& start();
+    ChildProcess& start(const QStringList& args = {});
+    // Runs one more copy to its end.
+    ShellRun run(const QStringList& args);
+    // A folder of this program's own for the test's files.
+    QString scratch(const char* name) const { return path(name); }
 
     QString iniPath() const;
     QByteArray readIni() const;
@@ -38,6 +49,7 @@ private:
     XSession& m_session;
     QTemporaryDir m_dir;
     ChildOptions m_options;
+    int m_runs = 0;
 };
 
 } // namespace vistrel::test

@@ -1,6 +1,8 @@
 #include "ShellTestBase.h"
 #include "harness/TrayHost.h"
 
+#include <QDir>
+
 #include <csignal>
 
 using namespace vistrel::test;
@@ -84,11 +86,18 @@ TEST_F(TrayResidencyTest, CloseButtonHidesAndTheTrayExitEndsWithTheSettingsSaved
     EXPECT_TRUE(waitFor([&] { return tray.icons().isEmpty(); })) << "the icon stayed";
 }
 
-TEST_F(TrayResidencyTest, SecondStartIsRefusedAndLeavesOneWindowAndOneIcon)
+TEST_F(TrayResidencyTest, SecondStartIsRefusedOnlyWhenTheRunningCopyDoesNotAnswer)
 {
     ChildProcess& first = program.start();
     ASSERT_TRUE(program.waitForMainWindow(first.pid())) << program.output().toStdString();
     ASSERT_TRUE(tray.waitForIcon());
+    const QString shots = program.scratch("shots");
+    QDir().mkpath(shots);
+
+    first.signal(SIGSTOP); // it hangs: later starts reach its socket but get no answer
+    const ShellRun request = program.run({QStringLiteral("/C1"), QStringLiteral("/A5;") + shots});
+    EXPECT_EQ(request.exitCode, 1) << "a script is told, not shown a box";
+    EXPECT_EQ(request.errors, QStringLiteral("vistrel: 「Vistrel」は既に起動しています。\n"));
 
     ChildProcess& second = program.start();
     ASSERT_TRUE(program.waitForLogLine(AlreadyRunning)) << program.output().toStdString();
@@ -99,12 +108,17 @@ TEST_F(TrayResidencyTest, SecondStartIsRefusedAndLeavesOneWindowAndOneIcon)
     probe.requestClose(*box);
     ASSERT_TRUE(second.waitForExit(DefaultTimeout));
     EXPECT_EQ(second.exitCode(), 0);
+    first.signal(SIGCONT);
 
+    // Answering again, it carries out only the request that still waits for it.
+    const ShellRun answered = program.run({QStringLiteral("/C1"), QStringLiteral("/A5;") + shots});
+    EXPECT_EQ(answered.exitCode, 0) << answered.errors.toStdString();
+    EXPECT_EQ(QDir(shots).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(program.waitForMainWindow(first.pid())) << "the window did not come back";
     EXPECT_EQ(program.mainWindows().size(), 1);
-    EXPECT_EQ(program.mainWindows(first.pid()).size(), 1);
     EXPECT_EQ(tray.icons().size(), 1);
     EXPECT_TRUE(first.isRunning());
-    EXPECT_EQ(program.testLog(), QStringList{AlreadyRunning});
+    EXPECT_EQ(program.testLog().filter(QStringLiteral("message: ")), QStringList{AlreadyRunning});
 }
 
 TEST_F(TrayResidencyTest, TermSignalSavesTheSettingsAndRemovesTheTabPictures)

@@ -72,12 +72,16 @@ TEST_F(AfterActionsTest, EachCodeReportsItsOwnResult)
     }
 }
 
-TEST_F(AfterActionsTest, NothingWrittenClearsTheMessage)
+TEST_F(AfterActionsTest, NothingWrittenClearsTheMessageAndIsNotDone)
 {
+    EXPECT_TRUE(actions.PerformAfterAction(2));
+    EXPECT_TRUE(actions.PerformAfterAction(9));
+    EXPECT_FALSE(actions.PerformAfterAction(0));
+    host.calls.clear();
     host.saveAsWrites = false;
     host.savedName.reset();
-    actions.PerformAfterAction(2);
-    actions.PerformAfterAction(5);
+    EXPECT_FALSE(actions.PerformAfterAction(2));
+    EXPECT_FALSE(actions.PerformAfterAction(5));
     EXPECT_EQ(host.calls, (QStringList{"saveAs 2", "status ", "continuousSave", "status "}));
 }
 

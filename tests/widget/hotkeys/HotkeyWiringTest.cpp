@@ -87,7 +87,7 @@ TEST_F(HotkeyWiringTest, RegistersCompleteEntriesAndReportsEachFailureByName)
 TEST_F(HotkeyWiringTest, PressRunsTheEntryWithTheFlagAndKeepsTheWindowHidden)
 {
     setEntry(0, "Preview", "/C1,/A9", true, true, "P");
-    setEntry(1, "Clip", "/C2,/A6", true, true, "Q");
+    setEntry(1, "Missing", "/C2,/A5;/no/such/folder", true, true, "Q");
     hotkeys().RegisterAllHotkeys();
     const WindowId other = platform.addWindow({QRect(5, 5, 100, 80), QRect(5, 5, 100, 80), "x"});
     platform.foreground = other;

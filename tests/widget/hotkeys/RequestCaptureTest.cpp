@@ -1,5 +1,6 @@
 #include "hotkeys/RequestCapture.h"
 #include "hotkeys/CaptureParam.h"
+#include "output/AfterActionAvailability.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings/Settings.h"
 
@@ -21,6 +22,7 @@ public:
     int actionAnswer = 0;
     QImage askedPicture;
     bool actionThrows = false;
+    bool actionDone = true;
 
     bool isMainWindowVisible() const override { return visible; }
     void hideForCapture() override
@@ -47,11 +49,12 @@ public:
         askedPicture = picture;
         return actionAnswer;
     }
-    void PerformAfterAction(int code) override
+    bool PerformAfterAction(int code) override
     {
         calls << QStringLiteral("action%1").arg(code);
         if (actionThrows)
             throw std::runtime_error("disk full");
+        return actionDone;
     }
     void showMessage(const QString& text) override { calls << QStringLiteral("message:") + text; }
 };
@@ -114,7 +117,7 @@ TEST_F(RequestCaptureTest, HiddenWindowStaysHiddenAndTheRequestsActionRuns)
 TEST_F(RequestCaptureTest, VisibleWindowComesBackAndPreviewShowsAHiddenOne)
 {
     host.visible = true;
-    run("/C1,/A6");
+    run("/C1,/A1");
     EXPECT_EQ(host.calls.last(), QStringLiteral("restore:shown"));
     host.visible = false;
     run("/C1,/A9");
@@ -129,13 +132,13 @@ TEST_F(RequestCaptureTest, CommandLineLeavesTheVisibilityToTheStartUp)
 
 TEST_F(RequestCaptureTest, ActiveWindowFromTheTrayActivatesThePreviousWindowButNotFromAHotkey)
 {
-    run("/C2,/A6");
+    run("/C2,/A1");
     EXPECT_EQ(platform.foreground, front) << "the tray menu took the activation away";
     EXPECT_EQ(current.size(), QSize(200, 100));
 
     platform.foreground = own;
     requests.hotkeyInProgress = true;
-    run("/C2,/A6");
+    run("/C2,/A1");
     EXPECT_EQ(platform.foreground, own) << "a hotkey leaves the window in front alone";
 }
 
@@ -153,7 +156,7 @@ TEST_F(RequestCaptureTest, AskedKindTakesTheDialogsOptionsAndPicksInteractively)
     host.kindOptions.Client = true;
     platform.cursor = {50, 50};
     platform.pickScript = {{PickEvent::Kind::Moved, {60, 60}}, {PickEvent::Kind::Confirm, {}}};
-    run("/C,/A6,/W2");
+    run("/C,/A1,/W2");
     EXPECT_EQ(engine.options.PointMode, 0) << "the point mode is dropped";
     EXPECT_TRUE(engine.options.Client);
     EXPECT_EQ(host.calls.mid(0, 2), (QStringList{"askKind", "hide"}));
@@ -161,10 +164,10 @@ TEST_F(RequestCaptureTest, AskedKindTakesTheDialogsOptionsAndPicksInteractively)
 
 TEST_F(RequestCaptureTest, AskedActionSeesThePictureAndMayBeCancelled)
 {
-    host.actionAnswer = 6;
+    host.actionAnswer = 2;
     run("/C1,/A");
     EXPECT_EQ(host.askedPicture.size(), platform.screen.size());
-    EXPECT_TRUE(host.calls.contains("action6"));
+    EXPECT_TRUE(host.calls.contains("action2"));
 
     host.calls.clear();
     host.actionAnswer = 0;
@@ -190,4 +193,28 @@ TEST_F(RequestCaptureTest, FailedActionStillRestoresTheWindow)
     EXPECT_THROW(run("/C1,/A5"), std::runtime_error);
     EXPECT_EQ(host.calls.last(), QStringLiteral("restore:shown"));
     EXPECT_EQ(requests.lastOutcome(), RequestCapture::Outcome::Failed);
+}
+
+TEST_F(RequestCaptureTest, ActionThatIsNotBuiltOrDidNothingIsNotReportedAsDone)
+{
+    for (int code = 1; code <= 9; ++code) {
+        if (IsAfterActionAvailable(code))
+            continue;
+        host.calls.clear();
+        const int grabs = platform.grabCount;
+        EXPECT_TRUE(run(QStringLiteral("/C1,/A%1").arg(code).toUtf8().constData()));
+        EXPECT_TRUE(host.calls.isEmpty()) << "refused before capturing: " << code;
+        EXPECT_EQ(platform.grabCount, grabs);
+        EXPECT_EQ(requests.lastOutcome(), RequestCapture::Outcome::Unavailable);
+        EXPECT_EQ(requests.lastAction(), code);
+
+        host.actionAnswer = code; // chosen in the question after the capture
+        run("/C1,/A");
+        EXPECT_FALSE(host.calls.contains(QStringLiteral("action%1").arg(code)));
+        EXPECT_EQ(requests.lastOutcome(), RequestCapture::Outcome::Unavailable);
+    }
+
+    host.actionDone = false; // a cancelled dialog, a missing folder
+    run("/C1,/A5");
+    EXPECT_EQ(requests.lastOutcome(), RequestCapture::Outcome::NotDone);
 }

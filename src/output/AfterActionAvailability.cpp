@@ -1,0 +1,35 @@
+#include "output/AfterActionAvailability.h"
+
+#include <array>
+#include <cstddef>
+
+namespace vistrel {
+
+namespace {
+
+// One entry per code; an action flips its entry when it is built.
+constexpr std::array<bool, 10> Available = {
+    false, // 0 nothing
+    true,  // 1 save as bitmap
+    true,  // 2 save as JPEG
+    true,  // 3 save as PNG
+    true,  // 4 save as GIF
+    true,  // 5 continuous save
+
+    false, // 6 copy to the clipboard
+
+    false, // 7 print
+
+    false, // 8 send by mail
+
+    true, // 9 show the picture
+};
+
+} // namespace
+
+bool IsAfterActionAvailable(int code)
+{
+    return code >= 0 && code < int(Available.size()) && Available[std::size_t(code)];
+}
+
+} // namespace vistrel

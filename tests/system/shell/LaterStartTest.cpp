@@ -1,0 +1,113 @@
+#include "ShellTestBase.h"
+#include "harness/TrayHost.h"
+
+#include <QDir>
+#include <QImage>
+#include <QUrl>
+
+using namespace vistrel::test;
+
+namespace {
+
+class LaterStartTest : public ShellTestBase {
+protected:
+    QString shots() const { return program.scratch("shots"); }
+    QStringList shotFiles() const { return QDir(shots()).entryList(QDir::Files); }
+
+    void writeSettings(const QString& all)
+    {
+        QDir().mkpath(shots());
+        program.writeIni((QStringLiteral("[ALL]\nWAITTIME=0\n") + all +
+                          QStringLiteral("\n[AUTOSAVE]\nDIR=") + shots() +
+                          QStringLiteral("\nSAVETYPE=10\nFILE=shot\nOVERWRITE=0\n"))
+                             .toUtf8());
+    }
+
+    QString picture(const char* name, QRgb colour) const
+    {
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = program.scratch(name);
+        if (!image.save(path, "PNG"))
+            throw std::runtime_error("cannot write a test picture");
+        return path;
+    }
+
+    // Whether the window's client area comes to show a picture of this colour.
+    bool shows(WindowId window, QRgb colour)
+    {
+        return waitFor([&] {
+            const std::optional<WindowGeometry> at = session.geometry(window);
+            if (!at)
+                return false;
+            const QImage shown = session.grab(at->client);
+            int matching = 0;
+            for (int y = 0; y < shown.height(); y += 2)
+                for (int x = 0; x < shown.width(); x += 2)
+                    matching += (shown.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+            return matching > 300 * 200 / 4 / 2;
+        });
+    }
+
+    TrayHost tray{session};
+};
+
+} // namespace
+
+TEST_F(LaterStartTest, CapturesAreCarriedOutByTheRunningCopyAndItsResultComesBack)
+{
+    writeSettings(QStringLiteral("ICON=1\nAPCLOSE=0\n"));
+    ChildProcess& first = program.start();
+    ASSERT_TRUE(tray.waitForIcon()) << program.output().toStdString();
+
+    const ShellRun saved = program.run({QStringLiteral("/C1"), QStringLiteral("/A5")});
+    EXPECT_EQ(saved.exitCode, 0) << saved.errors.toStdString();
+    EXPECT_EQ(saved.errors, QString());
+    EXPECT_EQ(shotFiles(), QStringList{QStringLiteral("shot001.png")});
+
+    const ShellRun missing =
+        program.run({QStringLiteral("/C1"), QStringLiteral("/A5;") + shots() + "/none"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.errors,
+              QStringLiteral("vistrel: 連続保存を行う格納先フォルダが見つかりません。\n"));
+
+    const ShellRun help = program.run({QStringLiteral("--help")});
+    for (int code = 1; code <= 8; ++code) {
+        if (help.output.contains(QStringLiteral("  /A%1 ").arg(code)))
+            continue;
+        const ShellRun refused = program.run({QStringLiteral("/C1,/A%1").arg(code)});
+        EXPECT_EQ(refused.exitCode, 1) << code;
+        EXPECT_TRUE(refused.errors.contains(QStringLiteral("not available")))
+            << refused.errors.toStdString();
+    }
+    EXPECT_TRUE(program.mainWindows().isEmpty()) << "a window or a message box appeared";
+    EXPECT_EQ(shotFiles().size(), 1);
+
+    const ShellRun plain = program.run({});
+    EXPECT_EQ(plain.exitCode, 0) << plain.errors.toStdString();
+    EXPECT_TRUE(program.waitForMainWindow(first.pid())) << "a plain start did not raise the window";
+    EXPECT_EQ(program.mainWindows().size(), 1);
+    EXPECT_EQ(tray.icons().size(), 1);
+    EXPECT_TRUE(first.isRunning());
+    EXPECT_TRUE(program.testLog().filter(QStringLiteral("error: ")).isEmpty());
+}
+
+TEST_F(LaterStartTest, PicturesNamedOnTheCommandLineOpenInTheView)
+{
+    writeSettings(QStringLiteral("ICON=1\n")); // a picture to look at shows the window anyway
+    const QRgb green = qRgb(0x12, 0xab, 0x34);
+    const QRgb red = qRgb(0xc0, 0x20, 0x30);
+    const QString greenPicture = picture("green.png", green);
+    const QString redPicture = picture("red picture.png", red);
+
+    ChildProcess& first = program.start({greenPicture});
+    const std::optional<WindowId> window = program.waitForMainWindow(first.pid());
+    ASSERT_TRUE(window) << program.output().toStdString();
+    EXPECT_TRUE(shows(*window, green)) << "the picture is not in view";
+
+    // As a file manager passes it: a URL, to the copy that runs already.
+    const ShellRun later = program.run({QUrl::fromLocalFile(redPicture).toString()});
+    EXPECT_EQ(later.exitCode, 0) << later.errors.toStdString();
+    EXPECT_TRUE(shows(*window, red)) << "the later start's picture is not in view";
+    EXPECT_EQ(program.mainWindows().size(), 1);
+}
