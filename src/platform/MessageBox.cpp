@@ -24,7 +24,10 @@ void show(QMessageBox::Icon icon, const QString& text, QWidget* parent)
     }
     if (parent == nullptr)
         parent = QApplication::activeWindow();
-    QMessageBox box(icon, QStringLiteral("Vistrel"), text, QMessageBox::Ok, parent);
+    // The texts break lines with carriage return and line feed; a Qt label wants line feeds.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(icon, QStringLiteral("Vistrel"), shown, QMessageBox::Ok, parent);
     box.exec();
 }
 
