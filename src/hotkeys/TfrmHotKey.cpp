@@ -4,10 +4,12 @@
 #include "platform/MessageBox.h"
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -116,10 +118,22 @@ bool TfrmHotKey::EditHotkeyList(HotkeyTableSlots& table)
     }
     showRows(-1);
     m_lsvHotkey->setFocus();
+    placeOnScreen();
     if (exec() != QDialog::Accepted)
         return false;
     WriteHotkeyRows(m_rows, table);
     return true;
+}
+
+void TfrmHotKey::placeOnScreen()
+{
+    // Opened from the tray the main window is hidden: centre on the screen
+    // instead of over the place where the window would be.
+    if (parentWidget() != nullptr && parentWidget()->isVisible())
+        return;
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TfrmHotKey::showRows(int selected)

@@ -35,6 +35,7 @@ private:
     void butDeleteClick();
     void moveSelected(int step);
     bool confirmDelete(const TWinHotKey& entry);
+    void placeOnScreen();
     void showRows(int selected);
     int selectedRow() const;
 
