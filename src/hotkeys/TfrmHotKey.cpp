@@ -116,7 +116,8 @@ bool TfrmHotKey::EditHotkeyList(HotkeyTableSlots& table)
         if (!entry.COMMAND.isEmpty() && !IsHotkeySlotReadable(entry))
             MessageBox::information(HotkeyReadFailedText(slot), parentWidget());
     }
-    showRows(-1);
+    // The first row starts selected, so that the keyboard can act on it at once.
+    showRows(m_rows.isEmpty() ? -1 : 0);
     m_lsvHotkey->setFocus();
     placeOnScreen();
     if (exec() != QDialog::Accepted)
