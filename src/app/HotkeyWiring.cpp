@@ -1,6 +1,7 @@
 #include "app/HotkeyWiring.h"
 
 #include "app/CommandMap.h"
+#include "app/HelpPages.h"
 #include "app/OutputWiring.h"
 #include "app/TfrmMain.h"
 #include "app/ToolbarIcons.h"
@@ -8,6 +9,7 @@
 #include "hotkeys/CaptureParam.h"
 #include "hotkeys/HotkeyTable.h"
 #include "hotkeys/KeyNames.h"
+#include "hotkeys/TfrmHotKey.h"
 #include "hotkeys/TfrmParam.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -41,7 +43,43 @@ HotkeyWiring::~HotkeyWiring()
 
 void HotkeyWiring::bind(CommandMap& commands)
 {
-    Q_UNUSED(commands);
+    commands.bind(QStringLiteral("mnuToolHotkeyClick"), [this](int) { mnuToolHotkeyClick(); });
+}
+
+void HotkeyWiring::mnuToolHotkeyClick()
+{
+    if (m_editingList) {
+        hotkeyList().raise(); // the tray item while the list is already open
+        hotkeyList().activateWindow();
+        return;
+    }
+    if (m_running || m_main.captureEngine().busy)
+        return;
+    UnregisterAllHotkeys();
+    m_editingList = true;
+    bool accepted = false;
+    try {
+        accepted = hotkeyList().EditHotkeyList(m_main.settings().HOTKEY);
+    } catch (...) {
+        m_editingList = false;
+        RegisterAllHotkeys();
+        throw;
+    }
+    m_editingList = false;
+    if (accepted)
+        FillTrayHotkeyMenu();
+    RegisterAllHotkeys();
+}
+
+TfrmHotKey& HotkeyWiring::hotkeyList()
+{
+    if (!m_hotkeyList) {
+        QList<QIcon> icons;
+        for (const char* name : EntryIcons)
+            icons.append(ToolbarIcon(QString::fromLatin1(name)));
+        m_hotkeyList = std::make_unique<TfrmHotKey>(icons, HelpPages::OpenHelp, &m_main);
+    }
+    return *m_hotkeyList;
 }
 
 void HotkeyWiring::RegisterAllHotkeys()
@@ -115,8 +153,9 @@ void HotkeyWiring::runRequest(int slot, bool fromHotkey)
 bool HotkeyWiring::runExclusive(const CaptureRequest& request, bool fromHotkey)
 {
     // A request during a running capture (its countdown, its dialogs) is dropped:
-    // a nested capture would restore the window to the wrong state.
-    if (m_running || m_main.captureEngine().busy)
+    // a nested capture would restore the window to the wrong state. So is a tray
+    // item clicked while the list is open, whose entry may be about to change.
+    if (m_running || m_editingList || m_main.captureEngine().busy)
         return false;
     m_running = true;
     const CaptureEngine::BusyScope busy(m_main.captureEngine());

@@ -14,6 +14,7 @@ namespace vistrel {
 
 class CommandMap;
 class TfrmMain;
+class TfrmHotKey;
 class TfrmParam;
 
 // Connects the hotkey commands to the main window: the system-wide hotkeys,
@@ -39,6 +40,10 @@ public:
     void UnregisterAllHotkeys();
     void FillTrayHotkeyMenu();
 
+    // The hotkey list, opened from the Tools menu and the tray. The hotkeys are
+    // released meanwhile, so that a combination pressed in the dialog is typed.
+    void mnuToolHotkeyClick();
+
     // A hotkey press (identifier 200 to 220) and a click on a tray hotkey item.
     void hotkeyPressed(int id);
     void mnuTrayCapKey0Click(int slot);
@@ -52,6 +57,7 @@ private:
     // Runs a request for a caller that reads the result, not the screen.
     RequestResult runReported(const CaptureRequest& request, bool fromCommandLine);
     TfrmParam& param();
+    TfrmHotKey& hotkeyList();
 
     // RequestHost
     bool isMainWindowVisible() const override;
@@ -66,8 +72,10 @@ private:
     TfrmMain& m_main;
     RequestCapture m_requests;
     std::unique_ptr<TfrmParam> m_param;
+    std::unique_ptr<TfrmHotKey> m_hotkeyList;
     QList<QAction*> m_trayItems;
     bool m_running = false;
+    bool m_editingList = false;
 };
 
 } // namespace vistrel

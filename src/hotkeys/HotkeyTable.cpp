@@ -1,13 +1,17 @@
 #include "hotkeys/HotkeyTable.h"
 
 #include "hotkeys/CaptureParam.h"
+#include "hotkeys/KeyNames.h"
 #include "platform/Platform.h"
 
 namespace vistrel {
 
 bool IsRegistrable(const TWinHotKey& entry)
 {
-    return (entry.CTRL || entry.ALT || entry.SHIFT || entry.WIN) && !entry.KEY.isEmpty();
+    if (entry.KEY.isEmpty())
+        return false;
+    // Print alone is the desktop's screenshot key; every other key needs a modifier.
+    return entry.CTRL || entry.ALT || entry.SHIFT || entry.WIN || entry.KEY == PrintScreenKeyName;
 }
 
 QString HotkeyDisplayText(const TWinHotKey& entry)

@@ -14,14 +14,15 @@ inline constexpr int HotkeySlotCount = Settings::HotkeySlots;
 inline constexpr int HotkeyIdBase = 200;
 
 // "Ctrl+Alt+Shift+Win+" in that order followed by the key, or "（なし）"
-// unless the entry has a key and at least one modifier.
+// unless the entry is registrable.
 QString HotkeyDisplayText(const TWinHotKey& entry);
 
 // The icon of an entry: kind - 1, plus 3 for a timer capture. Only 0 to 5
 // name an icon; anything else (no kind, kind 99) shows none.
 int HotkeyImageIndex(const QString& param);
 
-// Whether the entry is registered at all: a key and at least one modifier.
+// Whether the entry is registered at all: a key and at least one modifier, or
+// "PrintScreen" alone.
 bool IsRegistrable(const TWinHotKey& entry);
 
 // The modifier bits of the platform's hotkey registration.

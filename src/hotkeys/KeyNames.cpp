@@ -22,6 +22,8 @@ const QString Arrows[] = {QStringLiteral("↑"), QStringLiteral("↓"), QStringL
 constexpr int ArrowVirtualKeys[] = {0x26, 0x28, 0x25, 0x27};
 constexpr quint32 ArrowKeysyms[] = {0xff52, 0xff54, 0xff51, 0xff53}; // Up, Down, Left, Right
 
+constexpr quint32 KeysymPrint = 0xff61;
+constexpr int VirtualKeySnapshot = 0x2C;
 constexpr quint32 KeysymF1 = 0xffbe;
 constexpr quint32 KeysymKeypad0 = 0xffb0;
 
@@ -67,6 +69,12 @@ const QStringList& HotkeyKeyNames()
     return names;
 }
 
+const QStringList& HotkeyKeyBoxNames()
+{
+    static const QStringList names = HotkeyKeyNames() + QStringList{PrintScreenKeyName};
+    return names;
+}
+
 int KeyNameToVirtualKey(const QString& name)
 {
     if (name.size() == 1 && name[0].unicode() < 0x80)
@@ -78,7 +86,7 @@ int KeyNameToVirtualKey(const QString& name)
     for (int i = 0; i < 4; ++i)
         if (name == Arrows[i])
             return ArrowVirtualKeys[i];
-    return 0;
+    return name == PrintScreenKeyName ? VirtualKeySnapshot : 0;
 }
 
 quint32 KeyNameToKeysym(const QString& name)
@@ -97,7 +105,7 @@ quint32 KeyNameToKeysym(const QString& name)
     for (int i = 0; i < 4; ++i)
         if (name == Arrows[i])
             return ArrowKeysyms[i];
-    return 0;
+    return name == PrintScreenKeyName ? KeysymPrint : 0;
 }
 
 } // namespace vistrel

@@ -91,9 +91,12 @@ QWidget* MessageBox::ownerFor(QWidget* requested)
 
 std::unique_ptr<QMessageBox> MessageBox::create(bool critical, const QString& text, QWidget* parent)
 {
+    // The texts break lines with carriage return and line feed; a Qt label wants line feeds.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return std::make_unique<OwnedMessageBox>(
         critical ? QMessageBox::Critical : QMessageBox::Information, QStringLiteral("Vistrel"),
-        text, QMessageBox::Ok, ownerFor(parent));
+        shown, QMessageBox::Ok, ownerFor(parent));
 }
 
 void MessageBox::trace(const QString& kind, const QString& text)

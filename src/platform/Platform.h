@@ -89,7 +89,8 @@ public:
 
     // System-wide hotkeys: the key (an X keysym) with exactly these modifiers,
     // whatever the lock keys. False with a reason when the combination is
-    // taken (by another program or another id) or the layout has no such key.
+    // taken (by another program or another id), the layout has no such key, or
+    // a key other than Print comes without a modifier.
     virtual bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) = 0;
     virtual void unregisterHotkey(int id) = 0;
     // Called on the event loop, never from inside event delivery, for each press.

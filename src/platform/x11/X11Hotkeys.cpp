@@ -16,6 +16,7 @@ namespace vistrel::x11 {
 namespace {
 
 constexpr quint32 KeysymNumLock = 0xff7f;
+constexpr quint32 KeysymPrint = 0xff61;
 constexpr uint8_t BadAccess = 10;
 // XKB event subtypes that change which keycodes carry which keysyms.
 constexpr uint8_t XkbNewKeyboardNotify = 0;
@@ -170,9 +171,10 @@ bool X11Hotkeys::add(int id, quint32 modifiers, quint32 keysym, QString* reason)
 {
     remove(id);
     Binding binding{id, modifiers, keysym, 0, {}};
-    if (binding.mask = maskOf(modifiers); binding.mask == 0) {
+    // A bare key would be taken from every program; Print is the screenshot key.
+    if (binding.mask = maskOf(modifiers); binding.mask == 0 && keysym != KeysymPrint) {
         if (reason != nullptr)
-            *reason = QStringLiteral("a hotkey needs a modifier");
+            *reason = QStringLiteral("only Print may be a hotkey without a modifier");
         return false;
     }
     const bool ok = grab(binding, reason);

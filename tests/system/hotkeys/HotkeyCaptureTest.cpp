@@ -14,26 +14,6 @@ const QString Entry0 = QStringLiteral("COMMAND0=Screen\nPARAM0=/C1,/A5\nCTRL0=1\
                                       "ALT0=1\nWIN0=0\nKEY0=P\n");
 constexpr unsigned KeysymG = 0x67;
 
-// Closes message boxes (titled like the main window) until `lines` messages
-// have been shown; the main window itself only maps after the last one.
-void closeMessageBoxes(HotkeyScene& scene, const QStringList& lines)
-{
-    QSet<WindowId> closed;
-    for (const QString& line : lines) {
-        ASSERT_TRUE(scene.vistrel().waitForLogLine(line)) << scene.log();
-        std::optional<WindowId> box;
-        ASSERT_TRUE(waitFor([&] {
-            for (WindowId w : scene.programWindows())
-                if (!closed.contains(w))
-                    box = w;
-            return box.has_value();
-        })) << "no message box for "
-            << line.toStdString();
-        closed.insert(*box);
-        scene.requestClose(*box);
-    }
-}
-
 } // namespace
 
 TEST(HotkeyCapture, PressWritesTheNextFileWhileHiddenAlsoWithNumLock)
@@ -86,8 +66,8 @@ TEST(HotkeyCapture, TakenCombinationsAreReportedByNameAndTheOthersStillWork)
                    QStringLiteral("COMMAND2=Twin\nPARAM2=/C1,/A6\nCTRL2=1\nALT2=1\nKEY2=P\n") +
                    QStringLiteral("COMMAND3=Bare\nPARAM3=/C1,/A5\nKEY3=B\n"));
     scene.vistrel().start();
-    closeMessageBoxes(scene, {QStringLiteral("message: 「Held」ホットキーの登録に失敗しました"),
-                              QStringLiteral("message: 「Twin」ホットキーの登録に失敗しました")});
+    scene.closeMessageBoxes({QStringLiteral("message: 「Held」ホットキーの登録に失敗しました"),
+                             QStringLiteral("message: 「Twin」ホットキーの登録に失敗しました")});
     ASSERT_TRUE(scene.waitForMainWindow()) << scene.log();
 
     scene.keys(QStringLiteral("ctrl+alt+p"));

@@ -2,8 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
 
 #include <cstdlib>
 #include <memory>
@@ -74,6 +77,90 @@ void HotkeyScene::holdKey(unsigned keysym)
     });
     if (!ready || !holder.isRunning())
         throw std::runtime_error("the key holder could not grab its key");
+}
+
+bool HotkeyScene::keyIsFree(unsigned keysym)
+{
+    xcb_connection_t* c = m_session.display().connection();
+    const xcb_window_t root = m_session.display().root();
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(c);
+    std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols, keysym));
+    xcb_key_symbols_free(symbols);
+    if (!codes || codes.get()[0] == XCB_NO_SYMBOL)
+        throw std::runtime_error("the keyboard has no such key");
+    const xcb_keycode_t code = codes.get()[0];
+    std::unique_ptr<xcb_generic_error_t, FreeDeleter> error(xcb_request_check(
+        c, xcb_grab_key_checked(c, 1, root, 0, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+    if (error)
+        return false;
+    xcb_ungrab_key(c, code, root, 0);
+    xcb_flush(c);
+    return true;
+}
+
+void HotkeyScene::releasePrintFromWindowManager()
+{
+    // The session's window manager reads its configuration from wm/ (XDG_CONFIG_HOME).
+    QFile stock(QStringLiteral("/etc/xdg/openbox/rc.xml"));
+    if (!stock.open(QIODevice::ReadOnly))
+        throw std::runtime_error("no stock openbox configuration");
+    QString rc = QString::fromUtf8(stock.readAll());
+    rc.remove(QRegularExpression(QStringLiteral("<keybind key=\"[^\"]*Print\">.*?</keybind>"),
+                                 QRegularExpression::DotMatchesEverythingOption));
+    const QString folder = m_session.tempDir() + QStringLiteral("/wm/openbox");
+    QDir().mkpath(folder);
+    QFile own(folder + QStringLiteral("/rc.xml"));
+    if (!own.open(QIODevice::WriteOnly) || own.write(rc.toUtf8()) < 0)
+        throw std::runtime_error("cannot write the openbox configuration");
+    own.close();
+    runCommand({QStringLiteral("openbox"), QStringLiteral("--reconfigure")},
+               m_session.optionsFor({}));
+}
+
+void HotkeyScene::closeMessageBoxes(const QStringList& lines)
+{
+    QSet<WindowId> closed;
+    for (const QString& line : lines) {
+        if (!m_vistrel.waitForLogLine(line))
+            throw std::runtime_error("no message " + line.toStdString() + "\n" + log());
+        std::optional<WindowId> box;
+        const bool found = waitFor([&] {
+            for (WindowId w : programWindows())
+                if (!closed.contains(w))
+                    box = w;
+            return box.has_value();
+        });
+        if (!found)
+            throw std::runtime_error("no message box for " + line.toStdString());
+        closed.insert(*box);
+        requestClose(*box);
+    }
+}
+
+void HotkeyScene::activate(WindowId window)
+{
+    m_session.xdotool(
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
+}
+
+std::optional<WindowId> HotkeyScene::waitForDialog(const QString& title)
+{
+    // Keys go where the focus is: the dialog counts once it is the active window.
+    std::optional<WindowId> found;
+    waitFor([&] {
+        const QList<WindowId> windows = m_vistrel.windows(title);
+        const CommandResult active = m_session.xdotool({QStringLiteral("getactivewindow")});
+        if (!windows.isEmpty() && active.exitCode == 0 &&
+            WindowId(active.output.trimmed().toULongLong()) == windows.front())
+            found = windows.front();
+        return found.has_value();
+    });
+    return found;
+}
+
+bool HotkeyScene::waitForDialogGone(const QString& title)
+{
+    return waitFor([&] { return m_vistrel.windows(title).isEmpty(); });
 }
 
 bool HotkeyScene::waitForKeyboardGrab()

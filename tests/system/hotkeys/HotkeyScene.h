@@ -39,6 +39,18 @@ public:
     bool waitForKeyboardGrab();
     // Starts another client that holds Ctrl+Alt+<keysym> first.
     void holdKey(unsigned keysym);
+    // Whether a client could grab the key alone now: nobody holds it.
+    bool keyIsFree(unsigned keysym);
+    // Reconfigures the window manager without its own binding of Print.
+    void releasePrintFromWindowManager();
+    // Closes message boxes (titled like the main window) until these lines have
+    // been logged, one box each.
+    void closeMessageBoxes(const QStringList& lines);
+    // Brings the window to the front, focused, and presses keys in it.
+    void activate(WindowId window);
+    // The program's window with this exact title, once it is mapped and active.
+    std::optional<WindowId> waitForDialog(const QString& title);
+    bool waitForDialogGone(const QString& title);
     // The program's mapped windows titled "Vistrel" that the window manager
     // manages: not menus, not the docked tray icon.
     QList<WindowId> programWindows();

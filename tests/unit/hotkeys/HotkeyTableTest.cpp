@@ -38,6 +38,16 @@ TEST(HotkeyDisplayText, ModifiersInFixedOrderOrNone)
         << "the name does not matter for the condition";
 }
 
+TEST(HotkeyDisplayText, PrintScreenAloneIsTheOneKeyWithoutModifier)
+{
+    EXPECT_TRUE(IsRegistrable(entry(false, false, false, false, "PrintScreen")));
+    EXPECT_EQ(HotkeyDisplayText(entry(false, false, false, false, "PrintScreen")),
+              QStringLiteral("PrintScreen"));
+    EXPECT_FALSE(IsRegistrable(entry(false, false, false, false, "F1")));
+    EXPECT_EQ(KeyNameToKeysym(QStringLiteral("PrintScreen")), 0xff61u);
+    EXPECT_EQ(HotkeyKeyBoxNames().last(), QStringLiteral("PrintScreen"));
+}
+
 TEST(HotkeyTable, ModifierBitsCaptionAndMessage)
 {
     EXPECT_EQ(HotkeyModifiers(entry(true, false, true, false, "P")),
