@@ -10,8 +10,11 @@
 #include "output/PictureFileCommands.h"
 #include "output/SaveAsLogic.h"
 #include "output/TfrmOptsv.h"
+#include "output/clipboard/ClipboardPaste.h"
+#include "output/clipboard/ClipboardPicture.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,6 +84,9 @@ void OutputWiring::bind(CommandMap& commands)
     commands.bind(QStringLiteral("mnuFileAutoSaveClick"),
                   [this](int) { m_actions.mnuFileAutoSaveClick(); });
     commands.bind(QStringLiteral("mnuFileSaveSetClick"), [this](int) { mnuFileSaveSetClick(); });
+    commands.bind(QStringLiteral("mnuEditCopyClick"),
+                  [this](int) { m_actions.mnuEditCopyClick(); });
+    commands.bind(QStringLiteral("mnuEditPasteClick"), [this](int) { mnuEditPasteClick(); });
 }
 
 void OutputWiring::runAfterActionCommand(int code)
@@ -129,6 +135,23 @@ bool OutputWiring::openPictureFile(const QString& path)
 void OutputWiring::showOpenedPicture(const QImage& picture)
 {
     // An undoable edit of the selected tab: Ctrl+Z brings its capture back.
+    m_main.document().replacePicture(picture);
+}
+
+void OutputWiring::mnuEditPasteClick()
+{
+    QImage picture;
+    {
+        const WaitCursor busy;
+        picture = pictureFromClipboard();
+    }
+    if (picture.isNull()) {
+        MessageBox::information(
+            QStringLiteral("クリップボードの形式がビットマップではありません。"));
+        return;
+    }
+    // An unfinished selection or shape belongs to the picture that is being replaced.
+    endEditMode();
     m_main.document().replacePicture(picture);
 }
 
@@ -184,6 +207,11 @@ std::optional<QString> OutputWiring::continuousSave()
     Settings& settings = m_main.settings();
     return ContinuousSave().save(m_main.document().currentImage(), autoSaveSettings(settings),
                                  settings.autoSaveNumber, saveOptions());
+}
+
+void OutputWiring::copyToClipboard()
+{
+    copyPictureToClipboard(m_main.document().currentImage());
 }
 
 void OutputWiring::showCurrentImage()

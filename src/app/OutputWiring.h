@@ -34,6 +34,7 @@ public:
     // Shows a picture file named on the command line, as Open would. False (after the
     // message box) when it is no picture file; corrupt files throw.
     bool openPictureFile(const QString& path);
+    void mnuEditPasteClick();
     void mnuFileSaveSetClick();
 
     // The codec settings of a save, with the screen's colour depth.
@@ -46,6 +47,7 @@ private:
     // AfterActionHost
     bool saveAs(int family) override;
     std::optional<QString> continuousSave() override;
+    void copyToClipboard() override;
     void showCurrentImage() override;
     void showStatusMessage(const QString& text) override;
     bool checkPictureShown() override;

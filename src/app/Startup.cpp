@@ -9,6 +9,7 @@
 #include "app/SingleInstance.h"
 #include "app/TfrmMain.h"
 #include "app/VistrelApplication.h"
+#include "output/clipboard/ClipboardKeeper.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -64,10 +65,22 @@ int handOver(const HandedRequest& request)
     return 0;
 }
 
+// A picture copied in this run stays on the clipboard after the program has ended.
+bool keepClipboard()
+{
+    QString reason;
+    if (ClipboardKeeper::keepAfterExit(&reason) != ClipboardKeeper::Result::Failed)
+        return true;
+    ReportOnStandardError(QStringLiteral("the picture could not stay on the clipboard: ") + reason);
+    return false;
+}
+
 } // namespace
 
 int runVistrel(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], ClipboardKeeper::KeeperArgument) == 0)
+        return ClipboardKeeper::runKeeper();
     if (const std::optional<int> answered = answerInformationRequest(argc, argv))
         return *answered;
     VistrelApplication app(argc, argv);
@@ -87,8 +100,11 @@ int runVistrel(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
     const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
-    if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request))
-        return *exitCode; // a command-line capture that ends the program
+    if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request)) {
+        // A command-line capture that ends the program; a copy counts only once it is kept.
+        const bool kept = keepClipboard();
+        return kept ? *exitCode : 1;
+    }
     mainWindow.showTrayIcon();
     mainWindow.hotkeys().RegisterAllHotkeys();
     mainWindow.hotkeys().FillTrayHotkeyMenu();
@@ -119,7 +135,9 @@ int runVistrel(int argc, char** argv)
         laterStarts.openPictures(line.pictures);
     else if (mainWindow.startsVisible() || line.request.AfterAction == PreviewAction)
         mainWindow.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    keepClipboard();
+    return exitCode;
 }
 
 } // namespace vistrel

@@ -16,7 +16,7 @@ constexpr std::array<bool, 10> Available = {
     true,  // 4 save as GIF
     true,  // 5 continuous save
 
-    false, // 6 copy to the clipboard
+    true, // 6 copy to the clipboard
 
     false, // 7 print
 

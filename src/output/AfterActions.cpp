@@ -56,6 +56,9 @@ std::pair<QString, bool> AfterActions::perform(int code)
         if (const auto name = m_host.continuousSave())
             return {continuousSaveText(*name), true};
         return {};
+    case 6:
+        m_host.copyToClipboard();
+        return {QString::fromUtf8(CopiedText), true};
     case 9:
         m_host.showCurrentImage();
         return {QString(), true};
@@ -82,6 +85,15 @@ void AfterActions::mnuFileAutoSaveClick()
     const BusyScope busy(m_host);
     m_host.copyViewToCurrentImage();
     PerformAfterAction(5);
+}
+
+void AfterActions::mnuEditCopyClick()
+{
+    if (!m_host.checkPictureShown())
+        return;
+    const BusyScope busy(m_host);
+    m_host.copyViewToCurrentImage();
+    PerformAfterAction(6);
 }
 
 QString AfterActions::commandForAfterAction(int code)

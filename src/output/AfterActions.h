@@ -15,6 +15,8 @@ public:
     virtual bool saveAs(int family) = 0;
     // A continuous save of the current image; the name written, or nothing.
     virtual std::optional<QString> continuousSave() = 0;
+    // Puts the current image on the clipboard.
+    virtual void copyToClipboard() = 0;
     // Makes the current image the displayed picture, as an edit of the selected tab.
     virtual void showCurrentImage() = 0;
     virtual void showStatusMessage(const QString& text) = 0;
@@ -32,6 +34,7 @@ class AfterActions {
 public:
     static inline const char* const SavedText = "ファイルに保存しました。";
     static inline const char* const ChoosingFileText = "保存するファイルを指定しています...";
+    static inline const char* const CopiedText = "クリップボードへコピーしました。";
 
     explicit AfterActions(AfterActionHost& host) : m_host(host) {}
 
@@ -43,6 +46,7 @@ public:
     // Tags 1 to 4: Save-As for the bitmap, JPEG, PNG or GIF family.
     void mnuFileSaveClick(int tag);
     void mnuFileAutoSaveClick();
+    void mnuEditCopyClick();
 
     // The menu item a menu capture clicks for a selected code; empty for none.
     static QString commandForAfterAction(int code);

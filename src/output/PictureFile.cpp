@@ -172,6 +172,11 @@ QImage loadPictureFile(const QString& path)
     }
 }
 
+QImage decodePictureBytes(const QByteArray& bytes)
+{
+    return toWorkingFormat(decodeByContent(bytes, QString()));
+}
+
 PictureFileEvents& PictureFileEvents::instance()
 {
     static PictureFileEvents events;

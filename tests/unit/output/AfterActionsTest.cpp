@@ -31,6 +31,7 @@ public:
         calls << QStringLiteral("continuousSave");
         return savedName;
     }
+    void copyToClipboard() override { calls << QStringLiteral("copy"); }
     void showCurrentImage() override { calls << QStringLiteral("show"); }
     void showStatusMessage(const QString& text) override { calls << "status " + text; }
     bool checkPictureShown() override
@@ -61,7 +62,7 @@ TEST_F(AfterActionsTest, EachCodeReportsItsOwnResult)
           "status 連続保存によりファイルへ出力しました。[ファイル名 = Vist001.bmp]"}},
         {9, {"show", "status "}},
         {0, {"status "}},
-        {6, {"status "}},
+        {6, {"copy", "status クリップボードへコピーしました。"}},
         {99, {"status "}},
         {-1, {"status "}},
     };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace vistrel {
+
+// X11 forgets a clipboard when the program that owns it ends. At exit the copied picture is
+// handed to a keeping process of ours (this program started with KeeperArgument), which
+// gives it to a clipboard manager when one runs, or otherwise serves it itself until
+// another program takes the clipboard. It holds the picture in memory only.
+class ClipboardKeeper {
+public:
+    static inline const char* const KeeperArgument = "--keep-clipboard";
+
+    enum class Result { NothingToKeep, Kept, Failed };
+
+    // At exit: when the clipboard still holds this program's picture, waits (bounded) until
+    // the keeping process or a clipboard manager has it. `reason` says why it failed.
+    static Result keepAfterExit(QString* reason);
+
+    // The keeping process: reads the picture from standard input, reports on standard
+    // output once the clipboard is kept, and serves it. Returns the exit status.
+    static int runKeeper();
+};
+
+} // namespace vistrel
