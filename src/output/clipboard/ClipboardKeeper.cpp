@@ -11,12 +11,14 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -222,6 +224,11 @@ ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason)
 int ClipboardKeeper::runKeeper()
 {
     std::signal(SIGPIPE, SIG_IGN); // a display that goes away ends the keeper through xcb
+    struct stat input {};
+    if (::fstat(0, &input) != 0 || !S_ISSOCK(input.st_mode)) {
+        std::fprintf(stderr, "vistrel: %s is started by the program itself\n", KeeperArgument);
+        return 2;
+    }
     const QImage picture = receivePicture(0);
     if (picture.isNull()) {
         report("failed no picture received\n");

@@ -53,8 +53,11 @@ public:
     explicit Keeper(const std::vector<SelectionOffer>& offers) : m_sources(offers) {}
     ~Keeper()
     {
-        if (m_connection)
-            xcb_disconnect(m_connection);
+        if (!m_connection)
+            return;
+        // Answers given just before the clipboard was taken must still reach their readers.
+        xcb_flush(m_connection);
+        xcb_disconnect(m_connection);
     }
     Keeper(const Keeper&) = delete;
     Keeper& operator=(const Keeper&) = delete;

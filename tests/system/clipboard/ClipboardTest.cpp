@@ -109,7 +109,9 @@ public:
         m_session.start(argv << QStringLiteral("-i") << file, quiet);
         const QString expected = type.isEmpty() ? QStringLiteral("UTF8_STRING") : type;
         if (!waitFor([&] { return targets().contains(expected); }))
-            throw std::runtime_error("xclip did not take the clipboard");
+            throw std::runtime_error("xclip did not take the clipboard; it offers " +
+                                     targets().join(u' ').toStdString() + "; xclip said:\n" +
+                                     contents(quiet.outputFile).toStdString());
     }
 
     QByteArray read(const QString& type)
@@ -117,7 +119,9 @@ public:
         return runCommand({QStringLiteral("xclip"), QStringLiteral("-selection"),
                            QStringLiteral("clipboard"), QStringLiteral("-t"), type,
                            QStringLiteral("-o")},
-                          m_session.optionsFor({}))
+                          // A reader whose request reached an owner that was just leaving
+                          // waits for ever: the callers ask again.
+                          m_session.optionsFor({}), std::chrono::seconds(5))
             .output;
     }
     QStringList targets()
@@ -218,6 +222,11 @@ TEST(Clipboard, PasteIsUndoableAndCopyReadsBackPixelForPixel)
     EXPECT_TRUE(targets.contains(QStringLiteral("image/bmp")));
     EXPECT_FALSE(targets.contains(QStringLiteral("UTF8_STRING")));
     EXPECT_EQ(decoded(scene.read(QStringLiteral("image/png"))), picture(First));
+    const CommandResult primary = runCommand({QStringLiteral("xclip"), QStringLiteral("-selection"),
+                                              QStringLiteral("primary"), QStringLiteral("-t"),
+                                              QStringLiteral("TARGETS"), QStringLiteral("-o")},
+                                             scene.session().optionsFor({}));
+    EXPECT_FALSE(primary.output.contains("image/png")) << "PRIMARY is left alone";
 }
 
 // Text on the clipboard is refused with the message and changes nothing; a file manager's
@@ -231,11 +240,7 @@ TEST(Clipboard, TextIsRefusedAndACopiedFileOpens)
     ASSERT_TRUE(scene.vistrel().waitForLogLine(
         QStringLiteral("message: クリップボードの形式がビットマップではありません。")))
         << scene.log();
-    scene.session().xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-    ASSERT_TRUE(waitFor([&] {
-        return scene.vistrel().mainWindows().size() == scene.vistrel().windows().size();
-    })) << "the message box stays\n"
-        << scene.log();
+    ASSERT_TRUE(scene.closeMessageBox()) << scene.log();
 
     const QString file = scene.session().tempDir() + QStringLiteral("/copied picture.png");
     QFile out(file);
