@@ -10,6 +10,7 @@
 #include "output/PictureFileCommands.h"
 #include "output/SaveAsLogic.h"
 #include "output/TfrmOptsv.h"
+#include "output/print/CupsPrinter.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -71,7 +72,10 @@ void storeSaveSettings(Settings& s, const SaveSettingsValues& v)
 OutputWiring::OutputWiring(TfrmMain& main) : m_main(main), m_actions(*this)
 {
     showAutoSaveFolder();
+    applyPrintMode();
 }
+
+OutputWiring::~OutputWiring() = default;
 
 void OutputWiring::bind(CommandMap& commands)
 {
@@ -81,6 +85,11 @@ void OutputWiring::bind(CommandMap& commands)
     commands.bind(QStringLiteral("mnuFileAutoSaveClick"),
                   [this](int) { m_actions.mnuFileAutoSaveClick(); });
     commands.bind(QStringLiteral("mnuFileSaveSetClick"), [this](int) { mnuFileSaveSetClick(); });
+    commands.bind(QStringLiteral("mnuFilePrintClick"),
+                  [this](int) { m_actions.mnuFilePrintClick(); });
+    commands.bind(QStringLiteral("mnuFilePrnSetClick"), [this](int) { mnuFilePrnSetClick(); });
+    commands.bind(QStringLiteral("mnuFilePrnDlgClick"), [this](int) { mnuFilePrnDlgClick(); });
+    commands.setChecked(QStringLiteral("mnuFilePrnDlg"), m_main.settings().MAIN.PRNDIALOG);
 }
 
 void OutputWiring::runAfterActionCommand(int code)
@@ -139,6 +148,47 @@ void OutputWiring::mnuFileSaveSetClick()
         return;
     storeSaveSettings(m_main.settings(), values);
     showAutoSaveFolder();
+}
+
+void OutputWiring::mnuFilePrnSetClick()
+{
+    printer().choosePrinter(); // the choice stays for later prints; the answer does not matter
+}
+
+void OutputWiring::mnuFilePrnDlgClick()
+{
+    bool& ask = m_main.settings().MAIN.PRNDIALOG;
+    ask = !ask;
+    m_main.commands().setChecked(QStringLiteral("mnuFilePrnDlg"), ask);
+}
+
+void OutputWiring::applyPrintMode()
+{
+    m_printScale = PrintScaleFromMode(m_main.settings().PRINT.MODE, m_printScale);
+}
+
+PrinterPort& OutputWiring::printer()
+{
+    if (!m_printer) {
+        Platform& platform = m_main.platform();
+        m_printer = std::make_unique<CupsPrinter>(
+            &m_main, [&platform] { return platform.privateTempFolder(); });
+    }
+    return *m_printer;
+}
+
+QString OutputWiring::printCurrentImage()
+{
+    const Platform& platform = m_main.platform();
+    const HeaderTokenValues tokens{QDateTime::currentDateTime(), platform.loginName(),
+                                   platform.hostName()};
+    return PrintPictureAction(printer(), m_main.document().currentImage(), m_main.settings(),
+                              m_printScale, tokens);
+}
+
+bool OutputWiring::sendCurrentImageByMail()
+{
+    return false;
 }
 
 void OutputWiring::showAutoSaveFolder()

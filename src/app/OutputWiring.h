@@ -2,21 +2,25 @@
 
 #include "output/AfterActions.h"
 #include "output/PictureSaveOptions.h"
+#include "output/print/PrintLayout.h"
 
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace vistrel {
 
 class CommandMap;
+class PrinterPort;
 class TfrmMain;
 
 // Connects the output commands to the main window.
 class OutputWiring : private AfterActionHost {
 public:
     explicit OutputWiring(TfrmMain& main);
+    ~OutputWiring() override;
     OutputWiring(const OutputWiring&) = delete;
     OutputWiring& operator=(const OutputWiring&) = delete;
 
@@ -35,6 +39,11 @@ public:
     // message box) when it is no picture file; corrupt files throw.
     bool openPictureFile(const QString& path);
     void mnuFileSaveSetClick();
+    void mnuFilePrnSetClick();
+    void mnuFilePrnDlgClick();
+
+    // Takes the print scale from the print options, as applying the options does.
+    void applyPrintMode();
 
     // The codec settings of a save, with the screen's colour depth.
     PictureSaveOptions saveOptions() const;
@@ -42,10 +51,13 @@ public:
 private:
     void showAutoSaveFolder();
     void showOpenedPicture(const QImage& picture);
+    PrinterPort& printer();
 
     // AfterActionHost
     bool saveAs(int family) override;
     std::optional<QString> continuousSave() override;
+    QString printCurrentImage() override;
+    bool sendCurrentImageByMail() override;
     void showCurrentImage() override;
     void showStatusMessage(const QString& text) override;
     bool checkPictureShown() override;
@@ -55,6 +67,8 @@ private:
 
     TfrmMain& m_main;
     AfterActions m_actions;
+    std::unique_ptr<PrinterPort> m_printer;
+    PrintScale m_printScale = PrintScale::None;
 };
 
 } // namespace vistrel

@@ -15,6 +15,11 @@ public:
     virtual bool saveAs(int family) = 0;
     // A continuous save of the current image; the name written, or nothing.
     virtual std::optional<QString> continuousSave() = 0;
+    // Prints the current image; the status message: done, no printer, or empty when the
+    // printer dialog was cancelled.
+    virtual QString printCurrentImage() = 0;
+    // Hands the current image to the mail program or sends it; true when that succeeded.
+    virtual bool sendCurrentImageByMail() = 0;
     // Makes the current image the displayed picture, as an edit of the selected tab.
     virtual void showCurrentImage() = 0;
     virtual void showStatusMessage(const QString& text) = 0;
@@ -32,6 +37,8 @@ class AfterActions {
 public:
     static inline const char* const SavedText = "ファイルに保存しました。";
     static inline const char* const ChoosingFileText = "保存するファイルを指定しています...";
+    static inline const char* const PrintingText = "印刷中です。しばらくお待ちください...";
+    static inline const char* const MailShownText = "メール送信画面を表示しました。";
 
     explicit AfterActions(AfterActionHost& host) : m_host(host) {}
 
@@ -43,6 +50,8 @@ public:
     // Tags 1 to 4: Save-As for the bitmap, JPEG, PNG or GIF family.
     void mnuFileSaveClick(int tag);
     void mnuFileAutoSaveClick();
+    void mnuFilePrintClick();
+    void mnuFileSendMailClick();
 
     // The menu item a menu capture clicks for a selected code; empty for none.
     static QString commandForAfterAction(int code);
