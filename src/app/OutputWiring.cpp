@@ -10,6 +10,7 @@
 #include "output/PictureFileCommands.h"
 #include "output/SaveAsLogic.h"
 #include "output/TfrmOptsv.h"
+#include "output/mail/DesktopMail.h"
 #include "output/print/CupsPrinter.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 
 namespace vistrel {
 
@@ -87,6 +89,8 @@ void OutputWiring::bind(CommandMap& commands)
     commands.bind(QStringLiteral("mnuFileSaveSetClick"), [this](int) { mnuFileSaveSetClick(); });
     commands.bind(QStringLiteral("mnuFilePrintClick"),
                   [this](int) { m_actions.mnuFilePrintClick(); });
+    commands.bind(QStringLiteral("mnuFileSendMailClick"),
+                  [this](int) { m_actions.mnuFileSendMailClick(); });
     commands.bind(QStringLiteral("mnuFilePrnSetClick"), [this](int) { mnuFilePrnSetClick(); });
     commands.bind(QStringLiteral("mnuFilePrnDlgClick"), [this](int) { mnuFilePrnDlgClick(); });
     commands.setChecked(QStringLiteral("mnuFilePrnDlg"), m_main.settings().MAIN.PRNDIALOG);
@@ -186,9 +190,29 @@ QString OutputWiring::printCurrentImage()
                               m_printScale, tokens);
 }
 
+namespace {
+
+QString mailFolder()
+{
+    return PrivateMailFolder(
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+}
+
+} // namespace
+
+MailPort& OutputWiring::mail()
+{
+    if (!m_mail)
+        m_mail = std::make_unique<DesktopMail>(mailFolder);
+    return *m_mail;
+}
+
 bool OutputWiring::sendCurrentImageByMail()
 {
-    return false;
+    // $EMAIL names the sender where the user set it; otherwise the transfer agent does.
+    return SendPictureByMail(mail(), m_main.document().currentImage(), m_main.settings(),
+                             saveOptions(), mailFolder(), QDateTime::currentDateTime(),
+                             qEnvironmentVariable("EMAIL"));
 }
 
 void OutputWiring::showAutoSaveFolder()

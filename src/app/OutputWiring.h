@@ -13,6 +13,7 @@
 namespace vistrel {
 
 class CommandMap;
+class MailPort;
 class PrinterPort;
 class TfrmMain;
 
@@ -52,6 +53,7 @@ private:
     void showAutoSaveFolder();
     void showOpenedPicture(const QImage& picture);
     PrinterPort& printer();
+    MailPort& mail();
 
     // AfterActionHost
     bool saveAs(int family) override;
@@ -68,6 +70,7 @@ private:
     TfrmMain& m_main;
     AfterActions m_actions;
     std::unique_ptr<PrinterPort> m_printer;
+    std::unique_ptr<MailPort> m_mail;
     PrintScale m_printScale = PrintScale::None;
 };
 
