@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <stdexcept>
@@ -76,6 +77,9 @@ bool SendPictureByMail(MailPort& mail, const QImage& picture, Settings& settings
 {
     const QString name = MailAttachmentName(settings, now);
     const QString path = folder + u'/' + name;
+    // The earlier attachment is replaced, never a file a link there points to.
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
     savePictureFile(picture, settings.SENDMAIL.SAVETYPE, path, options);
     if (!settings.SENDMAIL.AUTOSEND)
         return mail.compose(path);

@@ -126,7 +126,8 @@ CommandResult PrivateCups::admin(const QStringList& argv)
 void PrivateCups::addPdfQueue()
 {
     writeFile(CupsPdfConfig.arg(m_queue),
-              "Out " + QFile::encodeName(pdfFolder()) + "\nLabel 1\nOutputFormat pdf\n");
+              "Out " + QFile::encodeName(pdfFolder()) + "\nLog " +
+                  QFile::encodeName(m_dir.filePath(QStringLiteral("log"))) + "\nLabel 1\n");
     const CommandResult added =
         admin({QStringLiteral("lpadmin"), QStringLiteral("-p"), m_queue, QStringLiteral("-E"),
                QStringLiteral("-v"), QStringLiteral("cups-pdf:/") + m_queue, QStringLiteral("-P"),
