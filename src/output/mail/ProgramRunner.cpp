@@ -33,8 +33,22 @@ pid_t spawn(const QString& program, const QStringList& arguments, const QString&
     posix_spawn_file_actions_init(&actions);
     const QByteArray input = QFile::encodeName(inputFile.isEmpty() ? "/dev/null" : inputFile);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.constData(), O_RDONLY, 0);
+    // A mail program may outlive us: it must not hold our lock file or X connection.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    // Nor inherit a blocked or ignored signal of ours.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigset_t defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    const int failed = posix_spawn(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
+    const int failed = posix_spawn(&pid, argv.front(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return failed == 0 ? pid : -1;
 }

@@ -72,6 +72,7 @@ QPrinter& CupsPrinter::printer()
     // Made on first use: asking CUPS for its printers is not free.
     if (!m_printer) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setDocName(QStringLiteral("Vistrel")); // the job's name in the queue
         if (m_printer->printerName().isEmpty()) {
             const QStringList names = QPrinterInfo::availablePrinterNames();
             if (!names.isEmpty())

@@ -57,8 +57,6 @@ class PrintScene {
 public:
     explicit PrintScene(const QByteArray& settings)
     {
-        if (const QString reason = PrivateCups::skipReason(); !reason.isEmpty())
-            throw std::invalid_argument(reason.toStdString());
         m_cups = std::make_unique<PrivateCups>();
         m_cups->addPdfQueue();
         m_vistrel.setEnv(QStringLiteral("CUPS_SERVER"), m_cups->server());
