@@ -83,6 +83,20 @@ public:
             m_session.xdotool({QStringLiteral("key"), key});
     }
 
+    // Escape on the dialog that comes up over the main window; false when none came.
+    bool cancelDialog()
+    {
+        const bool shown = waitFor([&] {
+            const CommandResult active = m_session.xdotool({QStringLiteral("getactivewindow")});
+            const WindowId window = active.output.trimmed().toULong();
+            return window != 0 && window != m_mainWindow &&
+                   m_session.display().pid(window) == m_vistrel.pid();
+        });
+        if (shown)
+            m_session.xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        return shown;
+    }
+
     // The one page CUPS made, once the PDF printer has finished it.
     PrintedPage waitForPage(int count = 1)
     {
@@ -204,6 +218,21 @@ TEST(PrintAfterCapture, FitToLandscapePageFromTheFileMenu)
         return false;
     })) << scene.log();
     EXPECT_EQ(scene.vistrel().testLog().count(Printed), 1);
+}
+
+TEST(PrintAfterCapture, CancelledPrinterDialogPrintsNothingAndClearsTheStatus)
+{
+    SKIP_WITHOUT_CUPS();
+    PrintScene scene("[MAIN]\nAFTERACTION=7\nPRNDIALOG=1\n");
+    scene.startMainWindow();
+    scene.keys({QStringLiteral("alt+c"), QStringLiteral("f")});
+    ASSERT_TRUE(scene.vistrel().waitForLogLine(
+        QStringLiteral("status: 印刷中です。しばらくお待ちください...")))
+        << scene.log();
+    ASSERT_TRUE(scene.cancelDialog()) << scene.log();
+    ASSERT_TRUE(waitFor([&] { return scene.vistrel().testLog().last() == "status: "; }))
+        << scene.log();
+    EXPECT_TRUE(scene.cups().spooledDocuments().isEmpty());
 }
 
 TEST(PrintFromCommandLine, ScreenResolutionScaleClipsAtThePaperEdge)
