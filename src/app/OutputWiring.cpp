@@ -69,6 +69,13 @@ void storeSaveSettings(Settings& s, const SaveSettingsValues& v)
     s.SENDMAIL.SUBJECT = v.mailSubject;
 }
 
+// The private folder the mail attachments are written to.
+QString mailFolder()
+{
+    return PrivateMailFolder(
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+}
+
 } // namespace
 
 OutputWiring::OutputWiring(TfrmMain& main) : m_main(main), m_actions(*this)
@@ -189,16 +196,6 @@ QString OutputWiring::printCurrentImage()
     return PrintPictureAction(printer(), m_main.document().currentImage(), m_main.settings(),
                               m_printScale, tokens);
 }
-
-namespace {
-
-QString mailFolder()
-{
-    return PrivateMailFolder(
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
-}
-
-} // namespace
 
 MailPort& OutputWiring::mail()
 {
