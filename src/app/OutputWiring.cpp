@@ -12,6 +12,8 @@
 #include "output/TfrmOptsv.h"
 #include "output/clipboard/ClipboardPaste.h"
 #include "output/clipboard/ClipboardPicture.h"
+#include "output/mail/DesktopMail.h"
+#include "output/print/CupsPrinter.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/WaitCursor.h"
@@ -21,6 +23,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 
 namespace vistrel {
 
@@ -69,12 +72,22 @@ void storeSaveSettings(Settings& s, const SaveSettingsValues& v)
     s.SENDMAIL.SUBJECT = v.mailSubject;
 }
 
+// The private folder the mail attachments are written to.
+QString mailFolder()
+{
+    return PrivateMailFolder(
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+}
+
 } // namespace
 
 OutputWiring::OutputWiring(TfrmMain& main) : m_main(main), m_actions(*this)
 {
     showAutoSaveFolder();
+    applyPrintMode();
 }
+
+OutputWiring::~OutputWiring() = default;
 
 void OutputWiring::bind(CommandMap& commands)
 {
@@ -87,6 +100,13 @@ void OutputWiring::bind(CommandMap& commands)
     commands.bind(QStringLiteral("mnuEditCopyClick"),
                   [this](int) { m_actions.mnuEditCopyClick(); });
     commands.bind(QStringLiteral("mnuEditPasteClick"), [this](int) { mnuEditPasteClick(); });
+    commands.bind(QStringLiteral("mnuFilePrintClick"),
+                  [this](int) { m_actions.mnuFilePrintClick(); });
+    commands.bind(QStringLiteral("mnuFileSendMailClick"),
+                  [this](int) { m_actions.mnuFileSendMailClick(); });
+    commands.bind(QStringLiteral("mnuFilePrnSetClick"), [this](int) { mnuFilePrnSetClick(); });
+    commands.bind(QStringLiteral("mnuFilePrnDlgClick"), [this](int) { mnuFilePrnDlgClick(); });
+    commands.setChecked(QStringLiteral("mnuFilePrnDlg"), m_main.settings().MAIN.PRNDIALOG);
 }
 
 void OutputWiring::runAfterActionCommand(int code)
@@ -162,6 +182,57 @@ void OutputWiring::mnuFileSaveSetClick()
         return;
     storeSaveSettings(m_main.settings(), values);
     showAutoSaveFolder();
+}
+
+void OutputWiring::mnuFilePrnSetClick()
+{
+    printer().choosePrinter(); // the choice stays for later prints; the answer does not matter
+}
+
+void OutputWiring::mnuFilePrnDlgClick()
+{
+    bool& ask = m_main.settings().MAIN.PRNDIALOG;
+    ask = !ask;
+    m_main.commands().setChecked(QStringLiteral("mnuFilePrnDlg"), ask);
+}
+
+void OutputWiring::applyPrintMode()
+{
+    m_printScale = PrintScaleFromMode(m_main.settings().PRINT.MODE, m_printScale);
+}
+
+PrinterPort& OutputWiring::printer()
+{
+    if (!m_printer) {
+        Platform& platform = m_main.platform();
+        m_printer = std::make_unique<CupsPrinter>(
+            &m_main, [&platform] { return platform.privateTempFolder(); });
+    }
+    return *m_printer;
+}
+
+QString OutputWiring::printCurrentImage()
+{
+    const Platform& platform = m_main.platform();
+    const HeaderTokenValues tokens{QDateTime::currentDateTime(), platform.loginName(),
+                                   platform.hostName()};
+    return PrintPictureAction(printer(), m_main.document().currentImage(), m_main.settings(),
+                              m_printScale, tokens);
+}
+
+MailPort& OutputWiring::mail()
+{
+    if (!m_mail)
+        m_mail = std::make_unique<DesktopMail>(mailFolder);
+    return *m_mail;
+}
+
+bool OutputWiring::sendCurrentImageByMail()
+{
+    // $EMAIL names the sender where the user set it; otherwise the transfer agent does.
+    return SendPictureByMail(mail(), m_main.document().currentImage(), m_main.settings(),
+                             saveOptions(), mailFolder(), QDateTime::currentDateTime(),
+                             qEnvironmentVariable("EMAIL"));
 }
 
 void OutputWiring::showAutoSaveFolder()

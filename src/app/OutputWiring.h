@@ -2,21 +2,26 @@
 
 #include "output/AfterActions.h"
 #include "output/PictureSaveOptions.h"
+#include "output/print/PrintLayout.h"
 
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace vistrel {
 
 class CommandMap;
+class MailPort;
+class PrinterPort;
 class TfrmMain;
 
 // Connects the output commands to the main window.
 class OutputWiring : private AfterActionHost {
 public:
     explicit OutputWiring(TfrmMain& main);
+    ~OutputWiring() override;
     OutputWiring(const OutputWiring&) = delete;
     OutputWiring& operator=(const OutputWiring&) = delete;
 
@@ -36,6 +41,11 @@ public:
     bool openPictureFile(const QString& path);
     void mnuEditPasteClick();
     void mnuFileSaveSetClick();
+    void mnuFilePrnSetClick();
+    void mnuFilePrnDlgClick();
+
+    // Takes the print scale from the print options, as applying the options does.
+    void applyPrintMode();
 
     // The codec settings of a save, with the screen's colour depth.
     PictureSaveOptions saveOptions() const;
@@ -43,11 +53,15 @@ public:
 private:
     void showAutoSaveFolder();
     void showOpenedPicture(const QImage& picture);
+    PrinterPort& printer();
+    MailPort& mail();
 
     // AfterActionHost
     bool saveAs(int family) override;
     std::optional<QString> continuousSave() override;
     void copyToClipboard() override;
+    QString printCurrentImage() override;
+    bool sendCurrentImageByMail() override;
     void showCurrentImage() override;
     void showStatusMessage(const QString& text) override;
     bool checkPictureShown() override;
@@ -57,6 +71,9 @@ private:
 
     TfrmMain& m_main;
     AfterActions m_actions;
+    std::unique_ptr<PrinterPort> m_printer;
+    std::unique_ptr<MailPort> m_mail;
+    PrintScale m_printScale = PrintScale::None;
 };
 
 } // namespace vistrel

@@ -18,9 +18,9 @@ constexpr std::array<bool, 10> Available = {
 
     true, // 6 copy to the clipboard
 
-    false, // 7 print
+    true, // 7 print
 
-    false, // 8 send by mail
+    true, // 8 send by mail
 
     true, // 9 show the picture
 };

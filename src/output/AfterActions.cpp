@@ -1,6 +1,7 @@
 #include "output/AfterActions.h"
 
 #include "output/AfterActionAvailability.h"
+#include "output/print/PrintAction.h"
 
 namespace vistrel {
 
@@ -59,6 +60,16 @@ std::pair<QString, bool> AfterActions::perform(int code)
     case 6:
         m_host.copyToClipboard();
         return {QString::fromUtf8(CopiedText), true};
+    case 7: {
+        // No printer and a cancelled dialog are reported, but nothing was printed.
+        const QString text = m_host.printCurrentImage();
+        return {text, text == QString::fromUtf8(PrintedText)};
+    }
+    case 8:
+        // The same text when the mail went out without a window.
+        if (m_host.sendCurrentImageByMail())
+            return {QString::fromUtf8(MailShownText), true};
+        return {};
     case 9:
         m_host.showCurrentImage();
         return {QString(), true};
@@ -94,6 +105,25 @@ void AfterActions::mnuEditCopyClick()
     const BusyScope busy(m_host);
     m_host.copyViewToCurrentImage();
     PerformAfterAction(6);
+}
+
+void AfterActions::mnuFilePrintClick()
+{
+    if (!m_host.checkPictureShown())
+        return;
+    const BusyScope busy(m_host);
+    m_host.showStatusMessage(QString::fromUtf8(PrintingText));
+    m_host.copyViewToCurrentImage();
+    PerformAfterAction(7);
+}
+
+void AfterActions::mnuFileSendMailClick()
+{
+    if (!m_host.checkPictureShown())
+        return;
+    const BusyScope busy(m_host);
+    m_host.copyViewToCurrentImage();
+    PerformAfterAction(8);
 }
 
 QString AfterActions::commandForAfterAction(int code)

@@ -17,6 +17,11 @@ public:
     virtual std::optional<QString> continuousSave() = 0;
     // Puts the current image on the clipboard.
     virtual void copyToClipboard() = 0;
+    // Prints the current image; the status message: done, no printer, or empty when the
+    // printer dialog was cancelled.
+    virtual QString printCurrentImage() = 0;
+    // Hands the current image to the mail program or sends it; true when that succeeded.
+    virtual bool sendCurrentImageByMail() = 0;
     // Makes the current image the displayed picture, as an edit of the selected tab.
     virtual void showCurrentImage() = 0;
     virtual void showStatusMessage(const QString& text) = 0;
@@ -35,6 +40,8 @@ public:
     static inline const char* const SavedText = "ファイルに保存しました。";
     static inline const char* const ChoosingFileText = "保存するファイルを指定しています...";
     static inline const char* const CopiedText = "クリップボードへコピーしました。";
+    static inline const char* const PrintingText = "印刷中です。しばらくお待ちください...";
+    static inline const char* const MailShownText = "メール送信画面を表示しました。";
 
     explicit AfterActions(AfterActionHost& host) : m_host(host) {}
 
@@ -47,6 +54,8 @@ public:
     void mnuFileSaveClick(int tag);
     void mnuFileAutoSaveClick();
     void mnuEditCopyClick();
+    void mnuFilePrintClick();
+    void mnuFileSendMailClick();
 
     // The menu item a menu capture clicks for a selected code; empty for none.
     static QString commandForAfterAction(int code);

@@ -34,6 +34,11 @@ public:
     static bool unprivilegedUserCanRun();
     bool runsUnprivileged() const { return m_options.uid.has_value(); }
 
+    // Sets (or, with an empty value, removes) a variable of the program's environment.
+    void setEnv(const QString& name, const QString& value) { m_options.setEnv[name] = value; }
+    // The private home folder the program runs with.
+    QString homeDir() const { return m_dir.filePath(QStringLiteral("home")); }
+
     void start(const QStringList& args = {});
     pid_t pid() const;
     // The program's main window once it is mapped; empty on timeout.

@@ -18,6 +18,8 @@ public:
     bool saveAsWrites = true;
     std::optional<QString> savedName = QStringLiteral("Vist001.bmp");
     bool failWrite = false;
+    QString printStatus = QStringLiteral("印刷が完了しました。");
+    bool mailSent = true;
 
     bool saveAs(int family) override
     {
@@ -32,6 +34,16 @@ public:
         return savedName;
     }
     void copyToClipboard() override { calls << QStringLiteral("copy"); }
+    QString printCurrentImage() override
+    {
+        calls << QStringLiteral("print");
+        return printStatus;
+    }
+    bool sendCurrentImageByMail() override
+    {
+        calls << QStringLiteral("mail");
+        return mailSent;
+    }
     void showCurrentImage() override { calls << QStringLiteral("show"); }
     void showStatusMessage(const QString& text) override { calls << "status " + text; }
     bool checkPictureShown() override
@@ -60,6 +72,8 @@ TEST_F(AfterActionsTest, EachCodeReportsItsOwnResult)
         {5,
          {"continuousSave",
           "status 連続保存によりファイルへ出力しました。[ファイル名 = Vist001.bmp]"}},
+        {7, {"print", "status 印刷が完了しました。"}},
+        {8, {"mail", "status メール送信画面を表示しました。"}},
         {9, {"show", "status "}},
         {0, {"status "}},
         {6, {"copy", "status クリップボードへコピーしました。"}},
@@ -113,6 +127,17 @@ TEST_F(AfterActionsTest, AutoSaveCommandRunsUnderTheHourglass)
         (QStringList{"check", "busy", "copyView", "continuousSave",
                      "status 連続保存によりファイルへ出力しました。[ファイル名 = Vist001.bmp]",
                      "idle"}));
+}
+
+TEST_F(AfterActionsTest, PrintAndMailCommandsRunUnderTheHourglass)
+{
+    host.mailSent = false; // a failed mail says nothing
+    actions.mnuFilePrintClick();
+    actions.mnuFileSendMailClick();
+    EXPECT_EQ(host.calls,
+              (QStringList{"check", "busy", "status 印刷中です。しばらくお待ちください...",
+                           "copyView", "print", "status 印刷が完了しました。", "idle", "check",
+                           "busy", "copyView", "mail", "status ", "idle"}));
 }
 
 TEST_F(AfterActionsTest, EmptyViewStopsTheCommands)
