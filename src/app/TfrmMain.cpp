@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/CommandMap.h"
+#include "app/EditWiring.h"
 #include "app/HelpPages.h"
 #include "app/HotkeyWiring.h"
 #include "app/OutputWiring.h"
@@ -83,6 +84,7 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     m_output = std::make_unique<OutputWiring>(*this);
     m_timer = std::make_unique<TimerWiring>(*this);
     m_hotkeys = std::make_unique<HotkeyWiring>(*this);
+    m_edit = std::make_unique<EditWiring>(*this);
     bindCommands();
     buildTrayIcon();
     MessageBox::setMainWindow(this);
@@ -206,6 +208,7 @@ void TfrmMain::bindCommands()
     m_output->bind(c);
     m_timer->bind(c);
     m_hotkeys->bind(c);
+    m_edit->bind(c);
     c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });
     c.bind(QStringLiteral("mnuHelpHomePageClick"),
            [](int) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))); });
@@ -408,6 +411,11 @@ void TfrmMain::restoreAfterCapture(bool visible)
         raise();
         activateWindow();
     }
+}
+
+void TfrmMain::endEditMode()
+{
+    m_edit->EndEditMode();
 }
 
 void TfrmMain::runAfterActionCommand(int code)

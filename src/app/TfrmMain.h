@@ -20,6 +20,7 @@ class QSystemTrayIcon;
 namespace vistrel {
 
 class CommandMap;
+class EditWiring;
 class HotkeyWiring;
 class OutputWiring;
 class TimerWiring;
@@ -49,6 +50,7 @@ public:
     HotkeyWiring& hotkeys() { return *m_hotkeys; }
     OutputWiring& output() { return *m_output; }
     TimerWiring& timer() { return *m_timer; }
+    EditWiring& edit() { return *m_edit; }
     QSpinBox* udownTime() const { return m_udownTime; }
     QComboBox* cboAfterAct() const { return m_cboAfterAct; }
     QSystemTrayIcon* trayIcon() const { return m_tryCap; }
@@ -109,7 +111,7 @@ private:
     void udownTimeClick(int seconds);
 
     // CaptureHost
-    void endEditMode() override {}
+    void endEditMode() override;
     void showAfterCapture() override;
     void runAfterActionCommand(int code) override;
 
@@ -133,6 +135,7 @@ private:
     std::unique_ptr<OutputWiring> m_output;
     std::unique_ptr<TimerWiring> m_timer;
     std::unique_ptr<HotkeyWiring> m_hotkeys;
+    std::unique_ptr<EditWiring> m_edit;
 };
 
 } // namespace vistrel

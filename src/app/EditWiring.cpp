@@ -1,0 +1,51 @@
+#include "app/EditWiring.h"
+
+#include "app/CommandMap.h"
+#include "app/HelpPages.h"
+#include "app/OutputWiring.h"
+#include "app/TfrmMain.h"
+#include "edit/ImageArea.h"
+#include "edit/modes/EditSurface.h"
+
+namespace vistrel {
+
+EditWiring::EditWiring(TfrmMain& main)
+    : m_main(main)
+    , m_surface(new EditSurface(main.imageArea().ScrBoxMain(), main.imageArea().imaBitmap()))
+    , m_modes(std::make_unique<EditModes>(main.document(), main.status(), main.settings(),
+                                          *m_surface, static_cast<EditModesHost&>(*this)))
+{
+    // Leaving a tab and the commands that save end the running mode first.
+    main.document().endEditMode = [this] { m_modes->EndEditMode(); };
+}
+
+EditWiring::~EditWiring()
+{
+    m_main.document().endEditMode = nullptr;
+}
+
+void EditWiring::bind(CommandMap& commands)
+{
+    commands.bind(QStringLiteral("mnuEditCutClick"), [this](int) { m_modes->mnuEditCutClick(); });
+    commands.bind(QStringLiteral("mnuEditCutReturnClick"),
+                  [this](int) { m_modes->mnuEditCutReturnClick(); });
+    commands.bind(QStringLiteral("mnuEditRangeClick"),
+                  [this](int) { m_modes->mnuEditRangeClick(); });
+}
+
+void EditWiring::setToggle(const QString& item, bool checked)
+{
+    m_main.commands().setChecked(item, checked);
+}
+
+void EditWiring::PerformAfterAction(int code)
+{
+    m_main.output().PerformAfterAction(code);
+}
+
+TrimChoice EditWiring::ExecuteTrim(const TrimRequest& request, TrimWizardSettings& settings)
+{
+    return vistrel::ExecuteTrim(&m_main, request, settings, HelpPages::OpenHelp);
+}
+
+} // namespace vistrel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "edit/modes/EditModes.h"
+
+#include <memory>
+
+namespace vistrel {
+
+class CommandMap;
+class EditSurface;
+class TfrmMain;
+
+// Connects the edit modes (trimming, area selection) to the main window.
+class EditWiring : private EditModesHost {
+public:
+    explicit EditWiring(TfrmMain& main);
+    ~EditWiring() override;
+    EditWiring(const EditWiring&) = delete;
+    EditWiring& operator=(const EditWiring&) = delete;
+
+    // Binds this subsystem's handlers in the command table.
+    void bind(CommandMap& commands);
+
+    EditModes& modes() { return *m_modes; }
+    void EndEditMode() { m_modes->EndEditMode(); }
+
+private:
+    // EditModesHost
+    void setToggle(const QString& item, bool checked) override;
+    void PerformAfterAction(int code) override;
+    TrimChoice ExecuteTrim(const TrimRequest& request, TrimWizardSettings& settings) override;
+
+    TfrmMain& m_main;
+    EditSurface* m_surface; // owned by the image view
+    std::unique_ptr<EditModes> m_modes;
+};
+
+} // namespace vistrel

@@ -1,0 +1,93 @@
+#include "edit/modes/RubberBand.h"
+
+#include "edit/modes/SelectionGeometry.h"
+
+#include <QEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace vistrel {
+
+void PrepareRubberBandPen(QPainter& painter, bool invert, int lineColourReference)
+{
+    const QColor colour(lineColourReference & 0xFF, (lineColourReference >> 8) & 0xFF,
+                        (lineColourReference >> 16) & 0xFF);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(colour, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.setCompositionMode(invert ? QPainter::RasterOp_NotDestination
+                                      : QPainter::RasterOp_NotSourceXorDestination);
+}
+
+void DrawRubberBand(QPainter& painter, BandKind kind, QPoint start, QPoint end)
+{
+    const QRect span = SpanBetween(start, end);
+    if (span.width() == 0 || span.height() == 0)
+        return;
+    // A 1-pixel pen outlines x .. x + w inclusive: one less covers exactly the span.
+    const QRect outline(span.x(), span.y(), span.width() - 1, span.height() - 1);
+    switch (kind) {
+    case BandKind::Rectangle:
+        painter.drawRect(outline);
+        break;
+    case BandKind::RoundRect: {
+        const int corner = std::min(span.width(), span.height()) / 4;
+        painter.drawRoundedRect(outline, corner / 2.0, corner / 2.0);
+        break;
+    }
+    case BandKind::Ellipse:
+        painter.drawEllipse(outline);
+        break;
+    }
+}
+
+RubberBandOverlay::RubberBandOverlay(QWidget* parent, QPoint origin)
+    : QWidget(parent), m_origin(origin)
+{
+    setObjectName(QStringLiteral("rubberBand"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(parent->rect());
+    parent->installEventFilter(this); // follows the view as it resizes to each picture
+    hide();
+}
+
+void RubberBandOverlay::setPen(bool invert, int lineColourReference)
+{
+    m_invert = invert;
+    m_lineColour = lineColourReference;
+    update();
+}
+
+void RubberBandOverlay::showBand(BandKind kind, QPoint start, QPoint end)
+{
+    m_band = Band{kind, start, end};
+    show();
+    raise();
+    update();
+}
+
+void RubberBandOverlay::hideBand()
+{
+    m_band.reset();
+    hide();
+}
+
+bool RubberBandOverlay::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+void RubberBandOverlay::paintEvent(QPaintEvent*)
+{
+    if (!m_band)
+        return;
+    QPainter painter(this);
+    painter.translate(m_origin);
+    PrepareRubberBandPen(painter, m_invert, m_lineColour);
+    DrawRubberBand(painter, m_band->kind, m_band->start, m_band->end);
+}
+
+} // namespace vistrel
