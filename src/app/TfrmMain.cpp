@@ -415,7 +415,8 @@ void TfrmMain::restoreAfterCapture(bool visible)
 
 void TfrmMain::endEditMode()
 {
-    m_edit->EndEditMode();
+    if (m_edit) // a command-line capture may run before the edit modes exist
+        m_edit->EndEditMode();
 }
 
 void TfrmMain::runAfterActionCommand(int code)

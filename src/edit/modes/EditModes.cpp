@@ -40,6 +40,7 @@ EditModes::EditModes(ImageDocument& document, StatusPanels& status, Settings& se
     m_surface.onRelease = [this](QPoint point) { imaBitmapMouseUp(point); };
     connect(&m_surface.trackBox(), &TTrackBox::trackChanged, this, &EditModes::SyncSelection);
     connect(&m_document, &ImageDocument::viewChanged, this, &EditModes::pictureChanged);
+    m_surface.rubberBand().setPen(m_settings.COLOR.LHAN, m_settings.COLOR.LINE);
 }
 
 EditModes::~EditModes()
