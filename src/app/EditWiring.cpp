@@ -14,7 +14,15 @@ EditWiring::EditWiring(TfrmMain& main)
     , m_surface(new EditSurface(main.imageArea().ScrBoxMain(), main.imageArea().imaBitmap()))
     , m_modes(std::make_unique<EditModes>(main.document(), main.status(), main.settings(),
                                           *m_surface, static_cast<EditModesHost&>(*this)))
+    , m_filters(main.document(), main.status(), &main, HelpPages::OpenHelp)
 {
+    m_filters.selection = [this]() -> std::optional<QRect> {
+        const QRect selected = m_modes->selection();
+        return selected.isEmpty() ? std::nullopt : std::optional<QRect>(selected);
+    };
+    m_filters.showOutside = [this](bool on) {
+        m_main.commands().setChecked(QStringLiteral("mnuEditRangeOver"), on);
+    };
     // Leaving a tab and the commands that save end the running mode first.
     main.document().endEditMode = [this] { m_modes->EndEditMode(); };
 }
@@ -31,6 +39,12 @@ void EditWiring::bind(CommandMap& commands)
                   [this](int) { m_modes->mnuEditCutReturnClick(); });
     commands.bind(QStringLiteral("mnuEditRangeClick"),
                   [this](int) { m_modes->mnuEditRangeClick(); });
+    commands.bind(QStringLiteral("mnuEditRangeOverClick"),
+                  [this](int) { m_filters.mnuEditRangeOverClick(); });
+    commands.bind(QStringLiteral("mnuEditMozaicClick"),
+                  [this](int) { m_filters.mnuEditMozaicClick(); });
+    commands.bind(QStringLiteral("mnuEditColorClick"),
+                  [this](int) { m_filters.mnuEditColorClick(); });
 }
 
 void EditWiring::setToggle(const QString& item, bool checked)

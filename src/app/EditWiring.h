@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edit/filters/FilterCommands.h"
 #include "edit/modes/EditModes.h"
 
 #include <memory>
@@ -10,7 +11,7 @@ class CommandMap;
 class EditSurface;
 class TfrmMain;
 
-// Connects the edit modes (trimming, area selection) to the main window.
+// Connects the edit modes (trimming, area selection) and the area filters to the main window.
 class EditWiring : private EditModesHost {
 public:
     explicit EditWiring(TfrmMain& main);
@@ -22,6 +23,7 @@ public:
     void bind(CommandMap& commands);
 
     EditModes& modes() { return *m_modes; }
+    FilterCommands& filters() { return m_filters; }
     void EndEditMode() { m_modes->EndEditMode(); }
 
 private:
@@ -33,6 +35,7 @@ private:
     TfrmMain& m_main;
     EditSurface* m_surface; // owned by the image view
     std::unique_ptr<EditModes> m_modes;
+    FilterCommands m_filters;
 };
 
 } // namespace vistrel
