@@ -6,6 +6,10 @@
 #include "app/TfrmMain.h"
 #include "edit/ImageArea.h"
 #include "edit/modes/EditSurface.h"
+#include "edit/shapes/ShapeTools.h"
+#include "edit/shapes/TDrawPanel.h"
+
+#include <QAction>
 
 namespace vistrel {
 
@@ -15,7 +19,11 @@ EditWiring::EditWiring(TfrmMain& main)
     , m_modes(std::make_unique<EditModes>(main.document(), main.status(), main.settings(),
                                           *m_surface, static_cast<EditModesHost&>(*this)))
     , m_filters(main.document(), main.status(), &main, HelpPages::OpenHelp)
+    , m_drawPanel(new TDrawPanel)
+    , m_shapes(std::make_unique<ShapeTools>(main.document(), main.status(), main.settings(),
+                                            *m_modes, *m_drawPanel))
 {
+    main.imageArea().setDrawPanel(m_drawPanel);
     m_filters.selection = [this]() -> std::optional<QRect> {
         const QRect selected = m_modes->selection();
         return selected.isEmpty() ? std::nullopt : std::optional<QRect>(selected);
@@ -34,6 +42,16 @@ EditWiring::~EditWiring()
 
 void EditWiring::bind(CommandMap& commands)
 {
+    commands.bind(QStringLiteral("mnuLinedot0Click"),
+                  [this](int tag) { m_shapes->mnuLinedot0Click(tag); });
+    m_drawPanel->setLineMenu(commands.menu(QStringLiteral("mnuPopDrawLine")));
+    // The dotted lines are kept for stored settings but not offered.
+    for (int index = 5; index <= 9; ++index)
+        commands.action(QStringLiteral("mnuLinedot%1").arg(index))->setVisible(false);
+    m_shapes->checkLineItem = [&commands](int index) {
+        commands.setChecked(QStringLiteral("mnuLinedot%1").arg(index), true);
+    };
+    m_shapes->checkLineItem(m_main.settings().MAIN.LINEWIDTH);
     commands.bind(QStringLiteral("mnuEditCutClick"), [this](int) { m_modes->mnuEditCutClick(); });
     commands.bind(QStringLiteral("mnuEditCutReturnClick"),
                   [this](int) { m_modes->mnuEditCutReturnClick(); });

@@ -9,9 +9,12 @@ namespace vistrel {
 
 class CommandMap;
 class EditSurface;
+class ShapeTools;
+class TDrawPanel;
 class TfrmMain;
 
-// Connects the edit modes (trimming, area selection) and the area filters to the main window.
+// Connects the edit modes (trimming, area selection), the area filters and the shapes to the
+// main window.
 class EditWiring : private EditModesHost {
 public:
     explicit EditWiring(TfrmMain& main);
@@ -24,6 +27,7 @@ public:
 
     EditModes& modes() { return *m_modes; }
     FilterCommands& filters() { return m_filters; }
+    ShapeTools& shapes() { return *m_shapes; }
     void EndEditMode() { m_modes->EndEditMode(); }
 
 private:
@@ -36,6 +40,8 @@ private:
     EditSurface* m_surface; // owned by the image view
     std::unique_ptr<EditModes> m_modes;
     FilterCommands m_filters;
+    TDrawPanel* m_drawPanel; // owned by the image area
+    std::unique_ptr<ShapeTools> m_shapes;
 };
 
 } // namespace vistrel

@@ -3,6 +3,7 @@
 #include "edit/ImageDocument.h"
 #include "edit/TabCaption.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -52,12 +53,15 @@ ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     m_scrBoxMain->setWidgetResizable(false);
     m_scrBoxMain->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    m_columns = new QHBoxLayout(this);
+    m_columns->setContentsMargins(0, 0, 0, 0);
+    m_columns->setSpacing(0);
+    auto* layout = new QVBoxLayout;
     layout->setSpacing(0);
     layout->addWidget(m_tabWindow);
     layout->addWidget(m_scrBoxMain, 1);
     layout->addWidget(m_memo1);
+    m_columns->addLayout(layout, 1);
 
     connect(&m_document, &ImageDocument::viewChanged, this, &ImageArea::showView);
     connect(&m_document, &ImageDocument::tabsChanged, this, &ImageArea::showTabs);
@@ -78,6 +82,11 @@ void ImageArea::stepTab(int step)
     const int count = m_tabWindow->count();
     if (count > 1)
         m_tabWindow->setCurrentIndex((m_tabWindow->currentIndex() + step + count) % count);
+}
+
+void ImageArea::setDrawPanel(QWidget* panel)
+{
+    m_columns->insertWidget(0, panel);
 }
 
 void ImageArea::setBackgroundColour(int colourReference)

@@ -6,6 +6,7 @@ class QLabel;
 class QPlainTextEdit;
 class QScrollArea;
 class QTabBar;
+class QHBoxLayout;
 
 namespace vistrel {
 
@@ -17,6 +18,9 @@ class ImageArea : public QWidget {
 
 public:
     ImageArea(ImageDocument& document, QWidget* parent = nullptr);
+
+    // Docks the drawing tools at the left, beside the tabs and the picture.
+    void setDrawPanel(QWidget* panel);
 
     // Background of the image area, a colour reference 0x00BBGGRR.
     void setBackgroundColour(int colourReference);
@@ -38,6 +42,7 @@ private:
     QScrollArea* m_scrBoxMain;
     QLabel* m_imaBitmap;
     QPlainTextEdit* m_memo1;
+    QHBoxLayout* m_columns;
 };
 
 } // namespace vistrel

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include <utility>
+
 namespace vistrel {
 
 namespace {
@@ -70,6 +72,8 @@ void EditModes::EndEditMode()
     m_surface.setCrossCursor(false);
     m_host.setToggle(TrimItem, false);
     m_host.setToggle(AreaItem, false);
+    if (raiseShapeButtons)
+        raiseShapeButtons();
     ShowSelectionFrame(false);
     m_surface.rubberBand().hideBand();
     m_surface.rubberBand().setPen(m_settings.COLOR.LHAN, m_settings.COLOR.LINE);
@@ -89,6 +93,11 @@ void EditModes::toggleMode(EditMode mode)
         m_status.ShowStatusMessage(QString());
         return;
     }
+    ArmMode(mode);
+}
+
+void EditModes::ArmMode(EditMode mode)
+{
     m_mode = mode;
     m_state = StateArmed;
     m_surface.setCrossCursor(true);
@@ -106,6 +115,7 @@ void EditModes::mnuEditRangeClick()
 
 void EditModes::imaBitmapMouseDown(QPoint point)
 {
+    m_clickOnFinished = m_mode == ModeShape && m_state == StateFinished;
     if (m_state != StateArmed || m_mode == ModeNone || m_mode == ModeStamp)
         return;
     if (!QRect(QPoint(0, 0), pictureSize()).contains(point))
@@ -149,6 +159,10 @@ void EditModes::imaBitmapMouseMove(QPoint point)
 
 void EditModes::imaBitmapMouseUp(QPoint)
 {
+    if (std::exchange(m_clickOnFinished, false)) {
+        imaBitmapClick();
+        return;
+    }
     if (m_state != StateDragging)
         return;
     if (m_mode == ModeTrim) {
@@ -157,6 +171,12 @@ void EditModes::imaBitmapMouseUp(QPoint)
     }
     m_state = StateFinished;
     m_surface.setCrossCursor(false);
+}
+
+void EditModes::imaBitmapClick()
+{
+    if (m_mode == ModeShape && m_state == StateFinished && commitShape)
+        commitShape();
 }
 
 void EditModes::showTrimBand()

@@ -60,11 +60,18 @@ public:
     void imaBitmapMouseMove(QPoint point);
     void imaBitmapMouseUp(QPoint point);
 
+    // A click on the picture outside the frame; commits a finished shape.
+    void imaBitmapClick();
+    // Starts a mode that waits for the button press, with the crosshair on the view.
+    void ArmMode(EditMode mode);
+
     void ShowSelectionFrame(bool show);
     void SyncSelection();
 
-    // Set by shape drawing: commits a finished shape, and how its frame is outlined.
+    // Set by shape drawing: commits a finished shape, raises the figure buttons when
+    // any mode ends, and tells how the shape's frame is outlined.
     std::function<void()> commitShape;
+    std::function<void()> raiseShapeButtons;
     std::function<TTrackBox::Outline()> shapeOutline;
 
 private:
@@ -88,6 +95,7 @@ private:
     QRect m_selection;
     QRect m_lastTrim{0, 0, 0, 0};
     int m_lastTrimAction = 0;
+    bool m_clickOnFinished = false;
 };
 
 } // namespace vistrel
