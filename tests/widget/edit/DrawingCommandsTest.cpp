@@ -1,0 +1,153 @@
+#include "edit/ImageArea.h"
+#include "edit/ImageDocument.h"
+#include "edit/StatusPanels.h"
+#include "edit/filters/FilterCommands.h"
+#include "edit/modes/EditModes.h"
+#include "edit/modes/EditSurface.h"
+#include "edit/shapes/ShapeTools.h"
+#include "edit/shapes/TDrawPanel.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
+
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace vistrel;
+
+namespace {
+
+class NoWizard : public EditModesHost {
+public:
+    void setToggle(const QString&, bool) override {}
+    void PerformAfterAction(int) override {}
+    TrimChoice ExecuteTrim(const TrimRequest&, TrimWizardSettings&) override { return {}; }
+};
+
+const QRgb Ground = qRgb(200, 200, 200);
+const QRgb Red = qRgb(255, 0, 0);
+
+// The shape tools and the area filters on a plain grey picture.
+class DrawingCommandsTest : public testing::Test {
+protected:
+    DrawingCommandsTest()
+    {
+        MessageBox::setHandler([this](const QString&, const QString& text) { messages << text; });
+        settings.MAIN.LINECOLOR = 0x0000FF; // red
+        filters.selection = [this]() -> std::optional<QRect> {
+            const QRect selected = modes.selection();
+            return selected.isEmpty() ? std::nullopt : std::optional<QRect>(selected);
+        };
+        QImage picture(60, 120, QImage::Format_RGB32);
+        picture.fill(Ground);
+        document.currentImage() = picture;
+        document.SetCurrentImage(ImageDocument::Mode::Reset);
+    }
+    ~DrawingCommandsTest() override { MessageBox::setHandler({}); }
+
+    void select(QRect rect)
+    {
+        modes.imaBitmapMouseDown(rect.topLeft());
+        modes.imaBitmapMouseMove(rect.topLeft() + QPoint(rect.width(), rect.height()));
+        modes.imaBitmapMouseUp({});
+    }
+    // Pixels of one colour in a row or column of the shown picture.
+    int countRow(int y, QRgb colour) const
+    {
+        int count = 0;
+        for (int x = 0; x < document.viewBitmap().width(); ++x)
+            count += document.viewBitmap().pixel(x, y) == colour;
+        return count;
+    }
+
+    QTemporaryDir folder;
+    TempPictures temp{[this] { return folder.path(); }};
+    ImageDocument document{temp, [] { return 10; }};
+    StatusPanels status;
+    Settings settings{};
+    ImageArea area{document};
+    EditSurface surface{area.ScrBoxMain(), area.imaBitmap()};
+    NoWizard host;
+    EditModes modes{document, status, settings, surface, host};
+    TDrawPanel panel;
+    ShapeTools shapes{document, status, settings, modes, panel};
+    FilterCommands filters{document, status, nullptr, {}};
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(DrawingCommandsTest, RectangleOfWidthOneOutlinesTheSelectionOnly)
+{
+    shapes.tButLineClick(BandKind::Rectangle);
+    EXPECT_TRUE(panel.figureButton(BandKind::Rectangle)->isChecked());
+    select({10, 10, 10, 10});
+    modes.imaBitmapMouseDown({50, 50}); // a click on the picture outside the frame
+    modes.imaBitmapMouseUp({50, 50});
+    const QImage& shown = document.viewBitmap();
+    EXPECT_EQ(shown.pixel(10, 10), Red);
+    EXPECT_EQ(shown.pixel(19, 19), Red);
+    EXPECT_EQ(shown.pixel(20, 20), Ground);
+    EXPECT_EQ(shown.pixel(15, 15), Ground); // hollow
+    EXPECT_EQ(countRow(10, Red), 10);
+    EXPECT_EQ(document.undoDepth(), 2);
+    EXPECT_EQ(modes.mode(), ModeNone);
+    EXPECT_FALSE(panel.figureButton(BandKind::Rectangle)->isChecked());
+}
+
+TEST_F(DrawingCommandsTest, ThickLinesStayInsideAndAnotherFigureCommitsThePendingOne)
+{
+    shapes.mnuLinedot0Click(4); // solid, 5 pixels
+    shapes.tButLineClick(BandKind::Rectangle);
+    select({10, 10, 30, 30});
+    // Choosing the ellipse draws the placed rectangle first.
+    shapes.tButLineClick(BandKind::Ellipse);
+    EXPECT_EQ(document.undoDepth(), 2);
+    EXPECT_EQ(shapes.activeFigure(), BandKind::Ellipse);
+    EXPECT_EQ(modes.mode(), ModeShape);
+    const QImage& shown = document.viewBitmap();
+    EXPECT_EQ(shown.pixel(10, 20), Red);    // the stroke reaches the frame's edge
+    EXPECT_EQ(shown.pixel(9, 20), Ground);  // and never leaves it
+    EXPECT_EQ(shown.pixel(40, 20), Ground); // right edge exclusive
+    EXPECT_EQ(shown.pixel(39, 20), Red);
+    EXPECT_EQ(shown.pixel(15, 20), Ground);
+
+    // Any other end of the mode (a capture, a tab, saving) draws it too.
+    select({5, 50, 40, 60});
+    modes.EndEditMode();
+    EXPECT_EQ(document.undoDepth(), 3);
+    EXPECT_EQ(document.viewBitmap().pixel(25, 50), Red); // top of the ellipse
+    EXPECT_EQ(document.viewBitmap().pixel(6, 51), Ground);
+}
+
+TEST_F(DrawingCommandsTest, FiltersWorkInsideOrOutsideTheSelectionAndCancelAddsNoStep)
+{
+    filters.askColour = [](const QImage&, const QRect&) { return 0; };
+    filters.mnuEditColorClick();
+    EXPECT_EQ(document.undoDepth(), 1);
+
+    modes.mnuEditRangeClick();
+    select({10, 20, 10, 10});
+    QRect asked;
+    filters.askColour = [&](const QImage&, const QRect& target) {
+        asked = target;
+        return 1; // negative
+    };
+    filters.mnuEditColorClick();
+    EXPECT_EQ(asked, QRect(10, 20, 10, 10));
+    EXPECT_EQ(document.viewBitmap().pixel(10, 20), qRgb(55, 55, 55));
+    EXPECT_EQ(document.viewBitmap().pixel(9, 20), Ground);
+    EXPECT_EQ(status.panelText(2), QStringLiteral("処理が完了しました"));
+    EXPECT_EQ(modes.mode(), ModeArea); // the selection stays for the next filter
+
+    filters.mnuEditRangeOverClick();
+    filters.askTileSize = [] { return std::optional<QString>(QStringLiteral("x")); };
+    filters.mnuEditMozaicClick();
+    filters.askTileSize = [] { return std::optional<QString>(QStringLiteral("4")); };
+    filters.mnuEditMozaicClick();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("整数値を入力してください。")});
+    EXPECT_EQ(document.undoDepth(), 3);
+    EXPECT_EQ(document.currentImage().format(), QImage::Format_BGR888);
+    EXPECT_EQ(document.viewBitmap().pixel(10, 20), qRgb(55, 55, 55)); // inside kept
+}
