@@ -1,10 +1,12 @@
 #include "capture/CaptureScene.h"
+#include "edit/filters/AreaFilterKernels.h"
 #include "harness/Pattern.h"
 
 #include <QDir>
 
 #include <gtest/gtest.h>
 
+using namespace vistrel;
 using namespace vistrel::test;
 
 namespace {
@@ -60,6 +62,14 @@ public:
         xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
     }
     bool waitForStatus(const QString& text) { return waitForStatusCount(text, 1); }
+    // Waits for a dialog of the program and gives it the keyboard.
+    std::optional<WindowId> focusWindow(const QString& title)
+    {
+        const auto window = session().waitForWindow(title);
+        if (window)
+            activate(*window);
+        return window;
+    }
     std::string log() { return vistrel().testLog().join(u'\n').toStdString(); }
 };
 
@@ -152,4 +162,154 @@ TEST(EditModes, AreaSelectionIsDrawnMovedAndResized)
     // The bottom-right handle sits just outside the inner corner.
     scene.drag(*origin + QPoint(162, 112), *origin + QPoint(192, 132));
     EXPECT_TRUE(scene.waitForStatus(span(60, 40, 190, 130) + advice)) << scene.log();
+}
+
+namespace {
+
+const QString ShapeAdvice =
+    QStringLiteral("図形描画範囲外で画像をクリックすると描画位置が確定されます");
+
+// The captured pattern as the program holds it.
+QImage patternPicture()
+{
+    QImage picture(PatternClient.size(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, 0xff000000 | patternColour(x, y));
+    return picture;
+}
+
+// Continuous save from the File menu; the picture written.
+QImage saveShown(EditScene& scene, const QTemporaryDir& folder)
+{
+    scene.key(QStringLiteral("alt+f"));
+    scene.key(QStringLiteral("a")); // 連続して保存する(&A)
+    if (!scene.waitForStatus(
+            QStringLiteral("連続保存によりファイルへ出力しました。[ファイル名 = Vist001.png]")))
+        return {};
+    return QImage(folder.filePath(QStringLiteral("Vist001.png")))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Where the drawing panel's figure button `index` (0 rectangle, 1 rounded, 2 ellipse) is:
+// the three black icons topmost in the panel left of the picture.
+std::optional<QPoint> figureButton(EditScene& scene, QPoint pictureOrigin, int index)
+{
+    const auto frame = scene.session().geometry(scene.mainWindow());
+    if (!frame)
+        return std::nullopt;
+    const QRect panel(frame->client.x(), frame->client.y(), 101,
+                      pictureOrigin.y() - frame->client.y());
+    const QImage shot = scene.session().grab(panel).convertToFormat(QImage::Format_RGB32);
+    const auto black = [&](int x, int y) { return (shot.pixel(x, y) & 0xffffff) == 0; };
+    for (int y = 0; y < shot.height(); ++y) {
+        QList<int> starts; // the left edge of each icon on the first row that has any
+        for (int x = 0; x < shot.width(); ++x)
+            if (black(x, y) && (x == 0 || !black(x - 1, y)) &&
+                (starts.isEmpty() || x - starts.last() > 12))
+                starts << x;
+        if (starts.size() == 3)
+            return panel.topLeft() + QPoint(starts[index] + 6, y + 4);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// A mosaic of 8 inside the selection, then grey outside it: what is saved is the kernels'
+// result on the pattern.
+TEST(EditModes, MosaicInsideThenGreyOutsideAreSaved)
+{
+    QTemporaryDir saved;
+    EditScene scene("CLIENT=1\n[AUTOSAVE]\nDIR=" + QFile::encodeName(saved.path()) +
+                    "\nSAVETYPE=10");
+    const auto origin = scene.pictureOnScreen();
+    ASSERT_TRUE(origin) << "the picture is not on show";
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("a")); // エリア選択(&A)
+    scene.drag(*origin + QPoint(40, 30), *origin + QPoint(140, 100));
+    ASSERT_TRUE(scene.waitForStatus(
+        span(40, 30, 140, 100) +
+        QStringLiteral("選択した領域に対してモザイク処理／色の変更を行ってください")))
+        << scene.log();
+
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("m")); // モザイク(&M)
+    ASSERT_TRUE(scene.focusWindow(QStringLiteral("モザイク"))) << scene.log();
+    scene.xdotool({QStringLiteral("type"), QStringLiteral("8")});
+    scene.key(QStringLiteral("Return"));
+    ASSERT_TRUE(scene.waitForStatus(QStringLiteral("処理が完了しました"))) << scene.log();
+
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("o")); // エリア選択の枠外を処理する(&O)
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("l")); // カラーの変更(&L)...
+    const auto dialog = scene.focusWindow(QStringLiteral("カラーの変更"));
+    ASSERT_TRUE(dialog) << scene.log();
+    // The choice counts once its preview is built: the colours leave the dialog.
+    const auto colourful = [&] {
+        const auto geometry = scene.session().geometry(*dialog);
+        const QImage shot = geometry ? scene.session().grab(geometry->client) : QImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QRgb pixel = shot.pixel(x, y);
+                count += qRed(pixel) != qGreen(pixel) || qGreen(pixel) != qBlue(pixel);
+            }
+        return count;
+    };
+    ASSERT_TRUE(waitFor([&] { return colourful() > 7000; })) << "no preview: " << colourful();
+    const int before = colourful();
+    scene.key(QStringLiteral("alt+g")); // グレイストーン(&G)
+    ASSERT_TRUE(waitFor([&] { return colourful() < before - 5000; }))
+        << "the preview stayed in colour: " << before << " " << colourful();
+    scene.key(QStringLiteral("Return"));
+    ASSERT_TRUE(scene.waitForStatusCount(QStringLiteral("処理が完了しました"), 2)) << scene.log();
+
+    const QImage picture = saveShown(scene, saved);
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    const QRect selection(40, 30, 100, 70);
+    QImage expected = ApplyAreaFilter(patternPicture(), FilterKind::Mosaic, 8, selection, false);
+    expected = ApplyAreaFilter(expected, FilterKind::Colour, ColourGrey, selection, true)
+                   .convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(picture.size(), expected.size());
+    EXPECT_TRUE(picture == expected) << "the saved picture is not the filtered pattern";
+}
+
+// A red ellipse of width 3, placed with the frame and fixed by a click outside it.
+TEST(EditModes, EllipseIsDrawnInTheChosenColourAndWidth)
+{
+    QTemporaryDir saved;
+    EditScene scene("CLIENT=1\nLINECOLOR=255\nLINEWIDTH=2\n[AUTOSAVE]\nDIR=" +
+                    QFile::encodeName(saved.path()) + "\nSAVETYPE=10");
+    const auto origin = scene.pictureOnScreen();
+    ASSERT_TRUE(origin) << "the picture is not on show";
+    const auto ellipseButton = figureButton(scene, *origin, 2);
+    ASSERT_TRUE(ellipseButton) << "the drawing panel's figure buttons were not found";
+    scene.movePointer(*ellipseButton);
+    scene.click();
+    scene.drag(*origin + QPoint(40, 30), *origin + QPoint(140, 100));
+    ASSERT_TRUE(scene.waitForStatus(span(40, 30, 140, 100) + ShapeAdvice)) << scene.log();
+    scene.movePointer(*origin + QPoint(250, 140));
+    scene.click();
+
+    const QImage picture = saveShown(scene, saved);
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    const QImage pattern = patternPicture();
+    const auto isRed = [&](int x, int y) { return (picture.pixel(x, y) & 0xffffff) == 0xff0000; };
+    EXPECT_TRUE(isRed(90, 31) && isRed(90, 98) && isRed(41, 65) && isRed(138, 65))
+        << "the ellipse does not touch the middle of each side of the frame";
+    int redInside = 0;
+    int changedOutside = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const double dx = (x + 0.5 - 90) / 50.0;
+            const double dy = (y + 0.5 - 65) / 35.0;
+            if (dx * dx + dy * dy < 0.7)
+                redInside += isRed(x, y);
+            if (!QRect(40, 30, 100, 70).contains(x, y))
+                changedOutside += picture.pixel(x, y) != pattern.pixel(x, y);
+        }
+    EXPECT_EQ(redInside, 0) << "the ellipse is filled";
+    EXPECT_EQ(changedOutside, 0) << "the figure left its frame";
 }
