@@ -1,5 +1,6 @@
 #include "edit/ResamplePicture.h"
 #include "edit/RotatePicture.h"
+#include "edit/filters/AreaFilterKernels.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,8 +55,41 @@ void BM_Resample(benchmark::State& state)
     }
 }
 
+// Arguments: source width, tile size, 0 (the kernel's own thread choice). A whole command's
+// work: the copy of the view, the 24-bit conversion and the tiles.
+void BM_Mosaic(benchmark::State& state)
+{
+    const QImage& source = Source(static_cast<int>(state.range(0)));
+    const int tile = static_cast<int>(state.range(1));
+    for (auto _ : state) {
+        QImage result = vistrel::ApplyAreaFilter(source, vistrel::FilterKind::Mosaic, tile,
+                                                 std::nullopt, false);
+        benchmark::DoNotOptimize(result);
+    }
+}
+
+// Arguments: source width, colour choice (1 negative, 2 sepia, 3 grey), 0.
+void BM_Colour(benchmark::State& state)
+{
+    const QImage& source = Source(static_cast<int>(state.range(0)));
+    const int choice = static_cast<int>(state.range(1));
+    for (auto _ : state) {
+        QImage result = vistrel::ApplyAreaFilter(source, vistrel::FilterKind::Colour, choice,
+                                                 std::nullopt, false);
+        benchmark::DoNotOptimize(result);
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_Mosaic)
+    ->ArgsProduct({{1920, 3840}, {10}, {0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Colour)
+    ->ArgsProduct({{1920, 3840}, {1, 2, 3}, {0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_Rotate)
     ->ArgsProduct({{1920, 3840}, {30, 33, 90}, {1, 0}})
     ->Unit(benchmark::kMillisecond)

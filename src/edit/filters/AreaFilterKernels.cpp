@@ -37,6 +37,8 @@ int roundHundredths(int n)
 struct ColourTables {
     std::array<quint8, 256> sepiaRed{};
     std::array<quint8, 256> sepiaBlue{};
+    // Grey of 70 R + 20 G + 10 B, divided by 100 with ties to even.
+    std::array<quint8, 25501> grey{};
     ColourTables()
     {
         for (int v = 0; v < 256; ++v) {
@@ -45,43 +47,95 @@ struct ColourTables {
             sepiaRed[v] = quint8(std::nearbyint(255.0 * std::pow(value, 0.75)));
             sepiaBlue[v] = quint8(std::nearbyint(255.0 * std::pow(value, 4.0 / 3.0)));
         }
+        for (int n = 0; n < int(grey.size()); ++n)
+            grey[size_t(n)] = quint8(roundHundredths(n));
     }
 };
 
-void recolourRows(QImage& picture, int choice, int first, int end)
+const ColourTables& colourTables()
 {
     static const ColourTables tables;
-    const int step = bytesPerPixel(picture);
-    const int width = picture.width();
-    for (int y = first; y < end; ++y) {
-        uchar* p = picture.scanLine(y);
-        for (int x = 0; x < width; ++x, p += step) {
-            const int b = p[0];
-            const int g = p[1];
-            const int r = p[2];
-            switch (choice) {
-            case ColourNegative:
-                p[0] = uchar(255 - b);
-                p[1] = uchar(255 - g);
-                p[2] = uchar(255 - r);
-                break;
-            case ColourSepia: {
-                const int v = std::max({r, g, b});
-                p[0] = tables.sepiaBlue[v];
-                p[1] = uchar(v);
-                p[2] = tables.sepiaRed[v];
-                break;
-            }
-            case ColourGrey: {
-                const auto grey = uchar(roundHundredths(70 * r + 20 * g + 10 * b));
-                p[0] = p[1] = p[2] = grey;
-                break;
-            }
-            default:
-                return;
-            }
+    return tables;
+}
+
+// One row of 32-bit pixels 0x00RRGGBB from `source` into `target` (which may be the same).
+void recolourRow32(const QRgb* source, QRgb* target, int width, int choice)
+{
+    const ColourTables& t = colourTables();
+    switch (choice) {
+    case ColourNegative:
+        for (int x = 0; x < width; ++x)
+            target[x] = source[x] ^ 0x00FFFFFFu;
+        break;
+    case ColourSepia:
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = source[x];
+            const unsigned v = std::max({(p >> 16) & 0xFFu, (p >> 8) & 0xFFu, p & 0xFFu});
+            target[x] =
+                (p & 0xFF000000u) | (unsigned(t.sepiaRed[v]) << 16) | (v << 8) | t.sepiaBlue[v];
+        }
+        break;
+    case ColourGrey:
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = source[x];
+            const unsigned g =
+                t.grey[70 * ((p >> 16) & 0xFFu) + 20 * ((p >> 8) & 0xFFu) + 10 * (p & 0xFFu)];
+            target[x] = (p & 0xFF000000u) | (g << 16) | (g << 8) | g;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// One row of 24-bit pixels (blue, green, red), in place.
+void recolourRow24(uchar* p, int width, int choice)
+{
+    const ColourTables& t = colourTables();
+    for (int x = 0; x < width; ++x, p += 3) {
+        const int b = p[0];
+        const int g = p[1];
+        const int r = p[2];
+        switch (choice) {
+        case ColourNegative:
+            p[0] = uchar(255 - b);
+            p[1] = uchar(255 - g);
+            p[2] = uchar(255 - r);
+            break;
+        case ColourSepia: {
+            const int v = std::max({r, g, b});
+            p[0] = t.sepiaBlue[size_t(v)];
+            p[1] = uchar(v);
+            p[2] = t.sepiaRed[size_t(v)];
+            break;
+        }
+        case ColourGrey:
+            p[0] = p[1] = p[2] = t.grey[size_t(70 * r + 20 * g + 10 * b)];
+            break;
+        default:
+            return;
         }
     }
+}
+
+// Recolours `source` into `target` of the same size and format (they may be one picture).
+void recolour(const QImage& source, QImage& target, int choice)
+{
+    const int width = source.width();
+    const bool wide = source.format() == QImage::Format_RGB32;
+    RunRowBands(
+        source.height(), RowBandThreads(qint64(width) * source.height()), [&](int first, int end) {
+            for (int y = first; y < end; ++y) {
+                if (wide) {
+                    recolourRow32(reinterpret_cast<const QRgb*>(source.constScanLine(y)),
+                                  reinterpret_cast<QRgb*>(target.scanLine(y)), width, choice);
+                } else {
+                    if (&source != &target)
+                        std::memcpy(target.scanLine(y), source.constScanLine(y), size_t(width) * 3);
+                    recolourRow24(target.scanLine(y), width, choice);
+                }
+            }
+        });
 }
 
 // Averages the tiles of tile rows [firstTileRow, endTileRow).
@@ -172,14 +226,22 @@ void ColourKernel(QImage& picture, int choice)
     if (choice < ColourNegative || choice > ColourGrey || picture.isNull())
         return;
     toEditableFormat(picture);
-    RunRowBands(picture.height(), RowBandThreads(qint64(picture.width()) * picture.height()),
-                [&](int first, int end) { recolourRows(picture, choice, first, end); });
+    recolour(picture, picture, choice);
 }
 
 QImage ApplyAreaFilter(const QImage& view, FilterKind kind, int parameter,
                        const std::optional<QRect>& selection, bool outside)
 {
-    QImage work = view.copy();
+    if (!selection && kind == FilterKind::Colour && view.format() == QImage::Format_RGB32 &&
+        parameter >= ColourNegative && parameter <= ColourGrey) {
+        // The whole picture in one pass from the view, without copying it first.
+        QImage recoloured(view.size(), view.format());
+        recolour(view, recoloured, parameter);
+        return recoloured;
+    }
+    // A mosaic over the whole picture leaves it at 24 bits: convert while copying.
+    const bool wholeMosaic = kind == FilterKind::Mosaic && (!selection || outside);
+    QImage work = wholeMosaic ? view.convertToFormat(QImage::Format_BGR888) : view.copy();
     toEditableFormat(work);
     if (!selection) {
         applyFilter(work, kind, parameter);
