@@ -115,10 +115,11 @@ void EditModes::mnuEditRangeClick()
 
 void EditModes::imaBitmapMouseDown(QPoint point)
 {
-    m_clickOnFinished = m_mode == ModeShape && m_state == StateFinished;
+    const bool onPicture = QRect(QPoint(0, 0), pictureSize()).contains(point);
+    m_clickOnFinished = m_mode == ModeShape && m_state == StateFinished && onPicture;
     if (m_state != StateArmed || m_mode == ModeNone || m_mode == ModeStamp)
         return;
-    if (!QRect(QPoint(0, 0), pictureSize()).contains(point))
+    if (!onPicture)
         return; // the margin around the picture is not part of it
     m_dragStart = point;
     m_dragEnd = point;
@@ -210,10 +211,13 @@ void EditModes::finishTrim()
     m_settings.OBJECT.RANGEACTION = wizard.action;
 
     m_surface.rubberBand().hideBand();
-    if (m_mode == ModeTrim)
-        mnuEditCutClick(); // switched off as the toggle does
-    else                   // something ended the mode while the wizard was open
+    if (m_mode != ModeTrim) {
+        // A capture ended the mode while the wizard was open: its corners belong to a
+        // picture that is no longer shown.
         m_status.ShowStatusMessage(QString());
+        return;
+    }
+    mnuEditCutClick(); // switched off as the toggle does
     if (choice.code == 0)
         return;
     const QRect rect = SpanBetween(choice.start, choice.end) & QRect(QPoint(0, 0), pictureSize());
