@@ -59,12 +59,23 @@ void RubberBandOverlay::setPen(bool invert, int lineColourReference)
     update();
 }
 
+QRect RubberBandOverlay::bandArea() const
+{
+    return m_band
+               ? SpanBetween(m_band->start, m_band->end).translated(m_origin).adjusted(-1, -1, 1, 1)
+               : QRect();
+}
+
 void RubberBandOverlay::showBand(BandKind kind, QPoint start, QPoint end)
 {
+    // Only where the band was and where it goes: a drag over a large picture stays cheap.
+    const QRect before = bandArea();
     m_band = Band{kind, start, end};
-    show();
-    raise();
-    update();
+    if (!isVisible()) {
+        show();
+        raise();
+    }
+    update(QRegion(before) | bandArea());
 }
 
 void RubberBandOverlay::hideBand()

@@ -39,6 +39,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QRect bandArea() const;
+
     struct Band {
         BandKind kind;
         QPoint start;
