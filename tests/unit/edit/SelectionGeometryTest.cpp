@@ -1,4 +1,5 @@
 #include "edit/modes/SelectionGeometry.h"
+#include "edit/shapes/ShapeDrawing.h"
 
 #include <gtest/gtest.h>
 
@@ -34,4 +35,20 @@ TEST(SelectionGeometry, PreviewSquareIsMovedInsideNeverShrunk)
     EXPECT_EQ(PreviewSourceSquare({100, 100}, 7, picture), QRect(88, 88, 24, 24));
     EXPECT_EQ(PreviewSourceSquare({5, 290}, 3, picture), QRect(0, 240, 60, 60));
     EXPECT_EQ(PreviewSourceSquare({399, 0}, 1, picture), QRect(220, 0, 180, 180));
+}
+
+TEST(SelectionGeometry, RoundedRectangleHasCornersOfAQuarterOfItsShorterSide)
+{
+    QImage picture(40, 100, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    DrawShape(picture, BandKind::RoundRect, picture.rect(), 0x0000FF, 0);
+    const QRgb red = qRgb(255, 0, 0);
+    // Corner ellipses of 10 x 10: the corner pixels stay, the straight edges are drawn.
+    EXPECT_NE(picture.pixel(0, 0), red);
+    EXPECT_NE(picture.pixel(39, 99), red);
+    EXPECT_EQ(picture.pixel(5, 0), red);
+    EXPECT_EQ(picture.pixel(20, 99), red);
+    EXPECT_EQ(picture.pixel(0, 50), red);
+    EXPECT_EQ(picture.pixel(39, 5), red);
+    EXPECT_NE(picture.pixel(20, 50), red);
 }

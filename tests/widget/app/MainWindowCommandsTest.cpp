@@ -212,3 +212,19 @@ TEST_F(MainWindowCommandsTest, CommandsOfLaterDialogsAreDisabledAndTheShellsAreE
     EXPECT_TRUE(window->commands().menu("mnuRotate")->menuAction()->isEnabled());
     EXPECT_TRUE(window->commands().menu("mnuTrayCapKey")->menuAction()->isEnabled());
 }
+
+TEST_F(MainWindowCommandsTest, StoredDottedLineIsCheckedThoughHiddenAndTheChoiceIsSaved)
+{
+    writeIni("[MAIN]\nLINEWIDTH=7\nLINECOLOR=255\n");
+    open();
+    EXPECT_TRUE(action("mnuLinedot7")->isChecked());
+    EXPECT_FALSE(action("mnuLinedot7")->isVisible());
+    EXPECT_TRUE(action("mnuLinedot4")->isVisible());
+    EXPECT_TRUE(action("mnuEditMozaic")->isEnabled());
+    action("mnuLinedot2")->trigger();
+    EXPECT_TRUE(action("mnuLinedot2")->isChecked());
+    EXPECT_FALSE(action("mnuLinedot7")->isChecked());
+    window->mnuFileExitClick();
+    EXPECT_EQ(iniValue("MAIN", "LINEWIDTH"), "2");
+    EXPECT_EQ(iniValue("MAIN", "LINECOLOR"), "255");
+}
