@@ -40,6 +40,14 @@ EditModes::EditModes(ImageDocument& document, StatusPanels& status, Settings& se
     m_surface.onPress = [this](QPoint point) { imaBitmapMouseDown(point); };
     m_surface.onMove = [this](QPoint point) { imaBitmapMouseMove(point); };
     m_surface.onRelease = [this](QPoint point) { imaBitmapMouseUp(point); };
+    // Esc leaves trimming or area selection, as their toggles do; a placed shape is
+    // never dropped this way.
+    m_surface.onEscape = [this] {
+        if (m_mode == ModeTrim)
+            mnuEditCutClick();
+        else if (m_mode == ModeArea)
+            mnuEditRangeClick();
+    };
     connect(&m_surface.trackBox(), &TTrackBox::trackChanged, this, &EditModes::SyncSelection);
     connect(&m_document, &ImageDocument::viewChanged, this, &EditModes::pictureChanged);
     m_surface.rubberBand().setPen(m_settings.COLOR.LHAN, m_settings.COLOR.LINE);
@@ -50,6 +58,7 @@ EditModes::~EditModes()
     m_surface.onPress = nullptr;
     m_surface.onMove = nullptr;
     m_surface.onRelease = nullptr;
+    m_surface.onEscape = nullptr;
 }
 
 QSize EditModes::pictureSize() const

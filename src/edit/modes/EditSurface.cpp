@@ -3,6 +3,7 @@
 #include "edit/modes/RubberBand.h"
 #include "edit/modes/TTrackBox.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -25,6 +26,7 @@ EditSurface::EditSurface(QScrollArea* box, QLabel* view)
 {
     m_view->setMouseTracking(true);
     m_view->installEventFilter(this);
+    m_box->installEventFilter(this);
 }
 
 QPoint EditSurface::origin() const
@@ -63,6 +65,11 @@ void EditSurface::scrollTowards(QPoint picturePoint)
 
 bool EditSurface::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_box && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && onEscape) {
+        onEscape();
+        return false;
+    }
     if (watched != m_view)
         return false;
     const auto handler = [&]() -> std::function<void(QPoint)>* {

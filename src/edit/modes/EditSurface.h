@@ -25,6 +25,8 @@ public:
     std::function<void(QPoint)> onPress;
     std::function<void(QPoint)> onMove;
     std::function<void(QPoint)> onRelease;
+    // Esc pressed while the picture has the keyboard.
+    std::function<void()> onEscape;
 
     // Where picture pixel (0, 0) lies in the view.
     QPoint origin() const;

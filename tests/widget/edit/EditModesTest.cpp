@@ -218,6 +218,14 @@ TEST_F(EditModesTest, AreaFrameStaysOnThePictureUntilTheModeEnds)
     modes.SyncSelection();
     EXPECT_EQ(modes.selection(), QRect(59, 39, 1, 1));
 
+    // Esc on the picture leaves the mode as its toggle does.
+    QTest::keyClick(area.ScrBoxMain(), Qt::Key_Escape);
+    EXPECT_EQ(modes.mode(), ModeNone);
+    EXPECT_FALSE(frame.isVisible());
+    modes.mnuEditRangeClick();
+    modes.imaBitmapMouseDown({5, 5});
+    modes.imaBitmapMouseUp({5, 5});
+
     // Leaving the tab (or saving) ends the mode through the document.
     document.endEditMode = [this] { modes.EndEditMode(); };
     document.AddCaptureTab(QStringLiteral("a"));
