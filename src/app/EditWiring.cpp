@@ -48,8 +48,8 @@ void EditWiring::bind(CommandMap& commands)
     // The dotted lines are kept for stored settings but not offered.
     for (int index = 5; index <= 9; ++index)
         commands.action(QStringLiteral("mnuLinedot%1").arg(index))->setVisible(false);
-    m_shapes->checkLineItem = [&commands](int index) {
-        commands.setChecked(QStringLiteral("mnuLinedot%1").arg(index), true);
+    m_shapes->checkLineItem = [this](int index) {
+        m_main.commands().setChecked(QStringLiteral("mnuLinedot%1").arg(index), true);
     };
     m_shapes->checkLineItem(m_main.settings().MAIN.LINEWIDTH);
     commands.bind(QStringLiteral("mnuEditCutClick"), [this](int) { m_modes->mnuEditCutClick(); });
