@@ -14,11 +14,6 @@ namespace {
 // Right of the program's window; small enough to be seen whole in its view.
 const QRect PatternClient(900, 200, 300, 160);
 
-QString number(int value)
-{
-    return QString::number(value);
-}
-
 // The pattern and the program, with the pattern's client area captured as the picture.
 class EditScene : public CaptureScene {
 public:
@@ -96,13 +91,11 @@ std::optional<QPoint> firstMismatchOfPart(const QImage& picture, QPoint origin)
 
 } // namespace
 
-// Dragged on the view, nudged in the wizard, saved: exactly that part of the pattern,
-// while the view keeps the whole picture.
+// Dragged on the view, nudged in the wizard, copied: exactly that part of the pattern is on
+// the clipboard, while the view keeps the whole picture.
 TEST(EditModes, TrimmingByMouseAndWizardActsOnExactlyThatRectangle)
 {
-    QTemporaryDir saved;
-    EditScene scene("CLIENT=1\n[AUTOSAVE]\nDIR=" + QFile::encodeName(saved.path()) +
-                    "\nSAVETYPE=10");
+    EditScene scene;
     const auto origin = scene.pictureOnScreen();
     ASSERT_TRUE(origin) << "the picture is not on show";
 
@@ -112,22 +105,24 @@ TEST(EditModes, TrimmingByMouseAndWizardActsOnExactlyThatRectangle)
     ASSERT_TRUE(scene.waitForStatus(span(30, 20, 150, 110) +
                                     QStringLiteral("終了位置でドロップてください...")))
         << scene.log();
-    const auto wizard =
-        scene.session().waitForWindow(QStringLiteral("切り抜き - ウイザード (1/2)"));
+    const auto wizard = scene.focusWindow(QStringLiteral("切り抜き - ウイザード (1/2)"));
     ASSERT_TRUE(wizard) << scene.log();
 
     // The start column's spinner has the focus: one step of 5 to the right.
-    scene.xdotool({QStringLiteral("key"), QStringLiteral("--window"), number(int(*wizard)),
-                   QStringLiteral("Up")});
+    scene.key(QStringLiteral("Up"));
     scene.key(QStringLiteral("alt+n"));
     ASSERT_TRUE(scene.session().waitForWindow(QStringLiteral("切り抜き - ウイザード (2/2)")));
-    scene.key(QStringLiteral("alt+r")); // 連続して保存する(&R)
+    scene.key(QStringLiteral("alt+c")); // クリップボードへコピーする(&C)
     scene.key(QStringLiteral("alt+s")); // 完了(&S)
 
-    ASSERT_TRUE(scene.waitForStatus(
-        QStringLiteral("連続保存によりファイルへ出力しました。[ファイル名 = Vist001.png]")))
+    ASSERT_TRUE(scene.waitForStatus(QStringLiteral("クリップボードへコピーしました。")))
         << scene.log();
-    const QImage part(saved.filePath(QStringLiteral("Vist001.png")));
+    const QByteArray png = runCommand({QStringLiteral("xclip"), QStringLiteral("-selection"),
+                                       QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                       QStringLiteral("image/png"), QStringLiteral("-o")},
+                                      scene.session().optionsFor({}), std::chrono::seconds(10))
+                               .output;
+    const QImage part = QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(part.size(), QSize(115, 90));
     const auto mismatch = firstMismatchOfPart(part, {35, 20});
     EXPECT_FALSE(mismatch) << "differs at " << mismatch->x() << "," << mismatch->y();
