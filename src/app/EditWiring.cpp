@@ -24,9 +24,12 @@ EditWiring::EditWiring(TfrmMain& main)
                                             *m_modes, *m_drawPanel))
 {
     main.imageArea().setDrawPanel(m_drawPanel);
+    // Only a finished area selection limits the filters, not a shape's frame.
     m_filters.selection = [this]() -> std::optional<QRect> {
         const QRect selected = m_modes->selection();
-        return selected.isEmpty() ? std::nullopt : std::optional<QRect>(selected);
+        if (m_modes->mode() != ModeArea || selected.isEmpty())
+            return std::nullopt;
+        return selected;
     };
     m_filters.showOutside = [this](bool on) {
         m_main.commands().setChecked(QStringLiteral("mnuEditRangeOver"), on);
