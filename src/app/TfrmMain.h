@@ -21,6 +21,7 @@ namespace vistrel {
 
 class CommandMap;
 class HotkeyWiring;
+class OptionsWiring;
 class OutputWiring;
 class TimerWiring;
 class ImageArea;
@@ -49,6 +50,7 @@ public:
     HotkeyWiring& hotkeys() { return *m_hotkeys; }
     OutputWiring& output() { return *m_output; }
     TimerWiring& timer() { return *m_timer; }
+    OptionsWiring& options() { return *m_options; }
     QSpinBox* udownTime() const { return m_udownTime; }
     QComboBox* cboAfterAct() const { return m_cboAfterAct; }
     QSystemTrayIcon* trayIcon() const { return m_tryCap; }
@@ -133,6 +135,7 @@ private:
     std::unique_ptr<OutputWiring> m_output;
     std::unique_ptr<TimerWiring> m_timer;
     std::unique_ptr<HotkeyWiring> m_hotkeys;
+    std::unique_ptr<OptionsWiring> m_options;
 };
 
 } // namespace vistrel
