@@ -160,6 +160,7 @@ TfrmOption::TfrmOption(QWidget* parent, OptionHooks hooks)
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     m_pages = named(new QTabWidget, "pgcOption");
+    m_pages->setUsesScrollButtons(false); // all eight tabs in sight: the dialog grows to them
     m_pages->addTab(buildGeneralPage(), QStringLiteral("全般"));
     m_pages->addTab(buildFileListPage(), QStringLiteral("ファイルリスト"));
     m_pages->addTab(buildHistoryPage(), QStringLiteral("履歴設定"));
