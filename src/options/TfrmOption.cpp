@@ -455,6 +455,7 @@ void TfrmOption::load(const Settings& s)
     checkId(m_optHeadPos, s.HEAD.POS);
     m_tools = CompactTools(ToolTableFrom(s));
     fillToolList();
+    m_lstTool->setCurrentRow(m_lstTool->count() > 0 ? 0 : -1);
     updateEnabledStates();
     updateHeaderPreview();
     m_pages->setCurrentIndex(0);
