@@ -14,12 +14,14 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSysInfo>
 #include <QTabWidget>
@@ -459,6 +461,18 @@ void TfrmOption::load(const Settings& s)
     updateEnabledStates();
     updateHeaderPreview();
     m_pages->setCurrentIndex(0);
+    placeOnScreen();
+}
+
+void TfrmOption::placeOnScreen()
+{
+    // Opened from the tray the main window is hidden: centre on the screen
+    // instead of over the place where the window would be.
+    if (parentWidget() != nullptr && parentWidget()->isVisible())
+        return;
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TfrmOption::store(Settings& s) const

@@ -62,6 +62,7 @@ private:
     QWidget* buildToolPage();
     void buildButtons(QVBoxLayout* layout);
     void fillDefaultHooks();
+    void placeOnScreen();
 
     void updateEnabledStates();
     void updateHeaderPreview();
