@@ -2,14 +2,15 @@
 
 #include "app/CommandMap.h"
 #include "app/HelpPages.h"
+#include "app/OutputWiring.h"
 #include "app/TfrmMain.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
-#include "options/HeaderPreview.h"
 #include "options/TfrmOption.h"
 #include "options/ToolIcon.h"
 #include "options/ToolLauncher.h"
 #include "options/ToolTable.h"
+#include "output/print/HeaderTokens.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -30,6 +31,7 @@ void OptionsWiring::ApplyOptions()
     const Settings& settings = m_main.settings();
     m_main.status().setPanelText(1, QStringLiteral("連続: ") + settings.AUTOSAVE.DIR);
     m_main.imageArea().setBackgroundColour(settings.COLOR.BACK);
+    m_main.output().applyPrintMode();
     ApplyToolTable();
 }
 
@@ -65,8 +67,8 @@ void OptionsWiring::mnuToolOptionClick()
     hooks.help = HelpPages::OpenHelp;
     hooks.playSound = [&platform](const QString& file) { platform.playSoundAsync(file); };
     hooks.expandHeader = [&platform](const QString& text) {
-        return HeaderPreviewText(text, QDateTime::currentDateTime(), platform.loginName(),
-                                 platform.hostName());
+        return ExpandHeaderTokens(
+            text, {QDateTime::currentDateTime(), platform.loginName(), platform.hostName()});
     };
     m_editing = true;
     bool accepted = false;

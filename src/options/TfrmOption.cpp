@@ -1,9 +1,9 @@
 #include "options/TfrmOption.h"
 
-#include "options/HeaderPreview.h"
 #include "options/OptionRules.h"
 #include "options/OptionWidgets.h"
 #include "options/TfrmTool.h"
+#include "output/print/HeaderTokens.h"
 #include "platform/MessageBox.h"
 
 #include <QButtonGroup>
@@ -65,8 +65,9 @@ void TfrmOption::fillDefaultHooks()
         h.playSound = [](const QString&) {};
     if (!h.expandHeader)
         h.expandHeader = [](const QString& text) {
-            return HeaderPreviewText(text, QDateTime::currentDateTime(),
-                                     qEnvironmentVariable("USER"), QSysInfo::machineHostName());
+            return ExpandHeaderTokens(text,
+                                      {QDateTime::currentDateTime(), qEnvironmentVariable("USER"),
+                                       QSysInfo::machineHostName()});
         };
     if (!h.chooseSoundFile)
         h.chooseSoundFile = [](QWidget* owner, const QString& start) {

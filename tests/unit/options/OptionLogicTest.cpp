@@ -1,4 +1,3 @@
-#include "options/HeaderPreview.h"
 #include "options/OptionRules.h"
 #include "options/ToolLauncher.h"
 #include "options/ToolTable.h"
@@ -104,13 +103,6 @@ TEST(StartDetachedProgram, ReportsAProgramThatCannotStart)
     EXPECT_FALSE(StartDetachedProgram(QStringLiteral("/nonexistent/tool"), {}));
     EXPECT_FALSE(StartDetachedProgram(QString(), {}));
     EXPECT_TRUE(StartDetachedProgram(QStringLiteral("true"), {}));
-}
-
-TEST(HeaderPreview, FillsTheTokensInOrderAndLeavesOthers)
-{
-    const QDateTime at(QDate(2024, 3, 5), QTime(7, 8, 9));
-    EXPECT_EQ(HeaderPreviewText("<$DATE> <$TIME> <$USER>@<$COM> <$date>", at, "u", "h"),
-              "2024/03/05 07:08:09 u@h <$date>");
 }
 
 TEST(ColourReference, RoundTripsThroughRgb)
