@@ -202,6 +202,12 @@ const ButtonRow Buttons[] = {
     {"TBarEdit", "tButEdtRange", "エリア選択", "mnuEditRange"},
     {"TBarEdit", "tButEdtMozaic", "モザイク", "mnuEditMozaic"},
     {"TBarEdit", "tButEdtColor", "画像カラーの変更", "mnuEditColor"},
+    // The tool buttons take their hints from the tool table.
+    {"TBarTool", "tButToolApp1", "", "mnuToolApp1"},
+    {"TBarTool", "tButToolApp2", "", "mnuToolApp2"},
+    {"TBarTool", "tButToolApp3", "", "mnuToolApp3"},
+    {"TBarTool", "tButToolApp4", "", "mnuToolApp4"},
+    {"TBarTool", "tButToolApp5", "", "mnuToolApp5"},
 };
 
 // The notification-area menu; items reuse main-menu commands by handler.

@@ -5,6 +5,7 @@
 #include "app/EditWiring.h"
 #include "app/HelpPages.h"
 #include "app/HotkeyWiring.h"
+#include "app/OptionsWiring.h"
 #include "app/OutputWiring.h"
 #include "app/ProductInfo.h"
 #include "app/TfrmAbout.h"
@@ -85,7 +86,9 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     m_timer = std::make_unique<TimerWiring>(*this);
     m_hotkeys = std::make_unique<HotkeyWiring>(*this);
     m_edit = std::make_unique<EditWiring>(*this);
+    m_options = std::make_unique<OptionsWiring>(*this);
     bindCommands();
+    m_options->ApplyOptions();
     buildTrayIcon();
     MessageBox::setMainWindow(this);
     qApp->installEventFilter(this);
@@ -209,6 +212,7 @@ void TfrmMain::bindCommands()
     m_timer->bind(c);
     m_hotkeys->bind(c);
     m_edit->bind(c);
+    m_options->bind(c);
     c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });
     c.bind(QStringLiteral("mnuHelpHomePageClick"),
            [](int) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))); });

@@ -22,6 +22,7 @@ namespace vistrel {
 class CommandMap;
 class EditWiring;
 class HotkeyWiring;
+class OptionsWiring;
 class OutputWiring;
 class TimerWiring;
 class ImageArea;
@@ -51,6 +52,7 @@ public:
     OutputWiring& output() { return *m_output; }
     TimerWiring& timer() { return *m_timer; }
     EditWiring& edit() { return *m_edit; }
+    OptionsWiring& options() { return *m_options; }
     QSpinBox* udownTime() const { return m_udownTime; }
     QComboBox* cboAfterAct() const { return m_cboAfterAct; }
     QSystemTrayIcon* trayIcon() const { return m_tryCap; }
@@ -136,6 +138,7 @@ private:
     std::unique_ptr<TimerWiring> m_timer;
     std::unique_ptr<HotkeyWiring> m_hotkeys;
     std::unique_ptr<EditWiring> m_edit;
+    std::unique_ptr<OptionsWiring> m_options;
 };
 
 } // namespace vistrel
