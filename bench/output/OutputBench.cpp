@@ -1,5 +1,6 @@
-// Picture-file writers at screen sizes, the PNG writer against bare libpng, and the PNG
-// row-filter measurement that chose PngCodec::DefaultFilters.
+// Picture-file writers at screen sizes, the PNG writer against bare libpng, the PNG
+// row-filter measurement that chose the filters of each PNGZLIB choice, and the choices
+// themselves against plain libpng (compare-png-choices).
 // Run: bench_output [--benchmark_filter=...]
 // bench_output --write-inputs=<folder> writes the test pictures as raw RGB and the two
 // standard palettes as PPM files, for the comparison with ImageMagick (compare-imagemagick).
@@ -7,12 +8,21 @@
 #include "output/PictureFile.h"
 #include "output/PngCodec.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFont>
-#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLinearGradient>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QToolBar>
+#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -67,6 +77,65 @@ const QImage& picture(int w, int h)
     return image;
 }
 
+// A real screenshot's kind of content: a Qt main window with menus, a toolbar of icons, a
+// file tree and a page of anti-aliased text, rendered on the offscreen platform.
+QImage programWindow(int w, int h)
+{
+    QMainWindow window;
+    for (const char* title :
+         {"ファイル(&F)", "編集(&E)", "表示(&V)", "キャプチャ(&C)", "ヘルプ(&H)"})
+        window.menuBar()->addMenu(QString::fromUtf8(title));
+    QToolBar* tools = window.addToolBar(QStringLiteral("tools"));
+    for (int i = 0; i < 24; ++i)
+        tools->addAction(window.style()->standardIcon(QStyle::StandardPixmap(i % 60)),
+                         QString::number(i));
+    auto* tree = new QTreeWidget;
+    tree->setHeaderLabels(
+        {QStringLiteral("名前"), QStringLiteral("サイズ"), QStringLiteral("更新日時")});
+    for (int i = 0; i < 80; ++i)
+        tree->addTopLevelItem(new QTreeWidgetItem(
+            {QStringLiteral("スクリーンショット_%1.png").arg(i, 3, 10, QLatin1Char('0')),
+             QStringLiteral("%1 KB").arg(37 * i % 900 + 12),
+             QStringLiteral("2024-01-%1 12:%2")
+                 .arg(i % 28 + 1)
+                 .arg(i % 60, 2, 10, QLatin1Char('0'))}));
+    auto* text = new QPlainTextEdit;
+    QString page;
+    for (int i = 0; i < 120; ++i)
+        page += QStringLiteral("%1: The quick brown fox jumps over the lazy dog. "
+                               "画面キャプチャが正常に完了しました。 int main() { return %1; }\n")
+                    .arg(i);
+    text->setPlainText(page);
+    auto* splitter = new QSplitter;
+    splitter->addWidget(tree);
+    splitter->addWidget(text);
+    splitter->setSizes({w / 3, 2 * w / 3});
+    window.setCentralWidget(splitter);
+    window.statusBar()->showMessage(QStringLiteral("画面キャプチャが正常に完了しました"));
+    window.resize(w, h);
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// A photograph from a Debian package (mate-backgrounds), or the file in VISTREL_BENCH_PHOTO.
+const QImage& photograph()
+{
+    static const QImage photo = [] {
+        const QByteArray chosen = qgetenv("VISTREL_BENCH_PHOTO");
+        const QString path = chosen.isEmpty()
+                                 ? QStringLiteral("/usr/share/backgrounds/mate/nature/Storm.jpg")
+                                 : QString::fromLocal8Bit(chosen);
+        return QImage(path).convertToFormat(QImage::Format_RGB32);
+    }();
+    return photo;
+}
+
+// Picture 0 the program screenshot at 1920x1080, 1 the photograph.
+const QImage& pngPicture(int which)
+{
+    static const QImage screen = programWindow(1920, 1080);
+    return which == 0 ? screen : photograph();
+}
+
 void SaveAs(benchmark::State& state)
 {
     const QImage& image = picture(int(state.range(1)), int(state.range(2)));
@@ -77,9 +146,14 @@ void SaveAs(benchmark::State& state)
     state.counters["bytes"] = double(QFileInfo(path).size());
 }
 
+// Arguments: filters, zlib level, picture (see pngPicture).
 void PngFilters(benchmark::State& state)
 {
-    const QImage& image = picture(1920, 1080);
+    const QImage& image = pngPicture(int(state.range(2)));
+    if (image.isNull()) {
+        state.SkipWithError("no photograph: install mate-backgrounds or set VISTREL_BENCH_PHOTO");
+        return;
+    }
     QByteArray out;
     for (auto _ : state)
         out = PngCodec::encode(image, int(state.range(1)), false, int(state.range(0)));
@@ -123,6 +197,57 @@ void BarePng(benchmark::State& state)
     state.counters["bytes"] = double(QFileInfo(QString::fromLocal8Bit(path)).size());
 }
 
+// Arguments: PNGZLIB choice, picture (see pngPicture): the whole save as the program does it.
+void PngChoice(benchmark::State& state)
+{
+    const QImage& image = pngPicture(int(state.range(1)));
+    if (image.isNull()) {
+        state.SkipWithError("no photograph: install mate-backgrounds or set VISTREL_BENCH_PHOTO");
+        return;
+    }
+    PictureSaveOptions options;
+    options.pngZlib = int(state.range(0));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("choice.png"));
+    for (auto _ : state)
+        savePictureFile(image, 10, path, options);
+    state.counters["bytes"] = double(QFileInfo(path).size());
+}
+
+// Arguments: zlib level, picture: plain libpng with its own filter and strategy choices.
+void PngPlain(benchmark::State& state)
+{
+    const QImage& image = pngPicture(int(state.range(1)));
+    if (image.isNull()) {
+        state.SkipWithError("no photograph: install mate-backgrounds or set VISTREL_BENCH_PHOTO");
+        return;
+    }
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("plain.png")));
+    for (auto _ : state)
+        writeBarePng(image, path.constData(), int(state.range(0)), -1);
+    state.counters["bytes"] = double(QFileInfo(QString::fromLocal8Bit(path)).size());
+}
+
+// The two pictures of the PNG choice table as raw RGB, named with their sizes.
+bool writePngInputs(const QString& folder)
+{
+    bool ok = QDir().mkpath(folder);
+    for (const int which : {0, 1}) {
+        const QImage rgb = pngPicture(which).convertToFormat(QImage::Format_RGB888);
+        QFile file(QStringLiteral("%1/%2-%3x%4.rgb")
+                       .arg(folder, which == 0 ? QStringLiteral("screenshot")
+                                               : QStringLiteral("photograph"))
+                       .arg(rgb.width())
+                       .arg(rgb.height()));
+        ok = ok && !rgb.isNull() && file.open(QIODevice::WriteOnly);
+        for (int y = 0; ok && y < rgb.height(); ++y)
+            ok = file.write(reinterpret_cast<const char*>(rgb.constScanLine(y)),
+                            qint64(rgb.width()) * 3) == qint64(rgb.width()) * 3;
+    }
+    return ok;
+}
+
 // Writes the inputs of the ImageMagick comparison; false when a file could not be written.
 bool writeInputs(const QString& folder)
 {
@@ -155,10 +280,13 @@ void sizes(benchmark::internal::Benchmark* b)
 
 void filters(benchmark::internal::Benchmark* b)
 {
-    for (const int level : {-1, 1, 9})
-        for (const int f : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
-                            PNG_FILTER_PAETH, PNG_FILTER_SUB | PNG_FILTER_UP, PNG_ALL_FILTERS})
-            b->Args({f, level});
+    for (const int picture : {0, 1})
+        for (const int level : {-1, 1, 9})
+            for (const int f : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
+                                PNG_FILTER_PAETH, PNG_FILTER_SUB | PNG_FILTER_UP, PNG_ALL_FILTERS,
+                                PNG_FILTER_NONE | PNG_FILTER_SUB, PNG_FILTER_NONE | PNG_FILTER_UP,
+                                PNG_FILTER_NONE | PNG_FILTER_SUB | PNG_FILTER_UP})
+                b->Args({f, level, picture});
 }
 
 } // namespace
@@ -171,14 +299,20 @@ BENCHMARK(BarePng)
     ->Args({3840, 2160, PNG_FILTER_UP})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(PngFilters)->Apply(filters)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngChoice)->ArgsProduct({{0, 1, 2, 3}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(PngPlain)->ArgsProduct({{0, -1, 1, 9}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv); // fonts for the text in the screenshot
+    QApplication app(argc, argv); // fonts and widgets for the screenshots
     const QString inputsOption = QStringLiteral("--write-inputs=");
-    if (argc == 2 && QString::fromLocal8Bit(argv[1]).startsWith(inputsOption))
-        return writeInputs(QString::fromLocal8Bit(argv[1]).mid(inputsOption.size())) ? 0 : 1;
+    const QString pngInputsOption = QStringLiteral("--write-png-inputs=");
+    const QString argument = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (argument.startsWith(inputsOption))
+        return writeInputs(argument.mid(inputsOption.size())) ? 0 : 1;
+    if (argument.startsWith(pngInputsOption))
+        return writePngInputs(argument.mid(pngInputsOption.size())) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -104,8 +104,7 @@ ScreenRect CaptureEngine::CaptureRect(WindowId window, int rectMode) const
         rectMode == ClientArea ? m_platform.clientRect(window) : m_platform.outerRect(window);
     const ScreenRect rect{area.left(), area.top(), area.left() + area.width(),
                           area.top() + area.height()};
-    const QSize display = m_platform.primaryDisplaySize();
-    return ClipToDisplay(rect, display.width(), display.height());
+    return ClipToDisplay(rect, m_platform.primaryDisplayRect());
 }
 
 void CaptureEngine::GrabScreen(const ScreenRect& rect, QImage& bitmap)
@@ -161,8 +160,9 @@ WindowId CaptureEngine::PickWindow()
 WindowId CaptureEngine::WindowAtPoint(int pointMode)
 {
     if (pointMode == 1) {
-        const QSize display = m_platform.primaryDisplaySize();
-        m_platform.setCursorPos(QPoint(display.width() / 2, display.height() / 2));
+        const QRect display = m_platform.primaryDisplayRect();
+        m_platform.setCursorPos(display.topLeft() +
+                                QPoint(display.width() / 2, display.height() / 2));
     }
     return m_platform.windowAt(m_platform.cursorPos());
 }

@@ -6,12 +6,12 @@
 
 namespace vistrel {
 
-ScreenRect ClipToDisplay(ScreenRect rect, int displayWidth, int displayHeight)
+ScreenRect ClipToDisplay(ScreenRect rect, const QRect& display)
 {
-    rect.Left = std::max(rect.Left, 0);
-    rect.Top = std::max(rect.Top, 0);
-    rect.Right = std::min(rect.Right, displayWidth);
-    rect.Bottom = std::min(rect.Bottom, displayHeight);
+    rect.Left = std::max(rect.Left, display.left());
+    rect.Top = std::max(rect.Top, display.top());
+    rect.Right = std::min(rect.Right, display.left() + display.width());
+    rect.Bottom = std::min(rect.Bottom, display.top() + display.height());
     return rect;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 
 namespace vistrel {
 
@@ -18,8 +19,8 @@ struct ScreenRect {
     bool operator==(const ScreenRect&) const = default;
 };
 
-// Keeps the rectangle inside (0, 0)-(width, height) of the primary display.
-ScreenRect ClipToDisplay(ScreenRect rect, int displayWidth, int displayHeight);
+// Keeps the rectangle inside the primary display.
+ScreenRect ClipToDisplay(ScreenRect rect, const QRect& display);
 
 // Cuts margins off; a picture the margins would use up stays unchanged.
 void TrimMargins(QImage& bitmap, int left, int top, int right, int bottom);

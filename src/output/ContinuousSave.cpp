@@ -9,6 +9,9 @@
 #include <QRandomGenerator>
 #include <QSignalBlocker>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace vistrel {
@@ -50,6 +53,18 @@ private:
     QString m_path;
 };
 
+// Puts the finished file in the target's place; whatever held the name, a symbolic link
+// included, is replaced as a directory entry and never followed.
+void replaceWith(const QString& from, const QString& to)
+{
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return;
+    const int error = errno;
+    throw std::runtime_error(QStringLiteral("%1 に書き込めません\n%2")
+                                 .arg(to, QString::fromLocal8Bit(std::strerror(error)))
+                                 .toStdString());
+}
+
 } // namespace
 
 ContinuousSave::ContinuousSave(NameClock clock, Writer writer)
@@ -81,37 +96,36 @@ std::optional<QString> ContinuousSave::save(const QImage& picture,
     pattern.digits = settings.digits;
 
     int number = counter;
+    // Finish the file under a private name first, so that the final name never holds half a
+    // picture and a symbolic link under it is replaced rather than written through.
+    PartialFile partial(partialPath(pattern.folder));
     if (settings.overwrite) {
-        write(picture, settings.saveType, pattern.path(number), options);
+        writePartial(picture, settings.saveType, partial.path(), pattern.path(number), options);
+        replaceWith(partial.path(), pattern.path(number));
     } else {
         while (QFileInfo::exists(pattern.path(number)))
             ++number;
-        // Finish the file under a private name, then give it the first name still free.
-        PartialFile partial(partialPath(pattern.folder));
-        {
-            const QSignalBlocker quiet(&PictureFileEvents::instance());
-            try {
-                write(picture, settings.saveType, partial.path(), options);
-            } catch (const std::runtime_error& error) {
-                // The user knows the file by its final name, not by the private one.
-                throw std::runtime_error(QString::fromUtf8(error.what())
-                                             .replace(partial.path(), pattern.path(number))
-                                             .toStdString());
-            }
-        }
+        writePartial(picture, settings.saveType, partial.path(), pattern.path(number), options);
         while (NoReplaceRename::move(partial.path(), pattern.path(number)) ==
                NoReplaceRename::Result::TargetExists)
             ++number;
-        Q_EMIT PictureFileEvents::instance().pictureFileWritten(folderOfPath(pattern.path(number)));
     }
+    Q_EMIT PictureFileEvents::instance().pictureFileWritten(folderOfPath(pattern.path(number)));
     counter = number + 1;
     return pattern.name(number);
 }
 
-void ContinuousSave::write(const QImage& picture, int saveType, const QString& path,
-                           const PictureSaveOptions& options) const
+void ContinuousSave::writePartial(const QImage& picture, int saveType, const QString& partial,
+                                  const QString& target, const PictureSaveOptions& options) const
 {
-    m_writer(picture, saveType, path, options);
+    const QSignalBlocker quiet(&PictureFileEvents::instance());
+    try {
+        m_writer(picture, saveType, partial, options);
+    } catch (const std::runtime_error& error) {
+        // The user knows the file by its final name, not by the private one.
+        throw std::runtime_error(
+            QString::fromUtf8(error.what()).replace(partial, target).toStdString());
+    }
 }
 
 } // namespace vistrel

@@ -42,8 +42,9 @@ public:
                                 int& counter, const PictureSaveOptions& options) const;
 
 private:
-    void write(const QImage& picture, int saveType, const QString& path,
-               const PictureSaveOptions& options) const;
+    // Writes into the private file; errors name the target instead.
+    void writePartial(const QImage& picture, int saveType, const QString& partial,
+                      const QString& target, const PictureSaveOptions& options) const;
 
     NameClock m_clock;
     Writer m_writer;

@@ -69,7 +69,8 @@ QByteArray encodePicture(const QImage& picture, int saveType, const PictureSaveO
         return JpegCodec::encode(picture, options.jpegQuality, options.jpegProgressive);
     case SaveTypePng:
         return PngCodec::encode(toScreenDepth(picture, options.screenDepth),
-                                pngZlibLevel(options.pngZlib), options.pngInterlace == 1);
+                                pngZlibLevel(options.pngZlib), options.pngInterlace == 1,
+                                pngFilters(options.pngZlib));
     case SaveTypeGif:
         return GifCodec::encode(picture);
     default:
@@ -111,6 +112,18 @@ QImage toWorkingFormat(const QImage& image)
 int effectiveSaveType(int saveType)
 {
     return saveType >= SaveTypeMonochrome && saveType <= SaveTypeGif ? saveType : SaveTypeDevice;
+}
+
+int pngFilters(int choice)
+{
+    switch (choice) {
+    case 0:
+        return PngCodec::FilterNone; // stored blocks: filtering would only cost time
+    case 2:
+        return PngCodec::FilterSub; // the cheapest filter that still pays at level 1
+    default:
+        return PngCodec::DefaultFilters;
+    }
 }
 
 int pngZlibLevel(int choice)

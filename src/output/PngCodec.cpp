@@ -4,6 +4,7 @@
 #include "output/CodecGuard.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <stdexcept>
@@ -113,6 +114,9 @@ QByteArray PngCodec::encode(const QImage& source, int zlibLevel, bool interlaced
     const bool ok = runGuarded(context.jump, [&] {
         png_set_write_fn(png, &context, pngWrite, pngFlush);
         png_set_compression_level(png, zlibLevel);
+        // libpng would switch to zlib's "filtered" strategy for filtered rows, which makes
+        // screenshots up to a fifth larger and saves photographs only 2 % (bench/output).
+        png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);
         // Palette rows compress best unfiltered.
         png_set_filter(png, PNG_FILTER_TYPE_BASE, indexed ? PNG_FILTER_NONE : filters);
         png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), bitDepth,

@@ -10,9 +10,12 @@ namespace vistrel {
 // No gAMA or bKGD chunk is written. Library errors come back as std::runtime_error.
 class PngCodec {
 public:
-    // Row filters for truecolour screenshots: "up" alone was the fastest filter whose files
-    // were no larger than libpng's adaptive choice, at every level (see bench/output).
-    static constexpr int DefaultFilters = 0x20; // PNG_FILTER_UP
+    // Row filters (libpng's PNG_FILTER_* bits; several let libpng choose per row).
+    static constexpr int FilterNone = 0x08;
+    static constexpr int FilterSub = 0x10;
+    // libpng's per-row choice between none and sub: of the filter sets measured, the
+    // smallest files over a screenshot and a photograph together (bench/output).
+    static constexpr int DefaultFilters = FilterNone | FilterSub;
 
     // zlibLevel -1 (zlib's default) or 0..9; Adam7 when interlaced.
     static QByteArray encode(const QImage& image, int zlibLevel, bool interlaced,

@@ -50,8 +50,9 @@ public:
     virtual QString loginName() const = 0;
     virtual QString hostName() const = 0;
 
-    // Display (physical pixels)
-    virtual QSize primaryDisplaySize() const = 0;
+    // The primary monitor's rectangle in screen pixels; with several monitors it need not
+    // start at (0, 0). This is "the display" that full-screen captures and clipping mean.
+    virtual QRect primaryDisplayRect() const = 0;
 
     // Windows (rectangles in screen pixels, right/bottom exclusive as QRect width/height)
     virtual WindowId desktopWindow() const = 0;

@@ -25,6 +25,7 @@ public:
 
     // Test controls
     QImage screen{1024, 768, QImage::Format_RGB32};
+    QRect primaryDisplay; // the whole screen when null
     WindowId foreground = 0;
     QPoint cursor;
     QImage cursorImage;
@@ -40,7 +41,10 @@ public:
     QString privateTempFolder() override { return m_temp.path(); }
     QString loginName() const override { return QStringLiteral("tester"); }
     QString hostName() const override { return QStringLiteral("testhost"); }
-    QSize primaryDisplaySize() const override { return screen.size(); }
+    QRect primaryDisplayRect() const override
+    {
+        return primaryDisplay.isNull() ? QRect(QPoint(0, 0), screen.size()) : primaryDisplay;
+    }
 
     WindowId desktopWindow() const override { return DesktopId; }
     WindowId foregroundWindow() const override { return foreground; }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <poll.h>
 #include <thread>
 
 namespace vistrel::x11 {
@@ -52,6 +53,7 @@ std::unique_ptr<X11PickSession> X11PickSession::start(const char* displayName)
 X11PickSession::~X11PickSession()
 {
     m_frame.reset();
+    swallowRelease();
     m_pending.reset();
     xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
     xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
@@ -113,6 +115,8 @@ PickEvent X11PickSession::next()
         }
         case XCB_BUTTON_PRESS: {
             const auto* press = reinterpret_cast<xcb_button_press_event_t*>(event.get());
+            if (press->detail == 1 || press->detail == 3)
+                m_heldButton = press->detail;
             if (press->detail == 1)
                 return {PickEvent::Kind::Confirm, QPoint(press->root_x, press->root_y)};
             if (press->detail == 3)
@@ -122,16 +126,58 @@ PickEvent X11PickSession::next()
         case XCB_KEY_PRESS: {
             const xcb_keycode_t code =
                 reinterpret_cast<xcb_key_press_event_t*>(event.get())->detail;
-            if (std::find(m_confirmKeys.begin(), m_confirmKeys.end(), code) != m_confirmKeys.end())
+            const auto has = [code](const std::vector<xcb_keycode_t>& keys) {
+                return std::find(keys.begin(), keys.end(), code) != keys.end();
+            };
+            if (has(m_confirmKeys) || has(m_cancelKeys))
+                m_heldKey = code;
+            if (has(m_confirmKeys))
                 return {PickEvent::Kind::Confirm, {}};
-            if (std::find(m_cancelKeys.begin(), m_cancelKeys.end(), code) != m_cancelKeys.end())
+            if (has(m_cancelKeys))
                 return {PickEvent::Kind::Cancel, {}};
             break;
         }
+        case XCB_BUTTON_RELEASE:
+        case XCB_KEY_RELEASE:
+            noteRelease(event.get());
+            break;
         default:
             break;
         }
     }
+}
+
+// The click or key that ended the pick is still down. Were the grab released now, its
+// release would go to the window beneath, which may act on it (press a button there), so
+// the grab stays until it comes, for a few seconds at most.
+void X11PickSession::swallowRelease()
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while ((m_heldButton != 0 || m_heldKey != 0) && xcb_connection_has_error(m_connection) == 0) {
+        Reply<xcb_generic_event_t> event(m_pending ? m_pending.release()
+                                                   : xcb_poll_for_event(m_connection));
+        if (!event) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return;
+            pollfd entry{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+            ::poll(&entry, 1, int(std::min<long long>(left.count(), 100)));
+            continue;
+        }
+        noteRelease(event.get());
+    }
+}
+
+void X11PickSession::noteRelease(const xcb_generic_event_t* event)
+{
+    const uint8_t type = event->response_type & 0x7f;
+    // Button and key events share their layout up to the detail.
+    const uint8_t detail = reinterpret_cast<const xcb_button_release_event_t*>(event)->detail;
+    if (type == XCB_BUTTON_RELEASE && detail == m_heldButton)
+        m_heldButton = 0;
+    if (type == XCB_KEY_RELEASE && detail == m_heldKey)
+        m_heldKey = 0;
 }
 
 PickEvent X11PickSession::foldMotions(QPoint position)

@@ -33,6 +33,8 @@ private:
     bool grab();
     void loadKeyCodes();
     PickEvent foldMotions(QPoint position);
+    void swallowRelease();
+    void noteRelease(const xcb_generic_event_t* event);
 
     xcb_connection_t* m_connection;
     xcb_screen_t* m_screen;
@@ -40,6 +42,9 @@ private:
     std::vector<xcb_keycode_t> m_confirmKeys;
     std::vector<xcb_keycode_t> m_cancelKeys;
     Reply<xcb_generic_event_t> m_pending;
+    // The button or key that ended the pick, while it is still down.
+    uint8_t m_heldButton = 0;
+    xcb_keycode_t m_heldKey = 0;
 };
 
 } // namespace vistrel::x11

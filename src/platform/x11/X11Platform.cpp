@@ -29,6 +29,9 @@ X11Platform::X11Platform()
     m_tree = std::make_unique<x11::X11WindowTree>(m_connection, m_root);
     m_grabber = std::make_unique<x11::X11ScreenGrabber>(m_connection, m_root);
     m_sound = std::make_unique<x11::CanberraSound>();
+    auto randr = Reply<xcb_randr_query_version_reply_t>(xcb_randr_query_version_reply(
+        m_connection, xcb_randr_query_version(m_connection, 1, 5), nullptr));
+    m_randrMonitors = randr && (randr->major_version > 1 || randr->minor_version >= 5);
 }
 
 X11Platform::~X11Platform() = default;
@@ -43,26 +46,55 @@ void X11Platform::playSoundAsync(const QString& file)
     m_sound->play(file);
 }
 
-QSize X11Platform::primaryDisplaySize() const
+QRect X11Platform::primaryDisplayRect() const
 {
-    // The primary output's mode size; the root window's size without RandR.
-    auto primary = Reply<xcb_randr_get_output_primary_reply_t>(xcb_randr_get_output_primary_reply(
-        m_connection, xcb_randr_get_output_primary(m_connection, m_root), nullptr));
-    if (primary && primary->output != XCB_NONE) {
-        auto output = Reply<xcb_randr_get_output_info_reply_t>(xcb_randr_get_output_info_reply(
-            m_connection,
-            xcb_randr_get_output_info(m_connection, primary->output, XCB_CURRENT_TIME), nullptr));
-        if (output && output->crtc != XCB_NONE) {
-            auto crtc = Reply<xcb_randr_get_crtc_info_reply_t>(xcb_randr_get_crtc_info_reply(
-                m_connection, xcb_randr_get_crtc_info(m_connection, output->crtc, XCB_CURRENT_TIME),
-                nullptr));
-            if (crtc && crtc->width > 0 && crtc->height > 0)
-                return {crtc->width, crtc->height};
-        }
-    }
+    if (const QRect monitor = primaryMonitorRect(); !monitor.isEmpty())
+        return monitor;
+    if (const QRect output = primaryOutputRect(); !output.isEmpty())
+        return output;
     auto geometry = Reply<xcb_get_geometry_reply_t>(
         xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_root), nullptr));
-    return geometry ? QSize(geometry->width, geometry->height) : QSize();
+    return geometry ? QRect(0, 0, geometry->width, geometry->height) : QRect();
+}
+
+// RandR 1.5 monitors: what desktops and `xrandr --setmonitor` call a monitor, one of them
+// marked primary (else the first stands for the display).
+QRect X11Platform::primaryMonitorRect() const
+{
+    if (!m_randrMonitors)
+        return {};
+    auto reply = Reply<xcb_randr_get_monitors_reply_t>(xcb_randr_get_monitors_reply(
+        m_connection, xcb_randr_get_monitors(m_connection, m_root, 1), nullptr));
+    if (!reply)
+        return {};
+    QRect first;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
+         xcb_randr_monitor_info_next(&it)) {
+        const QRect rect(it.data->x, it.data->y, it.data->width, it.data->height);
+        if (it.data->primary != 0 && !rect.isEmpty())
+            return rect;
+        if (first.isEmpty())
+            first = rect;
+    }
+    return first;
+}
+
+// Older RandR: the primary output's CRTC, where it sits on the screen.
+QRect X11Platform::primaryOutputRect() const
+{
+    auto primary = Reply<xcb_randr_get_output_primary_reply_t>(xcb_randr_get_output_primary_reply(
+        m_connection, xcb_randr_get_output_primary(m_connection, m_root), nullptr));
+    if (!primary || primary->output == XCB_NONE)
+        return {};
+    auto output = Reply<xcb_randr_get_output_info_reply_t>(xcb_randr_get_output_info_reply(
+        m_connection, xcb_randr_get_output_info(m_connection, primary->output, XCB_CURRENT_TIME),
+        nullptr));
+    if (!output || output->crtc == XCB_NONE)
+        return {};
+    auto crtc = Reply<xcb_randr_get_crtc_info_reply_t>(xcb_randr_get_crtc_info_reply(
+        m_connection, xcb_randr_get_crtc_info(m_connection, output->crtc, XCB_CURRENT_TIME),
+        nullptr));
+    return crtc ? QRect(crtc->x, crtc->y, crtc->width, crtc->height) : QRect();
 }
 
 } // namespace vistrel

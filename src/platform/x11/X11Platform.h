@@ -26,7 +26,7 @@ public:
     QString loginName() const override { return PosixSession::loginName(); }
     QString hostName() const override { return PosixSession::hostName(); }
 
-    QSize primaryDisplaySize() const override;
+    QRect primaryDisplayRect() const override;
 
     WindowId desktopWindow() const override;
     WindowId foregroundWindow() const override;
@@ -58,6 +58,11 @@ public:
     void unregisterHotkey(int id) override;
 
 private:
+    QRect primaryMonitorRect() const;
+    // The rectangle less the shadow a client-side-decorated window draws around itself.
+    QRect withoutShadow(quint32 window, QRect rect) const;
+    QRect primaryOutputRect() const;
+
     xcb_connection_t* m_connection = nullptr;
     quint32 m_root = 0;
     PosixSession m_session;
@@ -67,6 +72,7 @@ private:
     std::unique_ptr<x11::CanberraSound> m_sound;
     std::unique_ptr<x11::X11Hotkeys> m_hotkeys;
     bool m_xfixesReady = false;
+    bool m_randrMonitors = false;
 };
 
 } // namespace vistrel

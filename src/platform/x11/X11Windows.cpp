@@ -61,24 +61,42 @@ WindowId X11Platform::windowAt(QPoint screenPos) const
     }
 }
 
+// A program that draws its own title bar and borders (GTK's client-side decorations) paints
+// an invisible shadow around them and says how wide it is in _GTK_FRAME_EXTENTS. Both
+// properties hold left, right, top, bottom.
 QRect X11Platform::clientRect(WindowId window) const
 {
-    return window == 0 ? QRect() : m_tree->rootRect(xcb_window_t(window));
+    if (window == 0)
+        return {};
+    const auto id = xcb_window_t(window);
+    const QRect rect = m_tree->rootRect(id);
+    if (rect.isNull() || !m_tree->isTopLevel(id))
+        return rect;
+    return withoutShadow(id, rect);
 }
 
 QRect X11Platform::outerRect(WindowId window) const
 {
-    QRect rect = clientRect(window);
-    if (rect.isNull() || !m_tree->isTopLevel(xcb_window_t(window)))
+    if (window == 0)
+        return {};
+    const auto id = xcb_window_t(window);
+    QRect rect = m_tree->rootRect(id);
+    if (rect.isNull() || !m_tree->isTopLevel(id))
         return rect;
-    // _NET_FRAME_EXTENTS and _GTK_FRAME_EXTENTS are left, right, top, bottom.
-    const auto frame = m_tree->property32(xcb_window_t(window), m_tree->atoms().netFrameExtents);
+    const auto frame = m_tree->property32(id, m_tree->atoms().netFrameExtents);
     if (frame.size() >= 4)
         rect.adjust(-int(frame[0]), -int(frame[2]), int(frame[1]), int(frame[3]));
-    const auto shadow = m_tree->property32(xcb_window_t(window), m_tree->atoms().gtkFrameExtents);
-    if (shadow.size() >= 4)
-        rect.adjust(int(shadow[0]), int(shadow[2]), -int(shadow[1]), -int(shadow[3]));
-    return rect;
+    return withoutShadow(id, rect);
+}
+
+QRect X11Platform::withoutShadow(quint32 window, QRect rect) const
+{
+    const auto shadow = m_tree->property32(window, m_tree->atoms().gtkFrameExtents);
+    if (shadow.size() < 4)
+        return rect;
+    const QRect inner =
+        rect.adjusted(int(shadow[0]), int(shadow[2]), -int(shadow[1]), -int(shadow[3]));
+    return inner.isValid() ? inner : rect; // nonsense extents change nothing
 }
 
 QString X11Platform::windowTitle(WindowId window) const

@@ -24,7 +24,7 @@ void checkCommand(const CommandResult& result, const QStringList& args)
 
 } // namespace
 
-CaptureScene::CaptureScene()
+CaptureScene::CaptureScene(XSession::Server server) : m_session(server)
 {
     // The program makes its private folder here, where the test can look into it.
     m_runtimeDir = m_session.tempDir() + QStringLiteral("/runtime");

@@ -21,7 +21,7 @@ public:
     static constexpr QRgb HighlightColour = 0xff0000;
     static constexpr int HighlightThickness = 5;
 
-    CaptureScene();
+    explicit CaptureScene(XSession::Server server = XSession::Server::Xvfb);
     ~CaptureScene();
     CaptureScene(const CaptureScene&) = delete;
     CaptureScene& operator=(const CaptureScene&) = delete;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
@@ -38,11 +39,13 @@ QByteArray readDisplayNumber(int fd, ChildProcess& server)
 
 } // namespace
 
-XSession::XSession()
+XSession::XSession(Server server)
 {
     if (!m_tempDir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
-    startServer();
+    startServer(server);
+    if (server == Server::TwoMonitorsPrimaryRight)
+        splitIntoTwoMonitors();
     startWindowManager();
 }
 
@@ -62,28 +65,62 @@ QString XSession::serverLog() const
     return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
 }
 
-void XSession::startServer()
+QStringList XSession::serverCommand(Server server, int displayFd) const
 {
+    // -displayfd lets the server take the first free display itself, without races.
+    const QStringList common{QStringLiteral("-displayfd"), QString::number(displayFd),
+                             QStringLiteral("-nolisten"), QStringLiteral("tcp")};
+    if (server == Server::Xvfb)
+        return QStringList{QStringLiteral("Xvfb")} + common +
+               QStringList{QStringLiteral("-screen"), QStringLiteral("0"),
+                           QStringLiteral("%1x%2x24").arg(ScreenWidth).arg(ScreenHeight)};
+    return QStringList{QStringLiteral("Xorg")} + common +
+           QStringList{QStringLiteral("-noreset"), QStringLiteral("-config"),
+                       QStringLiteral(XORG_DUMMY_CONFIG), QStringLiteral("-logfile"),
+                       m_tempDir.filePath(QStringLiteral("xorg.log"))};
+}
+
+void XSession::startServer(Server server)
+{
+    if (server != Server::Xvfb) {
+        // Xorg opens its devices and reads an absolute -config path only for root.
+        if (::geteuid() != 0)
+            throw XServerUnavailable("Xorg with the dummy driver needs root");
+        if (QStandardPaths::findExecutable(QStringLiteral("Xorg")).isEmpty())
+            throw XServerUnavailable("Xorg is not installed (scripts/install-deps)");
+    }
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe2 failed");
     ChildOptions options;
     options.outputFile = m_tempDir.filePath(QStringLiteral("xserver.log"));
     options.inheritFd = pipe[1];
-    // -displayfd lets the server take the first free display itself, without races.
-    m_server = std::make_unique<ChildProcess>(
-        QStringList{QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QString::number(pipe[1]),
-                    QStringLiteral("-screen"), QStringLiteral("0"),
-                    QStringLiteral("%1x%2x24").arg(ScreenWidth).arg(ScreenHeight),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp")},
-        options);
+    m_server = std::make_unique<ChildProcess>(serverCommand(server, pipe[1]), options);
     ::close(pipe[1]);
     const QByteArray number = readDisplayNumber(pipe[0], *m_server);
     ::close(pipe[0]);
+    if (number.isEmpty() && server != Server::Xvfb)
+        throw XServerUnavailable("Xorg did not start here:\n" + serverLog().toStdString());
     if (number.isEmpty())
         throw std::runtime_error("Xvfb did not start:\n" + serverLog().toStdString());
     m_displayName = u':' + QString::fromLatin1(number);
     m_display = std::make_unique<XDisplay>(m_displayName);
+}
+
+void XSession::splitIntoTwoMonitors()
+{
+    const ChildOptions options = optionsFor({});
+    const QList<QStringList> commands{
+        {QStringLiteral("--setmonitor"), QStringLiteral("*RIGHT"),
+         QStringLiteral("1920/508x1080/286+1920+0"), QStringLiteral("DUMMY0")},
+        {QStringLiteral("--setmonitor"), QStringLiteral("LEFT"),
+         QStringLiteral("1920/508x1080/286+0+0"), QStringLiteral("none")}};
+    for (const QStringList& args : commands) {
+        const CommandResult result =
+            runCommand(QStringList{QStringLiteral("xrandr")} + args, options);
+        if (result.exitCode != 0)
+            throw std::runtime_error("xrandr " + args.join(u' ').toStdString() + " failed");
+    }
 }
 
 void XSession::startWindowManager()

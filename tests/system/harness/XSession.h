@@ -7,9 +7,17 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace vistrel::test {
+
+// The X server could not be had for reasons outside the test (no root, no Xorg):
+// tests that need it skip with this reason.
+class XServerUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // A private X server (Xvfb, 1920x1080x24, on a display it picks itself) with
 // openbox managing it. Everything started through the session is stopped when
@@ -19,8 +27,16 @@ public:
     static constexpr int ScreenWidth = 1920;
     static constexpr int ScreenHeight = 1080;
 
-    // Throws std::runtime_error (with the servers' output) when either fails to come up.
-    XSession();
+    enum class Server {
+        Xvfb,
+        // Xorg with the dummy driver: a 3840x1080 screen split into two RandR monitors
+        // of 1920x1080, the primary one on the right. Xvfb keeps no RandR monitors.
+        TwoMonitorsPrimaryRight,
+    };
+
+    // Throws std::runtime_error (with the servers' output) when either fails to come up,
+    // XServerUnavailable when Xorg cannot be started here at all.
+    explicit XSession(Server server = Server::Xvfb);
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -55,7 +71,9 @@ public:
     QImage grab(QRect area = {}) const { return m_display->grab(area); }
 
 private:
-    void startServer();
+    void startServer(Server server);
+    QStringList serverCommand(Server server, int displayFd) const;
+    void splitIntoTwoMonitors();
     void startWindowManager();
     QString serverLog() const;
 

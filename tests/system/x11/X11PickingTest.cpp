@@ -75,6 +75,34 @@ TEST_F(PickingTest, EscapeOrRightClickCancels)
     platform().endPicking();
 }
 
+// A click held down past the pick: its release must not reach the window beneath once the
+// grab is gone, where it could press a button.
+TEST_F(PickingTest, ReleaseOfThePickingClickNeverReachesTheTarget)
+{
+    const Started target = startPattern({400, 300, 300, 200}, QStringLiteral("release target"));
+    xcb_connection_t* watcher = session().display().connection();
+    const uint32_t mask = XCB_EVENT_MASK_BUTTON_RELEASE;
+    xcb_change_window_attributes(watcher, xcb_window_t(target.window), XCB_CW_EVENT_MASK, &mask);
+    std::free(xcb_get_input_focus_reply(watcher, xcb_get_input_focus(watcher), nullptr));
+
+    ASSERT_TRUE(platform().beginPicking());
+    {
+        const Driver driver(session(), {move({550, 400}),
+                                        {QStringLiteral("mousedown"), QStringLiteral("1")},
+                                        {QStringLiteral("sleep"), QStringLiteral("0.5")},
+                                        {QStringLiteral("mouseup"), QStringLiteral("1")}});
+        EXPECT_EQ(afterMovesTo(platform(), {550, 400}).kind, PickEvent::Kind::Confirm);
+        platform().endPicking(); // still down: the grab must outlast the button
+    }
+    std::free(xcb_get_input_focus_reply(watcher, xcb_get_input_focus(watcher), nullptr));
+    int releases = 0;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(watcher)) {
+        releases += (event->response_type & 0x7f) == XCB_BUTTON_RELEASE;
+        std::free(event);
+    }
+    EXPECT_EQ(releases, 0);
+}
+
 // Another client holding the pointer, as a window manager or a held button would.
 class ForeignGrab {
 public:

@@ -57,7 +57,7 @@ TEST_F(WindowsTest, RectanglesTitleAndDesktopOfAManagedWindow)
     EXPECT_TRUE(platform().windowTitle(0x7ffffff).isEmpty());
 }
 
-TEST_F(WindowsTest, ClientSideShadowsAreTakenOffTheOuterRectangle)
+TEST_F(WindowsTest, ClientSideShadowsAreTakenOffBothRectangles)
 {
     const Started pattern = startPattern({300, 500, 240, 160}, QStringLiteral("shadowed"));
     const auto geometry = session().geometry(pattern.window);
@@ -75,6 +75,7 @@ TEST_F(WindowsTest, ClientSideShadowsAreTakenOffTheOuterRectangle)
     EXPECT_TRUE(waitFor([&] {
         return platform().outerRect(pattern.window) == geometry->frame.adjusted(4, 8, -6, -10);
     }));
+    EXPECT_EQ(platform().clientRect(pattern.window), geometry->client.adjusted(4, 8, -6, -10));
 }
 
 TEST_F(WindowsTest, ForegroundAndStackingFollowActivation)

@@ -44,12 +44,18 @@ TEST(TrimMargins, CutsTheInnerPartFromLeftAndTop)
 
 TEST(ClipToDisplay, KeepsEverythingInsideThePrimaryDisplay)
 {
-    EXPECT_EQ(ClipToDisplay({-20, 10, 300, 200}, 1920, 1080), (ScreenRect{0, 10, 300, 200}));
-    EXPECT_EQ(ClipToDisplay({1800, 1000, 2100, 1200}, 1920, 1080),
+    const QRect display(0, 0, 1920, 1080);
+    EXPECT_EQ(ClipToDisplay({-20, 10, 300, 200}, display), (ScreenRect{0, 10, 300, 200}));
+    EXPECT_EQ(ClipToDisplay({1800, 1000, 2100, 1200}, display),
               (ScreenRect{1800, 1000, 1920, 1080}));
     // Wholly off the display: a negative size, which the grab refuses.
-    const ScreenRect outside = ClipToDisplay({-500, 10, -100, 200}, 1920, 1080);
+    const ScreenRect outside = ClipToDisplay({-500, 10, -100, 200}, display);
     EXPECT_LT(outside.width(), 0);
+    // A primary monitor right of another one: its own edges clip, not (0, 0).
+    const QRect right(1920, 0, 1920, 1080);
+    EXPECT_EQ(ClipToDisplay({1800, -5, 2100, 200}, right), (ScreenRect{1920, 0, 2100, 200}));
+    EXPECT_EQ(ClipToDisplay({0, 0, 3840, 1080}, right), (ScreenRect{1920, 0, 3840, 1080}));
+    EXPECT_LT(ClipToDisplay({100, 10, 500, 200}, right).width(), 0);
 }
 
 TEST(DrawCursorImage, TransparentPartsShowThePictureBeneath)

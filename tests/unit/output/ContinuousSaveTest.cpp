@@ -149,7 +149,10 @@ TEST_F(ContinuousSaving, FolderWithTrailingSeparatorGetsNoSecond)
             savePictureFile(image, type, path, options);
         });
     EXPECT_EQ(saveWith(saver), "Vist001.bmp");
-    EXPECT_EQ(paths, QStringList{dir.path() + QStringLiteral("/Vist001.bmp")});
+    ASSERT_EQ(paths.size(), 1);
+    EXPECT_TRUE(paths[0].startsWith(dir.path() + QStringLiteral("/."))) << paths[0].toStdString();
+    EXPECT_FALSE(paths[0].contains(QStringLiteral("//"))) << paths[0].toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("Vist001.bmp")));
 }
 
 TEST_F(ContinuousSaving, OverwriteReplacesWithoutSearching)
@@ -163,6 +166,27 @@ TEST_F(ContinuousSaving, OverwriteReplacesWithoutSearching)
 
 // Another program takes the chosen names between the search and the write: the save must
 // move on instead of replacing their files.
+// In a shared folder another user may leave a link under the next name, aimed at one of our
+// files: the link goes, its target stays untouched.
+TEST_F(ContinuousSaving, OverwriteReplacesALinkNeverItsTarget)
+{
+    QTemporaryDir elsewhere;
+    const QString precious = elsewhere.filePath("precious");
+    putFile(precious, "mine");
+    ASSERT_TRUE(QFile::link(precious, dir.filePath("Vist001.bmp")));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("nowhere"), dir.filePath("Vist002.bmp")));
+    settings.overwrite = true;
+    EXPECT_EQ(save(), "Vist001.bmp");
+    EXPECT_EQ(save(), "Vist002.bmp");
+    EXPECT_EQ(contents(precious), "mine");
+    EXPECT_FALSE(QFileInfo::exists(elsewhere.filePath("nowhere")));
+    for (const char* name : {"Vist001.bmp", "Vist002.bmp"}) {
+        EXPECT_FALSE(QFileInfo(dir.filePath(name)).isSymLink()) << name;
+        EXPECT_TRUE(contents(dir.filePath(name)).startsWith("BM")) << name;
+    }
+    EXPECT_EQ(files().size(), 2) << files().join(u' ').toStdString(); // no partial file left
+}
+
 TEST_F(ContinuousSaving, NameTakenAfterTheSearchIsNeverReplaced)
 {
     putFile(dir.filePath("Vist001.bmp"), "first");

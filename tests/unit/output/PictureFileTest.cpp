@@ -139,6 +139,39 @@ TEST(PictureFile, PngLevelsInterlaceAndChunks)
     EXPECT_EQ(uchar(si.bytes[28]), 1); // Adam7
 }
 
+// A picture with a photograph's fine noise over smooth colour.
+QImage photoLike(int w, int h)
+{
+    QImage image = gradient(w, h);
+    quint32 seed = 7;
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int n = int(seed >> 29) - 4;
+            row[x] = qRgb(qBound(0, qRed(row[x]) + n, 255), qBound(0, qGreen(row[x]) - n, 255),
+                          qBound(0, qBlue(row[x]) + n / 2, 255));
+        }
+    }
+    return image;
+}
+
+TEST(PictureFile, FavouringSizeGivesTheSmallestPngOfTheFour)
+{
+    for (const QImage& picture : {screenLike(320, 200), photoLike(320, 200)}) {
+        QList<qsizetype> sizes;
+        for (int choice = 0; choice <= 3; ++choice) {
+            PictureSaveOptions options;
+            options.pngZlib = choice;
+            sizes << saveAndLoad(picture, 10, options, "c.png").bytes.size();
+        }
+        EXPECT_LT(sizes[3], sizes[0]);
+        EXPECT_LT(sizes[3], sizes[1]);
+        EXPECT_LT(sizes[3], sizes[2]);
+        EXPECT_LT(sizes[1], sizes[0]);
+    }
+}
+
 TEST(PictureFile, PngWritesPaletteDepthsAsIndexed)
 {
     PictureSaveOptions eightBitScreen;
@@ -211,6 +244,7 @@ TEST(PictureFile, SettingMappings)
     EXPECT_EQ(pngZlibLevel(2), 1);
     EXPECT_EQ(pngZlibLevel(3), 9);
     EXPECT_EQ(pngZlibLevel(7), -1);
+    EXPECT_EQ(pngFilters(7), pngFilters(1));
     EXPECT_EQ(effectiveSaveType(0), 1);
     EXPECT_EQ(effectiveSaveType(11), 11);
     EXPECT_EQ(effectiveSaveType(12), 1);

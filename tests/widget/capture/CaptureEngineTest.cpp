@@ -147,6 +147,22 @@ TEST_F(CaptureEngineTest, PointModesTakeTheCentreOrTheCursor)
     EXPECT_EQ(platform.cursor, QPoint(512, 384));
 }
 
+// The primary monitor is the right half of a wider screen.
+TEST_F(CaptureEngineTest, PrimaryMonitorOffTheOriginIsTheDisplay)
+{
+    platform.primaryDisplay = QRect(512, 0, 512, 768);
+    ASSERT_EQ(engine.CaptureScreen(FullScreen), 1);
+    EXPECT_EQ(document.currentImage().size(), QSize(512, 768));
+    EXPECT_EQ(document.currentImage().pixel(0, 5), qRgb(0, 5, 9)); // column 512
+    const WindowId across = platform.addWindow(
+        {QRect(400, 10, 300, 100), QRect(400, 10, 300, 100), QStringLiteral("across")});
+    ASSERT_EQ(engine.CaptureWindow(across, WholeWindow), 1);
+    EXPECT_EQ(document.currentImage().size(), QSize(188, 100));
+    EXPECT_EQ(engine.CaptureWindow(xterm, WholeWindow), 0); // on the other monitor only
+    engine.WindowAtPoint(1);
+    EXPECT_EQ(platform.cursor, QPoint(768, 384));
+}
+
 TEST_F(CaptureEngineTest, SoundOnlyForAnExistingFileAfterSuccess)
 {
     QTemporaryFile sound;
