@@ -234,7 +234,8 @@ ScrollingCapture::Step ScrollingCapture::measure(const QImage& frame, const QIma
                   .arg(step.match.bottomBand));
         break;
     case FrameMatch::Kind::Still:
-        trace(QStringLiteral("計測方法:画像照合 移動なし"));
+        trace(markers != nullptr ? QStringLiteral("計測方法:マーカー 移動なし")
+                                 : QStringLiteral("計測方法:画像照合 移動なし"));
         break;
     case FrameMatch::Kind::Unsure:
         trace(QStringLiteral("計測方法:画像照合 判定不能"));

@@ -21,7 +21,7 @@ public:
     static constexpr QRgb HighlightColour = 0xff0000;
     static constexpr int HighlightThickness = 5;
 
-    CaptureScene();
+    explicit CaptureScene(QSize screen = {XSession::ScreenWidth, XSession::ScreenHeight});
     ~CaptureScene();
     CaptureScene(const CaptureScene&) = delete;
     CaptureScene& operator=(const CaptureScene&) = delete;
@@ -33,7 +33,7 @@ public:
 
     // Writes the settings (the [MAIN] lines given, a short wait, the window
     // place) and starts the program; fails the test when its window never comes.
-    void startVistrel(const QByteArray& mainLines);
+    void startVistrel(const QByteArray& mainLines, const QByteArray& allLines = {});
     WindowId mainWindow() const { return m_mainWindow; }
 
     // A pattern window whose client area is exactly `client`, painted.

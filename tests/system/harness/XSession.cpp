@@ -38,11 +38,11 @@ QByteArray readDisplayNumber(int fd, ChildProcess& server)
 
 } // namespace
 
-XSession::XSession()
+XSession::XSession(QSize screen)
 {
     if (!m_tempDir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
-    startServer();
+    startServer(screen);
     startWindowManager();
 }
 
@@ -62,7 +62,7 @@ QString XSession::serverLog() const
     return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
 }
 
-void XSession::startServer()
+void XSession::startServer(QSize screen)
 {
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0)
@@ -74,7 +74,7 @@ void XSession::startServer()
     m_server = std::make_unique<ChildProcess>(
         QStringList{QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QString::number(pipe[1]),
                     QStringLiteral("-screen"), QStringLiteral("0"),
-                    QStringLiteral("%1x%2x24").arg(ScreenWidth).arg(ScreenHeight),
+                    QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
                     QStringLiteral("-nolisten"), QStringLiteral("tcp")},
         options);
     ::close(pipe[1]);

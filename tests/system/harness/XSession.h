@@ -4,6 +4,7 @@
 #include "harness/Wait.h"
 #include "harness/XDisplay.h"
 
+#include <QSize>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -11,7 +12,7 @@
 
 namespace vistrel::test {
 
-// A private X server (Xvfb, 1920x1080x24, on a display it picks itself) with
+// A private X server (Xvfb, 1920x1080x24 unless told otherwise, on a display it picks itself) with
 // openbox managing it. Everything started through the session is stopped when
 // the session ends, also when the test fails.
 class XSession {
@@ -20,7 +21,7 @@ public:
     static constexpr int ScreenHeight = 1080;
 
     // Throws std::runtime_error (with the servers' output) when either fails to come up.
-    XSession();
+    explicit XSession(QSize screen = {ScreenWidth, ScreenHeight});
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -55,7 +56,7 @@ public:
     QImage grab(QRect area = {}) const { return m_display->grab(area); }
 
 private:
-    void startServer();
+    void startServer(QSize screen);
     void startWindowManager();
     QString serverLog() const;
 

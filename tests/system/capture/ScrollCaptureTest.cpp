@@ -1,0 +1,154 @@
+// Scroll captures of real programs on Xvfb + openbox: our own Qt window that
+// repaints on every scroll, an xterm that moves its pixels, and a static window.
+#include "capture/CaptureScene.h"
+#include "harness/ScrollPattern.h"
+
+#include <QDir>
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+using namespace vistrel::test;
+
+namespace {
+
+// A long scroll under load: far longer than a passing test needs.
+constexpr std::chrono::milliseconds ScrollTimeout = std::chrono::minutes(3);
+
+std::string logOf(CaptureScene& scene)
+{
+    return "log:\n" + scene.vistrel().testLog().join(u'\n').toStdString() + "\noutput:\n" +
+           scene.vistrel().output().toStdString();
+}
+
+// Picks `target` with the mouse for a window-or-control capture and waits for its end.
+bool captureByPicking(CaptureScene& scene, const WindowGeometry& target)
+{
+    scene.movePointer(target.client.center());
+    scene.chooseCaptureItem(QStringLiteral("w"));
+    // An xterm's text area is a window of its own and is highlighted by itself.
+    if (!waitFor([&] {
+            return scene.highlightAround(target.frame) || scene.highlightAround(target.client);
+        }))
+        return false;
+    scene.click();
+    return waitFor([&] { return scene.statusCount(CaptureScene::Completed) >= 1; }, ScrollTimeout);
+}
+
+std::optional<int> firstDifferentRow(const QImage& a, const QImage& b, int rows, int columns)
+{
+    for (int y = 0; y < rows; ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(columns) * 4) != 0)
+            return y;
+    return std::nullopt;
+}
+
+QStringList scrollFiles(const CaptureScene& scene)
+{
+    const QString folder = scene.tempFolder();
+    return folder.isEmpty() ? QStringList()
+                            : QDir(folder).entryList({QStringLiteral("Scr*")}, QDir::Files);
+}
+
+WindowGeometry waitForGeometry(CaptureScene& scene, const QString& title)
+{
+    const auto window = scene.session().waitForWindow(title);
+    if (!window)
+        throw std::runtime_error("no window " + title.toStdString());
+    return scene.geometryOf(*window);
+}
+
+} // namespace
+
+TEST(ScrollCapture, QtScrollAreaThatRepaintsIsStitchedIntoTheWholeDocument)
+{
+    constexpr int Width = 600;
+    constexpr int Height = 400;
+    constexpr int DocumentHeight = 5000;
+    CaptureScene scene;
+    const QString title = QStringLiteral("scroll document");
+    scene.session().start({QStringLiteral(SCROLL_WINDOW_BINARY), QStringLiteral("300"),
+                           QStringLiteral("120"), QString::number(Width), QString::number(Height),
+                           QString::number(DocumentHeight), title});
+    const WindowGeometry target = waitForGeometry(scene, title);
+    ASSERT_EQ(target.client.height(), Height);
+    ASSERT_TRUE(waitFor([&] {
+        const QImage shown = scene.session().grab(target.client);
+        return (shown.pixel(Width - 1, Height - 1) & 0xffffff) ==
+               scrollPatternColour(Width - 1, Height - 1);
+    })) << "the document was never shown";
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+
+    ASSERT_TRUE(captureByPicking(scene, target)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.height(), DocumentHeight) << logOf(scene);
+    ASSERT_GE(picture.width(), Width);
+    QImage document(Width, DocumentHeight, QImage::Format_RGB32);
+    for (int y = 0; y < DocumentHeight; ++y)
+        for (int x = 0; x < Width; ++x)
+            document.setPixel(x, y, 0xff000000 | scrollPatternColour(x, y));
+    const auto different = firstDifferentRow(picture, document, DocumentHeight, Width);
+    EXPECT_FALSE(different) << "first different row " << *different;
+    EXPECT_TRUE(scrollFiles(scene).isEmpty());
+}
+
+TEST(ScrollCapture, XtermScrollbackEqualsATallXtermShowingItAll)
+{
+    // Tall enough for 402 rows of xterm's built-in 13-pixel font and a title bar.
+    CaptureScene scene(QSize(1280, 5400));
+    const auto xterm = [&](const QString& title, const QString& geometry) {
+        scene.session().start({QStringLiteral("xterm"), QStringLiteral("-title"), title,
+                               QStringLiteral("-geometry"), geometry, QStringLiteral("-e"),
+                               QStringLiteral("sh"), QStringLiteral("-c"),
+                               QStringLiteral("seq 1 400; exec cat")});
+        return waitForGeometry(scene, title);
+    };
+    const WindowGeometry tall = xterm(QStringLiteral("all lines"), QStringLiteral("60x402+700+0"));
+    const WindowGeometry small = xterm(QStringLiteral("scrolled"), QStringLiteral("60x20+40+500"));
+    ASSERT_EQ(small.client.width(), tall.client.width());
+    constexpr int LineHeight = 13;
+    constexpr int Border = 2;
+    const int textRows = Border + 400 * LineHeight;
+    ASSERT_GE(tall.client.height(), textRows);
+
+    // Back to the first line with the wheel, as a user would (not at the centre,
+    // where the picking starts: a move to where the pointer is never ends).
+    scene.movePointer(small.client.center() + QPoint(20, 20));
+    const QImage allLines = scene.session().grab(tall.client);
+    const auto atTop = [&] {
+        const QImage shown = scene.session().grab(small.client);
+        return !firstDifferentRow(shown, allLines, 10 * LineHeight, shown.width());
+    };
+    ASSERT_TRUE(waitFor([&] {
+        scene.session().xdotool({QStringLiteral("click"), QStringLiteral("--repeat"),
+                                 QStringLiteral("100"), QStringLiteral("--delay"),
+                                 QStringLiteral("2"), QStringLiteral("4")});
+        return atTop();
+    })) << "the xterm never showed its first lines";
+
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    ASSERT_TRUE(captureByPicking(scene, small)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.width(), tall.client.width());
+    ASSERT_GE(picture.height(), textRows) << logOf(scene);
+    const QImage reference = scene.session().grab(tall.client);
+    const auto different = firstDifferentRow(picture, reference, textRows, picture.width());
+    EXPECT_FALSE(different) << "first different row " << *different;
+}
+
+TEST(ScrollCapture, StaticWindowEqualsAPlainCaptureAndLeavesNoFrames)
+{
+    CaptureScene scene;
+    const QRect client(700, 300, 320, 240);
+    const WindowId pattern = scene.startPattern(client, QStringLiteral("static pattern"));
+    scene.startVistrel("CLIENT=1");
+    ASSERT_TRUE(captureByPicking(scene, scene.geometryOf(pattern))) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.size(), client.size());
+    EXPECT_FALSE(firstPatternMismatch(picture, {}, client.size()));
+    EXPECT_TRUE(scrollFiles(scene).isEmpty()) << scrollFiles(scene).join(u' ').toStdString();
+    // The markers were wiped off the screen again.
+    EXPECT_TRUE(waitFor(
+        [&] { return !firstPatternMismatch(scene.session().grab(client), {}, client.size()); }));
+}
