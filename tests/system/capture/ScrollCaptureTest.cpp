@@ -4,6 +4,7 @@
 #include "harness/ScrollPattern.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cstring>
 
@@ -42,6 +43,16 @@ std::optional<int> firstDifferentRow(const QImage& a, const QImage& b, int rows,
         if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(columns) * 4) != 0)
             return y;
     return std::nullopt;
+}
+
+// The last row with dark text left of the buttons and right of the caret.
+int lastTextRow(const QImage& picture)
+{
+    for (int y = picture.height() - 1; y >= 0; --y)
+        for (int x = 40; x < std::min(200, picture.width()); ++x)
+            if (qGray(picture.pixel(x, y)) < 0x60)
+                return y;
+    return -1;
 }
 
 QStringList scrollFiles(const CaptureScene& scene)
@@ -134,6 +145,46 @@ TEST(ScrollCapture, XtermScrollbackEqualsATallXtermShowingItAll)
     ASSERT_GE(picture.height(), textRows) << logOf(scene);
     const QImage reference = scene.session().grab(tall.client);
     const auto different = firstDifferentRow(picture, reference, textRows, picture.width());
+    EXPECT_FALSE(different) << "first different row " << *different;
+}
+
+TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
+{
+    CaptureScene scene(QSize(1280, 4900));
+    QFile text(scene.session().tempDir() + QStringLiteral("/lines.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    for (int line = 1; line <= 200; ++line)
+        text.write(
+            QStringLiteral("line %1 of the document\n").arg(line, 4, 10, QChar(u'0')).toUtf8());
+    text.close();
+    const auto zenity = [&](const QString& title, int height) {
+        scene.session().start({QStringLiteral("zenity"), QStringLiteral("--text-info"),
+                               QStringLiteral("--title"), title, QStringLiteral("--filename"),
+                               text.fileName(), QStringLiteral("--width"), QStringLiteral("420"),
+                               QStringLiteral("--height"), QString::number(height)});
+        return waitForGeometry(scene, title);
+    };
+    // The reference is taken before the second window may be placed over it.
+    const WindowGeometry tall = zenity(QStringLiteral("all text"), 4700);
+    QImage reference;
+    ASSERT_TRUE(waitFor([&] {
+        const QImage shown = scene.session().grab(tall.client);
+        const bool settled = shown == reference && lastTextRow(shown) > 0;
+        reference = shown;
+        return settled;
+    }));
+    const WindowGeometry small = zenity(QStringLiteral("scrolled text"), 400);
+    ASSERT_EQ(small.client.width(), tall.client.width());
+
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    ASSERT_TRUE(captureByPicking(scene, small)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.width(), tall.client.width());
+    // The last line of text lies where it lies in the tall view, and every row
+    // above it is the same: no band is missing or twice. The scroll bar is left out.
+    const int lastRow = lastTextRow(picture);
+    EXPECT_EQ(lastRow, lastTextRow(reference));
+    const auto different = firstDifferentRow(picture, reference, lastRow + 1, picture.width() - 24);
     EXPECT_FALSE(different) << "first different row " << *different;
 }
 
