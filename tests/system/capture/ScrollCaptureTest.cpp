@@ -23,8 +23,8 @@ std::string logOf(CaptureScene& scene)
            scene.vistrel().output().toStdString();
 }
 
-// Picks `target` with the mouse for a window-or-control capture and waits for its end.
-bool captureByPicking(CaptureScene& scene, const WindowGeometry& target)
+// Picks `target` with the mouse for a window-or-control capture.
+bool pick(CaptureScene& scene, const WindowGeometry& target)
 {
     scene.movePointer(target.client.center());
     scene.chooseCaptureItem(QStringLiteral("w"));
@@ -34,7 +34,17 @@ bool captureByPicking(CaptureScene& scene, const WindowGeometry& target)
         }))
         return false;
     scene.click();
+    return true;
+}
+
+bool waitForCompleted(CaptureScene& scene)
+{
     return waitFor([&] { return scene.statusCount(CaptureScene::Completed) >= 1; }, ScrollTimeout);
+}
+
+bool captureByPicking(CaptureScene& scene, const WindowGeometry& target)
+{
+    return pick(scene, target) && waitForCompleted(scene);
 }
 
 std::optional<int> firstDifferentRow(const QImage& a, const QImage& b, int rows, int columns)
@@ -70,36 +80,73 @@ WindowGeometry waitForGeometry(CaptureScene& scene, const QString& title)
     return scene.geometryOf(*window);
 }
 
+constexpr int DocumentWidth = 600;
+constexpr int ViewportHeight = 400;
+constexpr int DocumentHeight = 5000;
+
+// Our Qt scroll window over the known document, painted.
+WindowGeometry startScrollWindow(CaptureScene& scene)
+{
+    const QString title = QStringLiteral("scroll document");
+    scene.session().start({QStringLiteral(SCROLL_WINDOW_BINARY), QStringLiteral("300"),
+                           QStringLiteral("120"), QString::number(DocumentWidth),
+                           QString::number(ViewportHeight), QString::number(DocumentHeight),
+                           title});
+    const WindowGeometry target = waitForGeometry(scene, title);
+    const QPoint corner(DocumentWidth - 1, ViewportHeight - 1);
+    const bool shown = waitFor([&] {
+        const QImage picture = scene.session().grab(target.client);
+        return (picture.pixel(corner) & 0xffffff) == scrollPatternColour(corner.x(), corner.y());
+    });
+    if (target.client.height() != ViewportHeight || !shown)
+        throw std::runtime_error("the scroll window did not show its document");
+    return target;
+}
+
+// The first row of `picture` that is not the document, inside its columns.
+std::optional<int> firstRowNotTheDocument(const QImage& picture)
+{
+    QImage document(DocumentWidth, picture.height(), QImage::Format_RGB32);
+    for (int y = 0; y < document.height(); ++y)
+        for (int x = 0; x < DocumentWidth; ++x)
+            document.setPixel(x, y, 0xff000000 | scrollPatternColour(x, y));
+    return firstDifferentRow(picture, document, picture.height(), DocumentWidth);
+}
+
 } // namespace
 
 TEST(ScrollCapture, QtScrollAreaThatRepaintsIsStitchedIntoTheWholeDocument)
 {
-    constexpr int Width = 600;
-    constexpr int Height = 400;
-    constexpr int DocumentHeight = 5000;
     CaptureScene scene;
-    const QString title = QStringLiteral("scroll document");
-    scene.session().start({QStringLiteral(SCROLL_WINDOW_BINARY), QStringLiteral("300"),
-                           QStringLiteral("120"), QString::number(Width), QString::number(Height),
-                           QString::number(DocumentHeight), title});
-    const WindowGeometry target = waitForGeometry(scene, title);
-    ASSERT_EQ(target.client.height(), Height);
-    ASSERT_TRUE(waitFor([&] {
-        const QImage shown = scene.session().grab(target.client);
-        return (shown.pixel(Width - 1, Height - 1) & 0xffffff) ==
-               scrollPatternColour(Width - 1, Height - 1);
-    })) << "the document was never shown";
+    const WindowGeometry target = startScrollWindow(scene);
     scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
-
     ASSERT_TRUE(captureByPicking(scene, target)) << logOf(scene);
     const QImage picture = scene.tabPicture(1);
     ASSERT_EQ(picture.height(), DocumentHeight) << logOf(scene);
-    ASSERT_GE(picture.width(), Width);
-    QImage document(Width, DocumentHeight, QImage::Format_RGB32);
-    for (int y = 0; y < DocumentHeight; ++y)
-        for (int x = 0; x < Width; ++x)
-            document.setPixel(x, y, 0xff000000 | scrollPatternColour(x, y));
-    const auto different = firstDifferentRow(picture, document, DocumentHeight, Width);
+    ASSERT_GE(picture.width(), DocumentWidth);
+    const auto different = firstRowNotTheDocument(picture);
+    EXPECT_FALSE(different) << "first different row " << *different;
+    EXPECT_TRUE(scrollFiles(scene).isEmpty());
+}
+
+TEST(ScrollCapture, EscapeEndsALongScrollAndKeepsWhatWasStitched)
+{
+    CaptureScene scene;
+    const WindowGeometry target = startScrollWindow(scene);
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=300");
+    ASSERT_TRUE(pick(scene, target));
+    // Once the window has scrolled a few notches, well before its end.
+    ASSERT_TRUE(waitFor([&] {
+        const QRgb corner = scene.session().grab(target.client).pixel(0, 0);
+        const int topRow = (((qGreen(corner) >> 3) & 0x1f) << 8) | qRed(corner);
+        return topRow >= 180;
+    }));
+    scene.key(QStringLiteral("Escape"));
+    ASSERT_TRUE(waitForCompleted(scene)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    EXPECT_GT(picture.height(), ViewportHeight);
+    EXPECT_LT(picture.height(), DocumentHeight / 2);
+    const auto different = firstRowNotTheDocument(picture);
     EXPECT_FALSE(different) << "first different row " << *different;
     EXPECT_TRUE(scrollFiles(scene).isEmpty());
 }
