@@ -15,6 +15,7 @@ constexpr int EscapePollMilliseconds = 5;
 // A program may repaint late: a step that seems to end the scroll is looked at
 // once more after at least this long.
 constexpr int SettleMilliseconds = 100;
+constexpr int MaxPauseMilliseconds = 10000;
 
 // Puts the pointer over the target for the wheel, and back where the user had it.
 class PointerOverTarget {
@@ -174,12 +175,14 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
     if (useMarkers)
         markers = PlaceScrollMarkers(rect);
     m_platform.sendWheelDown();
-    if (!waitWatchingEscape(m_settings.ALL.SCROLLWAITTIME))
+    // A hand-edited settings file may hold anything; the options dialog allows 10 to 1000.
+    const int pause = std::clamp(m_settings.ALL.SCROLLWAITTIME, 0, MaxPauseMilliseconds);
+    if (!waitWatchingEscape(pause))
         return std::nullopt;
     QImage frame = grab(rect);
     Step step = measure(frame, previous, useMarkers ? &markers : nullptr);
     if (step.scroll <= 0) {
-        if (!waitWatchingEscape(std::max(SettleMilliseconds, 4 * m_settings.ALL.SCROLLWAITTIME)))
+        if (!waitWatchingEscape(std::max(SettleMilliseconds, 4 * pause)))
             return std::nullopt;
         trace(QStringLiteral("再取得"));
         frame = grab(rect);
