@@ -61,12 +61,17 @@ const char* const AfterActionLabels[] = {
 };
 constexpr int AfterActionCount = 9;
 
-// The scroll capture's trace lines, in the trace box of the image area.
+// The scroll capture's trace lines, in the trace box of the image area (and the
+// test log, so that tests on a real display can tell how each step was measured).
 class MemoTrace final : public ScrollTrace {
 public:
     explicit MemoTrace(QPlainTextEdit* memo) : m_memo(memo) {}
     void clear() override { m_memo->clear(); }
-    void addLine(const QString& line) override { m_memo->appendPlainText(line); }
+    void addLine(const QString& line) override
+    {
+        m_memo->appendPlainText(line);
+        MessageBox::trace(QStringLiteral("trace"), line);
+    }
 
 private:
     QPlainTextEdit* m_memo;

@@ -65,6 +65,15 @@ int lastTextRow(const QImage& picture)
     return -1;
 }
 
+// How the steps of the capture were measured, from the trace lines in the test log.
+int stepsMeasuredBy(CaptureScene& scene, const QString& method)
+{
+    int count = 0;
+    for (const QString& line : scene.vistrel().testLog())
+        count += line.startsWith(QStringLiteral("trace: 計測方法:") + method);
+    return count;
+}
+
 QStringList scrollFiles(const CaptureScene& scene)
 {
     const QString folder = scene.tempFolder();
@@ -127,6 +136,9 @@ TEST(ScrollCapture, QtScrollAreaThatRepaintsIsStitchedIntoTheWholeDocument)
     const auto different = firstRowNotTheDocument(picture);
     EXPECT_FALSE(different) << "first different row " << *different;
     EXPECT_TRUE(scrollFiles(scene).isEmpty());
+    // Qt repaints: the markers fail at once and the pictures measure every step.
+    EXPECT_EQ(stepsMeasuredBy(scene, QStringLiteral("マーカー")), 0);
+    EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 50);
 }
 
 TEST(ScrollCapture, EscapeEndsALongScrollAndKeepsWhatWasStitched)
@@ -193,6 +205,9 @@ TEST(ScrollCapture, XtermScrollbackEqualsATallXtermShowingItAll)
     const QImage reference = scene.session().grab(tall.client);
     const auto different = firstDifferentRow(picture, reference, textRows, picture.width());
     EXPECT_FALSE(different) << "first different row " << *different;
+    // xterm moves its pixels: the markers travel and measure every step.
+    EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("マーカー")), 50);
+    EXPECT_EQ(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 0);
 }
 
 TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
@@ -233,6 +248,7 @@ TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
     EXPECT_EQ(lastRow, lastTextRow(reference));
     const auto different = firstDifferentRow(picture, reference, lastRow + 1, picture.width() - 24);
     EXPECT_FALSE(different) << "first different row " << *different;
+    EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 0);
 }
 
 TEST(ScrollCapture, StaticWindowEqualsAPlainCaptureAndLeavesNoFrames)
