@@ -61,6 +61,22 @@ const char* const AfterActionLabels[] = {
 };
 constexpr int AfterActionCount = 9;
 
+// The scroll capture's trace lines, in the trace box of the image area (and the
+// test log, so that tests on a real display can tell how each step was measured).
+class MemoTrace final : public ScrollTrace {
+public:
+    explicit MemoTrace(QPlainTextEdit* memo) : m_memo(memo) {}
+    void clear() override { m_memo->clear(); }
+    void addLine(const QString& line) override
+    {
+        m_memo->appendPlainText(line);
+        MessageBox::trace(QStringLiteral("trace"), line);
+    }
+
+private:
+    QPlainTextEdit* m_memo;
+};
+
 } // namespace
 
 TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
@@ -106,6 +122,9 @@ void TfrmMain::buildLayout()
     setStatusBar(m_status);
     m_imageArea = new ImageArea(m_document, this);
     setCentralWidget(m_imageArea);
+    m_scrollTrace = std::make_unique<MemoTrace>(m_imageArea->Memo1());
+    m_engine.scrollFrames = &m_temp;
+    m_engine.scrollTrace = m_scrollTrace.get();
     connect(&m_document, &ImageDocument::imageSizeChanged, this,
             [this](const QString& text) { m_status->setPanelText(0, text); });
 }

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureEngine.h"
 #include "capture/MenuCapture.h"
+#include "capture/scroll/ScrollingCapture.h"
 #include "edit/ImageDocument.h"
 #include "edit/TempPictures.h"
 #include "edit/TransformCommands.h"
@@ -139,6 +140,7 @@ private:
     std::unique_ptr<HotkeyWiring> m_hotkeys;
     std::unique_ptr<EditWiring> m_edit;
     std::unique_ptr<OptionsWiring> m_options;
+    std::unique_ptr<ScrollTrace> m_scrollTrace;
 };
 
 } // namespace vistrel

@@ -1,5 +1,6 @@
 #include "capture/CaptureEngine.h"
 
+#include "capture/scroll/ScrollingCapture.h"
 #include "settings/Settings.h"
 
 #include <QFileInfo>
@@ -48,8 +49,9 @@ int CaptureEngine::CaptureScreen(int kind)
     wait(m_settings.ALL.WAITTIME);
     const int rectMode = options.Client ? ClientArea : WholeWindow;
     m_lastTarget = findTarget(kind);
-    // Window-or-control captures go through here until scrolling capture exists.
-    const int status = CaptureWindow(m_lastTarget, rectMode);
+    const int status = kind == WindowOrControl && m_settings.ALL.AUTOSCROLL
+                           ? ScrollCapture(m_lastTarget, rectMode)
+                           : CaptureWindow(m_lastTarget, rectMode);
     if (status != 0)
         playCaptureSound();
     return status;
@@ -96,6 +98,18 @@ int CaptureEngine::CaptureWindow(WindowId window, int rectMode)
     ComposeCapture(bitmap, rect);
     m_currentImage = bitmap;
     return 1;
+}
+
+int CaptureEngine::ScrollCapture(WindowId window, int rectMode)
+{
+    if (scrollFrames == nullptr)
+        return CaptureWindow(window, rectMode);
+    ScrollingCapture capture(*this, m_platform, m_settings, *scrollFrames, scrollTrace);
+    QImage picture;
+    const int status = capture.run(window, rectMode, picture);
+    if (status != 0)
+        m_currentImage = std::move(picture);
+    return status;
 }
 
 ScreenRect CaptureEngine::CaptureRect(WindowId window, int rectMode) const

@@ -10,6 +10,8 @@
 namespace vistrel {
 
 struct Settings;
+class ScrollTrace;
+class TempPictures;
 
 // Capture kinds and rectangle modes.
 enum CaptureKind { FullScreen = 1, ActiveWindow = 2, WindowOrControl = 3 };
@@ -50,10 +52,16 @@ public:
     std::function<void(int milliseconds)> runCountdown;
     std::function<void(int milliseconds)> wait;
 
+    // Where scroll frames are written and the trace box they report to; without
+    // a place for the frames a window or control is captured plainly.
+    const TempPictures* scrollFrames = nullptr;
+    ScrollTrace* scrollTrace = nullptr;
+
     int CaptureScreen(int kind);
     // The window the last CaptureScreen took its picture of (0 when none was found).
     WindowId lastTarget() const { return m_lastTarget; }
     int CaptureWindow(WindowId window, int rectMode);
+    int ScrollCapture(WindowId window, int rectMode);
     ScreenRect CaptureRect(WindowId window, int rectMode) const;
     void GrabScreen(const ScreenRect& rect, QImage& bitmap);
     void ComposeCapture(QImage& bitmap, const ScreenRect& rect);

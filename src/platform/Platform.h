@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QRgb>
 #include <QSize>
 #include <QString>
 
@@ -84,6 +85,21 @@ public:
     virtual void hidePickFrame() = 0;
     virtual void endPicking() = 0;
     virtual bool anyMouseButtonDown() const = 0;
+
+    // Scrolling another program's window. Pixels are painted and read on the
+    // screen itself, over whatever window is there.
+    virtual void setScreenPixel(QPoint screenPos, QRgb colour) = 0;
+    virtual QRgb screenPixel(QPoint screenPos) = 0;
+    // One notch of the wheel downwards for the window under the pointer, through
+    // the real input path (programs ignore synthetic wheel events); returns once
+    // the window system has handled it.
+    virtual void sendWheelDown() = 0;
+    // Asks the window to repaint all of itself, erasing its background first.
+    virtual void repaintWindow(WindowId window) = 0;
+    // While watching, Escape is kept from other programs and escapePressed()
+    // tells whether it was pressed since the watch began.
+    virtual void watchEscape(bool on) = 0;
+    virtual bool escapePressed() = 0;
 
     // Plays a sound file without waiting for it; missing files play nothing.
     virtual void playSoundAsync(const QString& file) = 0;

@@ -94,4 +94,22 @@ bool FakePlatform::registerHotkey(int id, quint32 modifiers, quint32 keysym, QSt
     return true;
 }
 
+void FakePlatform::setScreenPixel(QPoint screenPos, QRgb colour)
+{
+    if (screen.rect().contains(screenPos))
+        screen.setPixel(screenPos, colour | 0xff000000);
+}
+
+QRgb FakePlatform::screenPixel(QPoint screenPos)
+{
+    return screen.rect().contains(screenPos) ? screen.pixel(screenPos) : 0xff000000;
+}
+
+void FakePlatform::sendWheelDown()
+{
+    ++wheelNotches;
+    if (onWheel)
+        onWheel(cursor);
+}
+
 } // namespace vistrel

@@ -71,6 +71,23 @@ public:
     bool anyMouseButtonDown() const override { return false; }
     QList<QRect> frames;
 
+    // Scrolling: pixels go straight into `screen`; each wheel notch calls
+    // `onWheel` with the pointer position, which moves or repaints the picture.
+    void setScreenPixel(QPoint screenPos, QRgb colour) override;
+    QRgb screenPixel(QPoint screenPos) override;
+    void sendWheelDown() override;
+    void repaintWindow(WindowId window) override { repainted.append(window); }
+    void watchEscape(bool on) override { watchingEscape = on; }
+    bool escapePressed() override
+    {
+        return watchingEscape && escapeAfterNotches >= 0 && wheelNotches >= escapeAfterNotches;
+    }
+    std::function<void(QPoint pointer)> onWheel;
+    int wheelNotches = 0;
+    int escapeAfterNotches = -1; // Escape counts as pressed from this notch on
+    bool watchingEscape = false;
+    QList<WindowId> repainted;
+
     void playSoundAsync(const QString& file) override { playedSounds.append(file); }
 
     // Hotkeys: the registered combinations by id; `takenByOthers` are refused

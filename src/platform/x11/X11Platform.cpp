@@ -1,6 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/x11/CanberraSound.h"
+#include "platform/x11/X11EscapeWatch.h"
 #include "platform/x11/X11Hotkeys.h"
 #include "platform/x11/X11PickSession.h"
 #include "platform/x11/X11Reply.h"

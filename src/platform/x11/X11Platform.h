@@ -13,6 +13,7 @@ class X11ScreenGrabber;
 class X11PickSession;
 class CanberraSound;
 class X11Hotkeys;
+class X11EscapeWatch;
 } // namespace x11
 
 // The platform on an X server, through xcb on Qt's own connection.
@@ -52,6 +53,13 @@ public:
     void endPicking() override;
     bool anyMouseButtonDown() const override;
 
+    void setScreenPixel(QPoint screenPos, QRgb colour) override;
+    QRgb screenPixel(QPoint screenPos) override;
+    void sendWheelDown() override;
+    void repaintWindow(WindowId window) override;
+    void watchEscape(bool on) override;
+    bool escapePressed() override;
+
     void playSoundAsync(const QString& file) override;
 
     bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) override;
@@ -71,6 +79,7 @@ private:
     std::unique_ptr<x11::X11PickSession> m_pick;
     std::unique_ptr<x11::CanberraSound> m_sound;
     std::unique_ptr<x11::X11Hotkeys> m_hotkeys;
+    std::unique_ptr<x11::X11EscapeWatch> m_escape;
     bool m_xfixesReady = false;
     bool m_randrMonitors = false;
 };

@@ -24,7 +24,7 @@ void checkCommand(const CommandResult& result, const QStringList& args)
 
 } // namespace
 
-CaptureScene::CaptureScene(XSession::Server server) : m_session(server)
+CaptureScene::CaptureScene(XSession::Server server, QSize screen) : m_session(server, screen)
 {
     // The program makes its private folder here, where the test can look into it.
     m_runtimeDir = m_session.tempDir() + QStringLiteral("/runtime");
@@ -39,11 +39,12 @@ CaptureScene::~CaptureScene()
     m_vistrel.reset();
 }
 
-void CaptureScene::startVistrel(const QByteArray& mainLines)
+void CaptureScene::startVistrel(const QByteArray& mainLines, const QByteArray& allLines)
 {
     const QRect area = mainWindowArea();
-    m_vistrel->writeIni("[ALL]\nWAITTIME=300\n[MAIN]\n" + mainLines + "\n[SCREEN]\nLEFT=" +
-                        QByteArray::number(area.x()) + "\nTOP=" + QByteArray::number(area.y()) +
+    m_vistrel->writeIni("[ALL]\nWAITTIME=300\n" + allLines + "\n[MAIN]\n" + mainLines +
+                        "\n[SCREEN]\nLEFT=" + QByteArray::number(area.x()) +
+                        "\nTOP=" + QByteArray::number(area.y()) +
                         "\nWIDTH=" + QByteArray::number(area.width()) +
                         "\nHEIGHT=" + QByteArray::number(area.height()) + "\n");
     m_vistrel->start();

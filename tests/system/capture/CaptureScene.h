@@ -21,7 +21,9 @@ public:
     static constexpr QRgb HighlightColour = 0xff0000;
     static constexpr int HighlightThickness = 5;
 
-    explicit CaptureScene(XSession::Server server = XSession::Server::Xvfb);
+    explicit CaptureScene(XSession::Server server = XSession::Server::Xvfb,
+                          QSize screen = {XSession::ScreenWidth, XSession::ScreenHeight});
+    explicit CaptureScene(QSize screen) : CaptureScene(XSession::Server::Xvfb, screen) {}
     ~CaptureScene();
     CaptureScene(const CaptureScene&) = delete;
     CaptureScene& operator=(const CaptureScene&) = delete;
@@ -33,7 +35,7 @@ public:
 
     // Writes the settings (the [MAIN] lines given, a short wait, the window
     // place) and starts the program; fails the test when its window never comes.
-    void startVistrel(const QByteArray& mainLines);
+    void startVistrel(const QByteArray& mainLines, const QByteArray& allLines = {});
     WindowId mainWindow() const { return m_mainWindow; }
 
     // A pattern window whose client area is exactly `client`, painted.

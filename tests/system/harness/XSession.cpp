@@ -39,11 +39,11 @@ QByteArray readDisplayNumber(int fd, ChildProcess& server)
 
 } // namespace
 
-XSession::XSession(Server server)
+XSession::XSession(Server server, QSize screen)
 {
     if (!m_tempDir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
-    startServer(server);
+    startServer(server, screen);
     if (server == Server::TwoMonitorsPrimaryRight)
         splitIntoTwoMonitors();
     startWindowManager();
@@ -65,7 +65,7 @@ QString XSession::serverLog() const
     return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
 }
 
-QStringList XSession::serverCommand(Server server, int displayFd) const
+QStringList XSession::serverCommand(Server server, QSize screen, int displayFd) const
 {
     // -displayfd lets the server take the first free display itself, without races.
     const QStringList common{QStringLiteral("-displayfd"), QString::number(displayFd),
@@ -73,14 +73,14 @@ QStringList XSession::serverCommand(Server server, int displayFd) const
     if (server == Server::Xvfb)
         return QStringList{QStringLiteral("Xvfb")} + common +
                QStringList{QStringLiteral("-screen"), QStringLiteral("0"),
-                           QStringLiteral("%1x%2x24").arg(ScreenWidth).arg(ScreenHeight)};
+                           QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height())};
     return QStringList{QStringLiteral("Xorg")} + common +
            QStringList{QStringLiteral("-noreset"), QStringLiteral("-config"),
                        QStringLiteral(XORG_DUMMY_CONFIG), QStringLiteral("-logfile"),
                        m_tempDir.filePath(QStringLiteral("xorg.log"))};
 }
 
-void XSession::startServer(Server server)
+void XSession::startServer(Server server, QSize screen)
 {
     if (server != Server::Xvfb) {
         // Xorg opens its devices and reads an absolute -config path only for root.
@@ -95,7 +95,7 @@ void XSession::startServer(Server server)
     ChildOptions options;
     options.outputFile = m_tempDir.filePath(QStringLiteral("xserver.log"));
     options.inheritFd = pipe[1];
-    m_server = std::make_unique<ChildProcess>(serverCommand(server, pipe[1]), options);
+    m_server = std::make_unique<ChildProcess>(serverCommand(server, screen, pipe[1]), options);
     ::close(pipe[1]);
     const QByteArray number = readDisplayNumber(pipe[0], *m_server);
     ::close(pipe[0]);

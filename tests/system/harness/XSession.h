@@ -4,6 +4,7 @@
 #include "harness/Wait.h"
 #include "harness/XDisplay.h"
 
+#include <QSize>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -19,7 +20,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A private X server (Xvfb, 1920x1080x24, on a display it picks itself) with
+// A private X server (Xvfb, 1920x1080x24 unless told otherwise, on a display it picks itself) with
 // openbox managing it. Everything started through the session is stopped when
 // the session ends, also when the test fails.
 class XSession {
@@ -36,7 +37,8 @@ public:
 
     // Throws std::runtime_error (with the servers' output) when either fails to come up,
     // XServerUnavailable when Xorg cannot be started here at all.
-    explicit XSession(Server server = Server::Xvfb);
+    explicit XSession(Server server = Server::Xvfb, QSize screen = {ScreenWidth, ScreenHeight});
+    explicit XSession(QSize screen) : XSession(Server::Xvfb, screen) {}
     ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
@@ -71,8 +73,8 @@ public:
     QImage grab(QRect area = {}) const { return m_display->grab(area); }
 
 private:
-    void startServer(Server server);
-    QStringList serverCommand(Server server, int displayFd) const;
+    void startServer(Server server, QSize screen);
+    QStringList serverCommand(Server server, QSize screen, int displayFd) const;
     void splitIntoTwoMonitors();
     void startWindowManager();
     QString serverLog() const;

@@ -1,0 +1,293 @@
+#include "capture/scroll/ScrollingCapture.h"
+
+#include "capture/CaptureEngine.h"
+#include "edit/TempPictures.h"
+#include "settings/Settings.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int EscapePollMilliseconds = 5;
+// A program may repaint late: a step that seems to end the scroll is looked at
+// once more after at least this long.
+constexpr int SettleMilliseconds = 100;
+constexpr int MaxPauseMilliseconds = 10000;
+
+// Puts the pointer over the target for the wheel, and back where the user had it.
+class PointerOverTarget {
+public:
+    PointerOverTarget(Platform& platform, QPoint target)
+        : m_platform(platform), m_home(platform.cursorPos())
+    {
+        if (target != m_home)
+            m_platform.setCursorPos(target);
+    }
+    ~PointerOverTarget()
+    {
+        if (m_platform.cursorPos() != m_home)
+            m_platform.setCursorPos(m_home);
+    }
+    PointerOverTarget(const PointerOverTarget&) = delete;
+    PointerOverTarget& operator=(const PointerOverTarget&) = delete;
+
+private:
+    Platform& m_platform;
+    QPoint m_home;
+};
+
+class EscapeWatch {
+public:
+    explicit EscapeWatch(Platform& platform) : m_platform(platform)
+    {
+        m_platform.watchEscape(true);
+    }
+    ~EscapeWatch() { m_platform.watchEscape(false); }
+    EscapeWatch(const EscapeWatch&) = delete;
+    EscapeWatch& operator=(const EscapeWatch&) = delete;
+
+private:
+    Platform& m_platform;
+};
+
+// The temporary frames go however the capture ends.
+class FrameFiles {
+public:
+    FrameFiles(const TempPictures& frames, const int& last) : m_frames(frames), m_last(last) {}
+    ~FrameFiles() { m_frames.DeleteTempPictures(TempPictures::Kind::Scroll, m_last); }
+    FrameFiles(const FrameFiles&) = delete;
+    FrameFiles& operator=(const FrameFiles&) = delete;
+
+private:
+    const TempPictures& m_frames;
+    const int& m_last;
+};
+
+QRect toQRect(const ScreenRect& rect)
+{
+    return {rect.Left, rect.Top, rect.width(), rect.height()};
+}
+
+} // namespace
+
+ScrollingCapture::ScrollingCapture(CaptureEngine& engine, Platform& platform,
+                                   const Settings& settings, const TempPictures& frames,
+                                   ScrollTrace* trace)
+    : m_engine(engine), m_platform(platform), m_settings(settings), m_frames(frames), m_trace(trace)
+{}
+
+int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
+{
+    if (window == 0)
+        return 0;
+    const ScreenRect rect = m_engine.CaptureRect(window, rectMode);
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return 0;
+    m_markersActive = true;
+    m_previousRows.reset();
+    m_lastFrameFile = 0;
+    const FrameFiles cleanup(m_frames, m_lastFrameFile);
+
+    QImage first;
+    m_engine.GrabScreen(rect, first);
+    if (first.isNull())
+        return 0;
+    m_frames.WriteTempPicture(first, TempPictures::Kind::Scroll, 0);
+    if (m_trace != nullptr)
+        m_trace->clear();
+    trace(QStringLiteral("###START###"));
+
+    std::vector<int> steps;
+    ScrollBands bands;
+    {
+        const PointerOverTarget pointer(m_platform, wheelPoint(window, rect));
+        const EscapeWatch escape(m_platform);
+        scrollAll(rect, std::move(first), steps, bands);
+    }
+    const auto readFrame = [this](int number) {
+        QImage frame;
+        m_frames.ReadTempPicture(frame, TempPictures::Kind::Scroll, number);
+        if (frame.isNull())
+            throw std::runtime_error(
+                m_frames.path(TempPictures::Kind::Scroll, number).toStdString() +
+                " を読み込めません");
+        return frame;
+    };
+    QImage stitched = StitchScrollFrames(rect.height(), steps, bands, readFrame,
+                                         [this](const QString& line) { trace(line); });
+    m_engine.ComposeCapture(stitched, rect);
+    // Wipes the markers off the screen.
+    m_platform.repaintWindow(window);
+    result = std::move(stitched);
+    return 1;
+}
+
+QPoint ScrollingCapture::wheelPoint(WindowId window, const ScreenRect& rect) const
+{
+    // Inside the window itself: a wheel over a window manager's title bar shades the window.
+    QRect area = toQRect(rect) & m_platform.clientRect(window);
+    if (area.isEmpty())
+        area = toQRect(rect);
+    const QPoint pointer = m_platform.cursorPos();
+    return area.contains(pointer) ? pointer : area.center();
+}
+
+void ScrollingCapture::scrollAll(const ScreenRect& rect, QImage previous, std::vector<int>& steps,
+                                 ScrollBands& bands)
+{
+    bool anyMatched = false;
+    while (int(steps.size()) < MaxSteps) {
+        std::optional<Step> step;
+        try {
+            step = takeStep(rect, previous, int(steps.size()) + 1);
+        } catch (const std::exception& error) {
+            // Keep what is safely on disk rather than stitch a missing frame.
+            trace(QStringLiteral("エラー:") + QString::fromStdString(error.what()));
+            return;
+        }
+        if (!step) {
+            trace(QStringLiteral("中断:Esc"));
+            return;
+        }
+        steps.push_back(step->scroll);
+        if (step->matched) {
+            bands.top = anyMatched ? std::min(bands.top, step->match.topBand) : step->match.topBand;
+            bands.bottom = anyMatched ? std::min(bands.bottom, step->match.bottomBand)
+                                      : step->match.bottomBand;
+            anyMatched = true;
+        }
+        if (step->scroll <= 0)
+            return;
+    }
+    trace(QStringLiteral("スクロール回数の上限:") + QString::number(MaxSteps));
+}
+
+std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRect& rect,
+                                                                 QImage& previous, int number)
+{
+    if (m_platform.escapePressed())
+        return std::nullopt;
+    const bool useMarkers = m_markersActive;
+    ScrollMarkerState markers;
+    if (useMarkers)
+        markers = PlaceScrollMarkers(rect);
+    m_platform.sendWheelDown();
+    // A hand-edited settings file may hold anything; the options dialog allows 10 to 1000.
+    const int pause = std::clamp(m_settings.ALL.SCROLLWAITTIME, 0, MaxPauseMilliseconds);
+    if (!waitWatchingEscape(pause))
+        return std::nullopt;
+    QImage frame = grab(rect);
+    Step step = measure(frame, previous, useMarkers ? &markers : nullptr);
+    if (step.scroll <= 0) {
+        if (!waitWatchingEscape(std::max(SettleMilliseconds, 4 * pause)))
+            return std::nullopt;
+        trace(QStringLiteral("再取得"));
+        frame = grab(rect);
+        step = measure(frame, previous, useMarkers && m_markersActive ? &markers : nullptr);
+    }
+    m_frames.WriteTempPicture(frame, TempPictures::Kind::Scroll, number);
+    m_lastFrameFile = number;
+    previous = std::move(frame);
+    m_previousRows = std::move(m_frameRows);
+    m_frameRows.reset();
+    return step;
+}
+
+QImage ScrollingCapture::grab(const ScreenRect& rect)
+{
+    QImage frame;
+    m_engine.GrabScreen(rect, frame);
+    if (frame.isNull())
+        throw std::runtime_error("画面を取得できません");
+    if (frame.format() != QImage::Format_RGB32)
+        frame.convertTo(QImage::Format_RGB32);
+    m_frameRows.reset();
+    return frame;
+}
+
+ScrollingCapture::Step ScrollingCapture::measure(const QImage& frame, const QImage& previous,
+                                                 const ScrollMarkerState* markers)
+{
+    Step step;
+    if (markers != nullptr) {
+        const int found = FindScrollMarker(frame, *markers);
+        step.scroll = found - markers->markerY;
+        trace(QStringLiteral("スクロール量(CheckMarker):") + QString::number(found));
+        trace(QStringLiteral("スクロール量(pntLeft.Y):") + QString::number(markers->markerY));
+        trace(QStringLiteral("スクロール量(iScroll):") + QString::number(step.scroll));
+        if (step.scroll > 0) {
+            trace(QStringLiteral("計測方法:マーカー"));
+            return step;
+        }
+    }
+    // The markers were lost, or did not move: the pictures themselves decide.
+    step.match = matchWithPrevious(frame, previous);
+    step.scroll = 0;
+    switch (step.match.kind) {
+    case FrameMatch::Kind::Moved:
+        m_markersActive = false;
+        step.matched = true;
+        step.scroll = step.match.offset;
+        trace(QStringLiteral("スクロール量(iScroll):") + QString::number(step.scroll));
+        trace(QStringLiteral("計測方法:画像照合 固定帯:%1/%2")
+                  .arg(step.match.topBand)
+                  .arg(step.match.bottomBand));
+        break;
+    case FrameMatch::Kind::Still:
+        trace(markers != nullptr ? QStringLiteral("計測方法:マーカー 移動なし")
+                                 : QStringLiteral("計測方法:画像照合 移動なし"));
+        break;
+    case FrameMatch::Kind::Unsure:
+        trace(QStringLiteral("計測方法:画像照合 判定不能"));
+        break;
+    }
+    return step;
+}
+
+FrameMatch ScrollingCapture::matchWithPrevious(const QImage& frame, const QImage& previous)
+{
+    if (!m_previousRows)
+        m_previousRows.emplace(previous);
+    if (!m_frameRows)
+        m_frameRows.emplace(frame);
+    return MatchFrames(previous, *m_previousRows, frame, *m_frameRows);
+}
+
+ScrollMarkerState ScrollingCapture::PlaceScrollMarkers(const ScreenRect& rect)
+{
+    ScrollMarkerState state = ScrollMarkerGeometry(rect.width(), rect.height());
+    const int y = rect.Bottom - state.markerY;
+    const QRect area = toQRect(rect);
+    for (int i = 0; i < 3; ++i) {
+        const QPoint first(rect.Left + state.firstGroupX + i, y);
+        const QPoint second(rect.Left + state.secondGroupX + i, y);
+        // Never paint on a neighbour of a target too narrow for a group.
+        if (area.contains(first))
+            m_platform.setScreenPixel(first, ScrollMarkerPaint[size_t(i)]);
+        if (area.contains(second))
+            m_platform.setScreenPixel(second, ScrollMarkerPaint[size_t(i)]);
+        state.colours[size_t(i)] = m_platform.screenPixel(first);
+    }
+    return state;
+}
+
+bool ScrollingCapture::waitWatchingEscape(int milliseconds)
+{
+    for (int left = milliseconds; left > 0; left -= EscapePollMilliseconds) {
+        if (m_platform.escapePressed())
+            return false;
+        m_engine.wait(std::min(left, EscapePollMilliseconds));
+    }
+    return !m_platform.escapePressed();
+}
+
+void ScrollingCapture::trace(const QString& line)
+{
+    if (m_trace != nullptr)
+        m_trace->addLine(line);
+}
+
+} // namespace vistrel

@@ -1,0 +1,268 @@
+// Scroll captures of real programs on Xvfb + openbox: our own Qt window that
+// repaints on every scroll, an xterm that moves its pixels, and a static window.
+#include "capture/CaptureScene.h"
+#include "harness/ScrollPattern.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+using namespace vistrel::test;
+
+namespace {
+
+// A long scroll under load: far longer than a passing test needs.
+constexpr std::chrono::milliseconds ScrollTimeout = std::chrono::minutes(3);
+
+std::string logOf(CaptureScene& scene)
+{
+    return "log:\n" + scene.vistrel().testLog().join(u'\n').toStdString() + "\noutput:\n" +
+           scene.vistrel().output().toStdString();
+}
+
+// Picks `target` with the mouse for a window-or-control capture.
+bool pick(CaptureScene& scene, const WindowGeometry& target)
+{
+    scene.movePointer(target.client.center());
+    scene.chooseCaptureItem(QStringLiteral("w"));
+    // An xterm's text area is a window of its own and is highlighted by itself.
+    if (!waitFor([&] {
+            return scene.highlightAround(target.frame) || scene.highlightAround(target.client);
+        }))
+        return false;
+    scene.click();
+    return true;
+}
+
+bool waitForCompleted(CaptureScene& scene)
+{
+    return waitFor([&] { return scene.statusCount(CaptureScene::Completed) >= 1; }, ScrollTimeout);
+}
+
+bool captureByPicking(CaptureScene& scene, const WindowGeometry& target)
+{
+    return pick(scene, target) && waitForCompleted(scene);
+}
+
+std::optional<int> firstDifferentRow(const QImage& a, const QImage& b, int rows, int columns)
+{
+    for (int y = 0; y < rows; ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(columns) * 4) != 0)
+            return y;
+    return std::nullopt;
+}
+
+// The last row with dark text left of the buttons and right of the caret.
+int lastTextRow(const QImage& picture)
+{
+    for (int y = picture.height() - 1; y >= 0; --y)
+        for (int x = 40; x < std::min(200, picture.width()); ++x)
+            if (qGray(picture.pixel(x, y)) < 0x60)
+                return y;
+    return -1;
+}
+
+// How the steps of the capture were measured, from the trace lines in the test log.
+int stepsMeasuredBy(CaptureScene& scene, const QString& method)
+{
+    int count = 0;
+    for (const QString& line : scene.vistrel().testLog())
+        count += line.startsWith(QStringLiteral("trace: 計測方法:") + method);
+    return count;
+}
+
+QStringList scrollFiles(const CaptureScene& scene)
+{
+    const QString folder = scene.tempFolder();
+    return folder.isEmpty() ? QStringList()
+                            : QDir(folder).entryList({QStringLiteral("Scr*")}, QDir::Files);
+}
+
+WindowGeometry waitForGeometry(CaptureScene& scene, const QString& title)
+{
+    const auto window = scene.session().waitForWindow(title);
+    if (!window)
+        throw std::runtime_error("no window " + title.toStdString());
+    return scene.geometryOf(*window);
+}
+
+constexpr int DocumentWidth = 600;
+constexpr int ViewportHeight = 400;
+constexpr int DocumentHeight = 5000;
+
+// Our Qt scroll window over the known document, painted.
+WindowGeometry startScrollWindow(CaptureScene& scene)
+{
+    const QString title = QStringLiteral("scroll document");
+    scene.session().start({QStringLiteral(SCROLL_WINDOW_BINARY), QStringLiteral("300"),
+                           QStringLiteral("120"), QString::number(DocumentWidth),
+                           QString::number(ViewportHeight), QString::number(DocumentHeight),
+                           title});
+    const WindowGeometry target = waitForGeometry(scene, title);
+    const QPoint corner(DocumentWidth - 1, ViewportHeight - 1);
+    const bool shown = waitFor([&] {
+        const QImage picture = scene.session().grab(target.client);
+        return (picture.pixel(corner) & 0xffffff) == scrollPatternColour(corner.x(), corner.y());
+    });
+    if (target.client.height() != ViewportHeight || !shown)
+        throw std::runtime_error("the scroll window did not show its document");
+    return target;
+}
+
+// The first row of `picture` that is not the document, inside its columns.
+std::optional<int> firstRowNotTheDocument(const QImage& picture)
+{
+    QImage document(DocumentWidth, picture.height(), QImage::Format_RGB32);
+    for (int y = 0; y < document.height(); ++y)
+        for (int x = 0; x < DocumentWidth; ++x)
+            document.setPixel(x, y, 0xff000000 | scrollPatternColour(x, y));
+    return firstDifferentRow(picture, document, picture.height(), DocumentWidth);
+}
+
+} // namespace
+
+TEST(ScrollCapture, QtScrollAreaThatRepaintsIsStitchedIntoTheWholeDocument)
+{
+    CaptureScene scene;
+    const WindowGeometry target = startScrollWindow(scene);
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    ASSERT_TRUE(captureByPicking(scene, target)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.height(), DocumentHeight) << logOf(scene);
+    ASSERT_GE(picture.width(), DocumentWidth);
+    const auto different = firstRowNotTheDocument(picture);
+    EXPECT_FALSE(different) << "first different row " << *different;
+    EXPECT_TRUE(scrollFiles(scene).isEmpty());
+    // Qt repaints: the markers fail at once and the pictures measure every step.
+    EXPECT_EQ(stepsMeasuredBy(scene, QStringLiteral("マーカー")), 0);
+    EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 50);
+}
+
+TEST(ScrollCapture, EscapeEndsALongScrollAndKeepsWhatWasStitched)
+{
+    CaptureScene scene;
+    const WindowGeometry target = startScrollWindow(scene);
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=300");
+    ASSERT_TRUE(pick(scene, target));
+    // Once the window has scrolled a few notches, well before its end.
+    ASSERT_TRUE(waitFor([&] {
+        const QRgb corner = scene.session().grab(target.client).pixel(0, 0);
+        const int topRow = (((qGreen(corner) >> 3) & 0x1f) << 8) | qRed(corner);
+        return topRow >= 180;
+    }));
+    scene.key(QStringLiteral("Escape"));
+    ASSERT_TRUE(waitForCompleted(scene)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    EXPECT_GT(picture.height(), ViewportHeight);
+    EXPECT_LT(picture.height(), DocumentHeight / 2);
+    const auto different = firstRowNotTheDocument(picture);
+    EXPECT_FALSE(different) << "first different row " << *different;
+    EXPECT_TRUE(scrollFiles(scene).isEmpty());
+}
+
+TEST(ScrollCapture, XtermScrollbackEqualsATallXtermShowingItAll)
+{
+    // Tall enough for 402 rows of xterm's built-in 13-pixel font and a title bar.
+    CaptureScene scene(QSize(1280, 5400));
+    const auto xterm = [&](const QString& title, const QString& geometry) {
+        scene.session().start({QStringLiteral("xterm"), QStringLiteral("-title"), title,
+                               QStringLiteral("-geometry"), geometry, QStringLiteral("-e"),
+                               QStringLiteral("sh"), QStringLiteral("-c"),
+                               QStringLiteral("seq 1 400; exec cat")});
+        return waitForGeometry(scene, title);
+    };
+    const WindowGeometry tall = xterm(QStringLiteral("all lines"), QStringLiteral("60x402+700+0"));
+    const WindowGeometry small = xterm(QStringLiteral("scrolled"), QStringLiteral("60x20+40+500"));
+    ASSERT_EQ(small.client.width(), tall.client.width());
+    constexpr int LineHeight = 13;
+    constexpr int Border = 2;
+    const int textRows = Border + 400 * LineHeight;
+    ASSERT_GE(tall.client.height(), textRows);
+
+    // Back to the first line with the wheel, as a user would (not at the centre,
+    // where the picking starts: a move to where the pointer is never ends).
+    scene.movePointer(small.client.center() + QPoint(20, 20));
+    const QImage allLines = scene.session().grab(tall.client);
+    const auto atTop = [&] {
+        const QImage shown = scene.session().grab(small.client);
+        return !firstDifferentRow(shown, allLines, 10 * LineHeight, shown.width());
+    };
+    ASSERT_TRUE(waitFor([&] {
+        scene.session().xdotool({QStringLiteral("click"), QStringLiteral("--repeat"),
+                                 QStringLiteral("100"), QStringLiteral("--delay"),
+                                 QStringLiteral("2"), QStringLiteral("4")});
+        return atTop();
+    })) << "the xterm never showed its first lines";
+
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    ASSERT_TRUE(captureByPicking(scene, small)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.width(), tall.client.width());
+    ASSERT_GE(picture.height(), textRows) << logOf(scene);
+    const QImage reference = scene.session().grab(tall.client);
+    const auto different = firstDifferentRow(picture, reference, textRows, picture.width());
+    EXPECT_FALSE(different) << "first different row " << *different;
+    // xterm moves its pixels: the markers travel and measure every step.
+    EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("マーカー")), 50);
+    EXPECT_EQ(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 0);
+}
+
+TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
+{
+    CaptureScene scene(QSize(1280, 4900));
+    QFile text(scene.session().tempDir() + QStringLiteral("/lines.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    for (int line = 1; line <= 200; ++line)
+        text.write(
+            QStringLiteral("line %1 of the document\n").arg(line, 4, 10, QChar(u'0')).toUtf8());
+    text.close();
+    const auto zenity = [&](const QString& title, int height) {
+        scene.session().start({QStringLiteral("zenity"), QStringLiteral("--text-info"),
+                               QStringLiteral("--title"), title, QStringLiteral("--filename"),
+                               text.fileName(), QStringLiteral("--width"), QStringLiteral("420"),
+                               QStringLiteral("--height"), QString::number(height)});
+        return waitForGeometry(scene, title);
+    };
+    // The reference is taken before the second window may be placed over it.
+    const WindowGeometry tall = zenity(QStringLiteral("all text"), 4700);
+    QImage reference;
+    ASSERT_TRUE(waitFor([&] {
+        const QImage shown = scene.session().grab(tall.client);
+        const bool settled = shown == reference && lastTextRow(shown) > 0;
+        reference = shown;
+        return settled;
+    }));
+    const WindowGeometry small = zenity(QStringLiteral("scrolled text"), 400);
+    ASSERT_EQ(small.client.width(), tall.client.width());
+
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    ASSERT_TRUE(captureByPicking(scene, small)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.width(), tall.client.width());
+    // The last line of text lies where it lies in the tall view, and every row
+    // above it is the same: no band is missing or twice. The scroll bar is left out.
+    const int lastRow = lastTextRow(picture);
+    EXPECT_EQ(lastRow, lastTextRow(reference));
+    const auto different = firstDifferentRow(picture, reference, lastRow + 1, picture.width() - 24);
+    EXPECT_FALSE(different) << "first different row " << *different;
+    EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 0);
+}
+
+TEST(ScrollCapture, StaticWindowEqualsAPlainCaptureAndLeavesNoFrames)
+{
+    CaptureScene scene;
+    const QRect client(700, 300, 320, 240);
+    const WindowId pattern = scene.startPattern(client, QStringLiteral("static pattern"));
+    scene.startVistrel("CLIENT=1");
+    ASSERT_TRUE(captureByPicking(scene, scene.geometryOf(pattern))) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.size(), client.size());
+    EXPECT_FALSE(firstPatternMismatch(picture, {}, client.size()));
+    EXPECT_TRUE(scrollFiles(scene).isEmpty()) << scrollFiles(scene).join(u' ').toStdString();
+    // The markers were wiped off the screen again.
+    EXPECT_TRUE(waitFor(
+        [&] { return !firstPatternMismatch(scene.session().grab(client), {}, client.size()); }));
+}

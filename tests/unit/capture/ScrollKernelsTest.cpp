@@ -1,0 +1,175 @@
+#include "capture/scroll/FrameMatcher.h"
+#include "capture/scroll/ScrollMarkers.h"
+#include "capture/scroll/ScrollStitcher.h"
+
+#include <QStringList>
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+using namespace vistrel;
+
+namespace {
+
+// A tall document whose every row is different from every other.
+QImage document(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, qRgb(y & 0xff, ((y >> 8) << 4) | (x & 0xf), (x * 3 + y) & 0xff));
+    return picture;
+}
+
+// What a window `height` rows high shows when scrolled down by `offset`, with
+// a sticky header and a status bar drawn over the content.
+QImage view(const QImage& doc, int offset, int height, int header = 0, int footer = 0)
+{
+    QImage frame = doc.copy(0, offset, doc.width(), height);
+    for (int y = 0; y < header; ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            frame.setPixel(x, y, qRgb(200, 10 + y, x & 0xff));
+    for (int y = height - footer; y < height; ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            frame.setPixel(x, y, qRgb(20, 30 + height - y, x & 0xff));
+    return frame;
+}
+
+// The first row where two pictures differ, -1 when they are equal.
+int firstDifferentRow(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return -2;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(a.bytesPerLine())) != 0)
+            return y;
+    return -1;
+}
+
+FrameMatch match(const QImage& before, const QImage& after)
+{
+    return MatchFrames(before, FrameRows(before), after, FrameRows(after));
+}
+
+QImage stitch(int height, const std::vector<int>& steps, const std::vector<QImage>& frames,
+              ScrollBands bands = {}, QStringList* lines = nullptr)
+{
+    return StitchScrollFrames(
+        height, steps, bands, [&frames](int k) { return frames[size_t(k)]; },
+        [lines](const QString& line) {
+            if (lines)
+                lines->append(line);
+        });
+}
+
+} // namespace
+
+TEST(ScrollMarkers, PlacesGroupsAndFindsTheLowestFromTheBottom)
+{
+    const ScrollMarkerState odd = ScrollMarkerGeometry(101, 101);
+    EXPECT_EQ(odd.firstGroupX, 50); // 50.5 to even
+    EXPECT_EQ(odd.secondGroupX, 71);
+    EXPECT_EQ(odd.markerY, 50);
+    EXPECT_EQ(ScrollMarkerGeometry(103, 7).firstGroupX, 52); // 51.5 to even
+    EXPECT_EQ(ScrollMarkerGeometry(103, 7).markerY, 4);
+
+    ScrollMarkerState markers = ScrollMarkerGeometry(101, 101);
+    markers.colours = ScrollMarkerPaint;
+    QImage grab(101, 101, QImage::Format_RGB32);
+    grab.fill(Qt::white);
+    EXPECT_EQ(FindScrollMarker(grab, markers), 0);
+    const auto paint = [&grab](int x, int y) {
+        for (int i = 0; i < 3; ++i)
+            grab.setPixel(x + i, y, ScrollMarkerPaint[size_t(i)]);
+    };
+    paint(markers.secondGroupX, 30); // the second group alone is enough
+    EXPECT_EQ(FindScrollMarker(grab, markers), 101 - 30);
+    paint(markers.firstGroupX, 60); // the lower group wins
+    EXPECT_EQ(FindScrollMarker(grab, markers), 101 - 60);
+    // A group cut by the right edge never matches.
+    ScrollMarkerState outside = markers;
+    outside.firstGroupX = 99;
+    outside.secondGroupX = 99;
+    EXPECT_EQ(FindScrollMarker(grab, outside), 0);
+}
+
+TEST(ScrollStitcher, StepsOfFortyFiveAndTwentyRebuildTheDocument)
+{
+    const int h = 100;
+    const QImage doc = document(40, 400);
+    const std::vector<int> steps{45, 45, 45, 20, 0};
+    std::vector<QImage> frames;
+    for (int top : {0, 45, 90, 135, 155, 155})
+        frames.push_back(view(doc, top, h));
+    // Frame 1 carries its step's markers, moved up from row 50 by 45: frame 0 covers them.
+    frames[1].setPixel(20, 5, qRgb(255, 0, 0));
+    QStringList lines;
+    const QImage picture = stitch(h, steps, frames, {}, &lines);
+    ASSERT_EQ(picture.height(), h + 155);
+    EXPECT_EQ(firstDifferentRow(picture, doc.copy(0, 0, 40, h + 155)), -1);
+    EXPECT_TRUE(lines.contains(QStringLiteral("貼り付け範囲  :[3]135-235=100")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("貼り付け範囲  :[0]0-100=100")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("全体高さ  :255")));
+
+    // A target that did not move gives frame 0, the markers of frame 1 hidden.
+    QImage marked = frames[0];
+    marked.setPixel(20, 50, qRgb(255, 0, 0));
+    EXPECT_EQ(firstDifferentRow(stitch(h, {0}, {frames[0], marked}), frames[0]), -1);
+}
+
+TEST(ScrollStitcher, BandsAppearOnceAndLargeStepsLeaveNoGap)
+{
+    const int h = 120;
+    const QImage doc = document(32, 600);
+    // Steps larger than half the moving rows, as matching may measure.
+    const std::vector<int> steps{80, 85, 0};
+    std::vector<QImage> frames;
+    for (int top : {0, 80, 165, 165})
+        frames.push_back(view(doc, top, h, 10, 6));
+    const QImage picture = stitch(h, steps, frames, {10, 6});
+    ASSERT_EQ(picture.height(), h + 165);
+    EXPECT_EQ(firstDifferentRow(picture, view(doc, 0, h + 165, 10, 6)), -1);
+}
+
+TEST(FrameMatcher, FindsKnownOffsetsPastAStickyHeaderAndAScrollBar)
+{
+    const QImage doc = document(256, 2000);
+    const QImage before = view(doc, 300, 400, 24, 16);
+    for (int offset : {1, 37, 60, 250}) {
+        QImage after = view(doc, 300 + offset, 400, 24, 16);
+        // A scroll bar thumb that moved: one narrow band differs in many rows.
+        for (int y = 100; y < 200; ++y)
+            for (int x = 245; x < 256; ++x)
+                after.setPixel(x, y, qRgb(90, 90, 90));
+        const FrameMatch found = match(before, after);
+        EXPECT_EQ(found.kind, FrameMatch::Kind::Moved) << offset;
+        EXPECT_EQ(found.offset, offset);
+        EXPECT_GE(found.topBand, 24);
+        EXPECT_GE(found.bottomBand, 16);
+    }
+    EXPECT_EQ(match(before, before).kind, FrameMatch::Kind::Still);
+}
+
+TEST(FrameMatcher, NoUniqueAnswerIsNeverAMove)
+{
+    // Stripes that repeat every 32 rows: any multiple of 32 fits as well as another.
+    QImage stripes(128, 300, QImage::Format_RGB32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 128; ++x)
+            stripes.setPixel(x, y, qRgb((y % 32) * 8, x, 40));
+    const QImage before = stripes.copy(0, 0, 128, 200);
+    EXPECT_NE(match(before, stripes.copy(0, 40, 128, 200)).kind, FrameMatch::Kind::Moved);
+    EXPECT_NE(match(before, stripes.copy(0, 64, 128, 200)).kind, FrameMatch::Kind::Moved);
+
+    // A jump past the whole frame shares nothing with it.
+    const QImage doc = document(128, 1000);
+    EXPECT_EQ(match(view(doc, 0, 200), view(doc, 500, 200)).kind, FrameMatch::Kind::Unsure);
+    // Blank content gives nothing to measure by.
+    QImage blank(128, 200, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QImage shifted = blank;
+    for (int x = 0; x < 128; ++x)
+        shifted.setPixel(x, 150, qRgb(0, 0, 0));
+    EXPECT_NE(match(blank, shifted).kind, FrameMatch::Kind::Moved);
+}
