@@ -239,6 +239,14 @@ void Keeper::handle(const xcb_generic_event_t& event)
     case XCB_PROPERTY_NOTIFY:
         continueTransfer(reinterpret_cast<const xcb_property_notify_event_t&>(event));
         break;
+    case XCB_SELECTION_NOTIFY: {
+        // A clipboard manager that saved the copy after the wait (a busy machine)
+        // holds it now: nothing is left for the keeper to serve.
+        const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(event);
+        if (notify.selection == m_manager && notify.property != XCB_NONE)
+            m_taken = true;
+        break;
+    }
     default:
         break;
     }
