@@ -41,6 +41,10 @@ public:
     bool openPictureFile(const QString& path);
     void mnuEditPasteClick();
     void mnuFileSaveSetClick();
+    // Shows AUTOSAVE/DIR in the status bar's "連続:" panel.
+    void showAutoSaveFolder();
+    // A picture from a file replaces the selected tab's picture as an undoable edit.
+    void showOpenedPicture(const QImage& picture);
     void mnuFilePrnSetClick();
     void mnuFilePrnDlgClick();
 
@@ -51,8 +55,6 @@ public:
     PictureSaveOptions saveOptions() const;
 
 private:
-    void showAutoSaveFolder();
-    void showOpenedPicture(const QImage& picture);
     PrinterPort& printer();
     MailPort& mail();
 
