@@ -53,7 +53,7 @@ BrowserWiring::BrowserWiring(TfrmMain& main, QSplitter& splFile)
     QObject::connect(
         m_pane, &FileListPane::fileSelected, m_pane,
         [this](const QString& path, const ListedFile& file) { openSelectedFile(path, file); });
-    QObject::connect(m_pane, &FileListPane::folderChanged, m_pane, [this] { DirlstChange(); });
+    QObject::connect(m_pane, &FileListPane::folderChanged, m_pane, [this] { showFileCount(); });
     QObject::connect(&PictureFileEvents::instance(), &PictureFileEvents::pictureFileWritten, m_pane,
                      [this](const QString& folder) { pictureFileWritten(folder); });
     QObject::connect(&m_splFile, &QSplitter::splitterMoved, m_pane, [this] {
@@ -158,6 +158,11 @@ void BrowserWiring::DirlstChange()
 {
     const WaitCursor busy;
     m_pane->refresh();
+    showFileCount();
+}
+
+void BrowserWiring::showFileCount()
+{
     if (m_shown)
         m_main.status().ShowStatusMessage(
             QStringLiteral("%1個のファイルが見つかりました").arg(m_pane->fileCount()));

@@ -42,6 +42,7 @@ public:
 
 private:
     void showStartFolder();
+    void showFileCount();
     void makePopupStylesRadio();
     void openSelectedFile(const QString& path, const ListedFile& file);
     void pictureFileWritten(const QString& folder);

@@ -192,8 +192,7 @@ bool FileListPane::setFolder(const QString& folder)
     // Loads that finish later (sorting moves rows about) keep it in view for a moment,
     // then the tree is the user's to scroll.
     QTimer::singleShot(RevealMs, this, [this] { m_revealPending = false; });
-    if (m_model->folder() != m_folders->filePath(index))
-        DirlstChange(); // the same index again still lists a folder not yet shown
+    DirlstChange(); // the tree may have been there already with nothing listed
     return true;
 }
 
@@ -212,7 +211,8 @@ void FileListPane::revealFolder()
 void FileListPane::DirlstChange()
 {
     const QString folder = m_folders->filePath(m_dirlst->currentIndex());
-    if (folder.isEmpty())
+    // The tree's model moves rows about as it loads; only another folder lists anew.
+    if (folder.isEmpty() || folder == m_model->folder())
         return;
     m_model->FillFileList(folder);
     watchFolder(folder);
