@@ -6,6 +6,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QSet>
 
 namespace vistrel {
 
@@ -19,27 +20,89 @@ FileListModel::~FileListModel() = default;
 
 void FileListModel::FillFileList(const QString& folder)
 {
-    beginResetModel();
+    QList<ListedFile> files = listPictureFiles(folder);
+    m_sort.sort(files);
     if (folder != m_folder) {
+        beginResetModel();
         m_loader->cancelPending();
         m_thumbnailOf.clear();
+        m_folder = folder;
+        m_files = std::move(files);
+        endResetModel();
+        return;
     }
-    m_folder = folder;
-    m_files = listPictureFiles(folder);
-    m_sort.sort(m_files);
+    // The same folder again: rows come and go one by one, so that the views keep
+    // their selection, scroll position and the row under a click in progress.
+    mergeFiles(files);
     // A file that changed gets a new thumbnail; the others keep theirs.
     for (const ListedFile& file : std::as_const(m_files))
         if (const auto it = m_thumbnailOf.find(filePath(file.name));
             it != m_thumbnailOf.end() && it->modified != file.modified)
             m_thumbnailOf.erase(it);
-    endResetModel();
+}
+
+void FileListModel::mergeFiles(const QList<ListedFile>& files)
+{
+    QSet<QString> kept;
+    for (const ListedFile& file : files)
+        kept.insert(file.name);
+    for (int row = int(m_files.size()) - 1; row >= 0; --row)
+        if (!kept.contains(m_files[row].name)) {
+            beginRemoveRows({}, row, row);
+            m_files.removeAt(row);
+            endRemoveRows();
+        }
+    QSet<QString> present;
+    for (const ListedFile& file : std::as_const(m_files))
+        present.insert(file.name);
+    int row = 0;
+    for (const ListedFile& file : files) {
+        if (!present.contains(file.name)) {
+            // The new file's place in the sorted list, among the files kept.
+            beginInsertRows({}, row, row);
+            m_files.insert(row, file);
+            endInsertRows();
+        }
+        ++row;
+    }
+    // Same names now; a changed size or date may move rows in that sort order.
+    bool sameOrder = true;
+    for (int i = 0; i < files.size(); ++i)
+        sameOrder = sameOrder && m_files[i].name == files[i].name;
+    if (!sameOrder) {
+        reorder(files);
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i)
+        if (m_files[i].size != files[i].size || m_files[i].modified != files[i].modified) {
+            m_files[i] = files[i];
+            Q_EMIT dataChanged(index(i, 0), index(i, 2));
+        }
 }
 
 void FileListModel::sortFiles()
 {
-    beginResetModel();
-    m_sort.sort(m_files);
-    endResetModel();
+    QList<ListedFile> files = m_files;
+    m_sort.sort(files);
+    reorder(files);
+}
+
+void FileListModel::reorder(const QList<ListedFile>& files)
+{
+    // The selection and the current row follow their files to the new places.
+    Q_EMIT layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    QStringList names;
+    for (const QModelIndex& index : before)
+        names.append(m_files.value(index.row()).name);
+    m_files = files;
+    QModelIndexList after;
+    for (int i = 0; i < before.size(); ++i) {
+        const int moved = rowOfName(names[i]);
+        after.append(moved < 0 ? QModelIndex() : index(moved, before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged();
 }
 
 QString FileListModel::filePath(int row) const

@@ -20,7 +20,8 @@ public:
     explicit FileListModel(QObject* parent = nullptr);
     ~FileListModel() override;
 
-    // Lists the folder again (or a new one) in the current sort order.
+    // Lists the folder again (or a new one) in the current sort order. The same folder
+    // again changes only the rows that changed.
     void FillFileList(const QString& folder);
     QString folder() const { return m_folder; }
     const QList<ListedFile>& files() const { return m_files; }
@@ -42,6 +43,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    void mergeFiles(const QList<ListedFile>& files);
+    void reorder(const QList<ListedFile>& files);
     QIcon typeIcon(const QString& name) const;
     QVariant thumbnailFor(int row) const;
     void thumbnailReady(const QString& path, const QImage& thumbnail);

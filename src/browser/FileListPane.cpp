@@ -237,28 +237,21 @@ void FileListPane::folderChangedOnDisk()
 
 void FileListPane::refresh()
 {
-    QAbstractItemView* view = currentView();
-    const QStringList selected = selectedNames();
-    const QModelIndex currentIndex = view->currentIndex();
-    const QString current =
-        currentIndex.isValid() ? m_model->files().value(currentIndex.row()).name : QString();
-    const int vertical = view->verticalScrollBar()->value();
-    const int horizontal = view->horizontalScrollBar()->value();
+    // Files that went away leave the selection; what is left is not opened again.
+    m_restoringSelection = true;
     m_model->FillFileList(m_model->folder());
+    m_restoringSelection = false;
     // The folder may have gone and come back: watch it again.
     if (m_watcher->directories().isEmpty() && QFileInfo(m_model->folder()).isDir())
         m_watcher->addPath(m_model->folder());
-    selectNames(selected, current);
-    view->verticalScrollBar()->setValue(vertical);
-    view->horizontalScrollBar()->setValue(horizontal);
+    if (m_style == Details)
+        fitColumns();
 }
 
 void FileListPane::lsvFilelstColumnClick(int column)
 {
-    const QStringList selected = selectedNames();
     m_model->sortOrder().headerClicked(column);
     m_model->sortFiles();
-    selectNames(selected, QString());
     showSortIndicator();
 }
 
@@ -284,21 +277,6 @@ QStringList FileListPane::selectedPaths() const
     for (const QString& name : selectedNames())
         paths.append(m_model->filePath(name));
     return paths;
-}
-
-void FileListPane::selectNames(const QStringList& names, const QString& current)
-{
-    // Putting back what the user had chosen opens nothing again.
-    m_restoringSelection = true;
-    QItemSelectionModel* selection = m_iconView->selectionModel();
-    QItemSelection rows;
-    for (const QString& name : names)
-        if (const int row = m_model->rowOfName(name); row >= 0)
-            rows.select(m_model->index(row, 0), m_model->index(row, 2));
-    selection->select(rows, QItemSelectionModel::ClearAndSelect);
-    if (const int row = m_model->rowOfName(current); row >= 0)
-        selection->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
-    m_restoringSelection = false;
 }
 
 void FileListPane::lsvFilelstSelectItem()

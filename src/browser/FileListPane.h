@@ -38,7 +38,7 @@ public:
     // The places offered above the tree, in this order.
     void setPlaces(const QStringList& folders);
 
-    // Lists the shown folder again, keeping the selection and the scroll position.
+    // Lists the shown folder again; the rows that stay keep their selection.
     void refresh();
     // One of the four styles; false (and nothing changed) for any other number.
     bool SetFileListView(int style);
@@ -73,7 +73,6 @@ private:
     void showSortIndicator();
     void fitColumns();
     QStringList selectedNames() const;
-    void selectNames(const QStringList& names, const QString& current);
 
     FileListModel* m_model;
     QFileSystemModel* m_folders;

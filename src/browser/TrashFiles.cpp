@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace vistrel {
 
@@ -26,6 +27,8 @@ bool confirmMoveToTrash(const QStringList& paths, QWidget* parent)
 
 QStringList moveFilesToTrash(const QStringList& paths)
 {
+    // A new account may have no data folder yet; the home trash lives in it.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     QStringList failed;
     for (const QString& path : paths)
         if (!QFile::moveToTrash(path))
