@@ -133,14 +133,16 @@ public:
         return waitFor([&] { return m_vistrel.testLog().count(line) >= count; });
     }
     // The FILEMODE status line of the file that was opened last starts with its size.
-    bool waitForOpened(const QString& path)
+    bool waitForOpened(const QString& path, std::chrono::milliseconds timeout = DefaultTimeout)
     {
         const QString prefix = QStringLiteral("status: ファイル情報 = サイズ : %1KB ")
                                    .arg((QFileInfo(path).size() + 1023) / 1024);
-        return waitFor([&] {
-            const QStringList log = m_vistrel.testLog();
-            return !log.isEmpty() && log.last().startsWith(prefix);
-        });
+        return waitFor(
+            [&] {
+                const QStringList log = m_vistrel.testLog();
+                return !log.isEmpty() && log.last().startsWith(prefix);
+            },
+            timeout);
     }
     std::string log() const { return m_vistrel.testLog().join(u'\n').toStdString(); }
 
@@ -226,7 +228,8 @@ TEST(FilePane, ListsOpensTrashesAndFollowsTheFolder)
         << scene.log();
     EXPECT_TRUE(scene.waitForLine(found(3), 2)) << scene.log();
 
-    // Another program's file appears without a refresh: End reaches it.
+    // Another program's file appears without a refresh: End reaches it once the pane has
+    // seen the change (a moment after the rename), so End is pressed until it does.
     const QString outside = QFileInfo(scene.folder()).path();
     const QString copied =
         scene.writePicture(QStringLiteral("zz.bmp"), {120, 100}, ColourC, outside);
@@ -237,7 +240,8 @@ TEST(FilePane, ListsOpensTrashesAndFollowsTheFolder)
     ASSERT_TRUE(scene.waitForOpened(a)) << scene.log();
     ASSERT_TRUE(waitFor([&] {
         scene.key(QStringLiteral("End"));
-        return scene.waitForOpened(scene.folder() + QStringLiteral("/zz.bmp"));
+        return scene.waitForOpened(scene.folder() + QStringLiteral("/zz.bmp"),
+                                   std::chrono::seconds(1));
     })) << scene.log();
 }
 
