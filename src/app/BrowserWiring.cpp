@@ -108,6 +108,10 @@ void BrowserWiring::showStartFolder()
         return;
     // The tree keeps its own place: the home folder.
     m_pane->setFolder(QDir::homePath());
+    // The default of a read-only installation, the pictures folder, may not exist on a
+    // new account: that is no choice of the user's to report.
+    if (start == QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
+        return;
     // Told once the window is up, not in the middle of building it.
     QTimer::singleShot(0, m_pane, [] {
         MessageBox::information(
