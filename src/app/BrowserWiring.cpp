@@ -1,6 +1,7 @@
 #include "app/BrowserWiring.h"
 
 #include "app/CommandMap.h"
+#include "app/OptionsWiring.h"
 #include "app/OutputWiring.h"
 #include "app/TfrmMain.h"
 #include "browser/FileListModel.h"
@@ -202,7 +203,7 @@ void BrowserWiring::mnuFileAtdirSetClick()
     if (!m_shown || m_pane->folder().isEmpty())
         return;
     m_main.settings().AUTOSAVE.DIR = m_pane->folder();
-    m_main.output().showAutoSaveFolder();
+    m_main.options().ApplyOptions();
 }
 
 void BrowserWiring::mnuFileDelClick()

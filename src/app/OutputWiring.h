@@ -41,8 +41,6 @@ public:
     bool openPictureFile(const QString& path);
     void mnuEditPasteClick();
     void mnuFileSaveSetClick();
-    // Shows AUTOSAVE/DIR in the status bar's "連続:" panel.
-    void showAutoSaveFolder();
     // A picture from a file replaces the selected tab's picture as an undoable edit.
     void showOpenedPicture(const QImage& picture);
     void mnuFilePrnSetClick();
@@ -55,6 +53,7 @@ public:
     PictureSaveOptions saveOptions() const;
 
 private:
+    void showAutoSaveFolder();
     PrinterPort& printer();
     MailPort& mail();
 
