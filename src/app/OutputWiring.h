@@ -41,6 +41,8 @@ public:
     bool openPictureFile(const QString& path);
     void mnuEditPasteClick();
     void mnuFileSaveSetClick();
+    // A picture from a file replaces the selected tab's picture as an undoable edit.
+    void showOpenedPicture(const QImage& picture);
     void mnuFilePrnSetClick();
     void mnuFilePrnDlgClick();
 
@@ -52,7 +54,6 @@ public:
 
 private:
     void showAutoSaveFolder();
-    void showOpenedPicture(const QImage& picture);
     PrinterPort& printer();
     MailPort& mail();
 

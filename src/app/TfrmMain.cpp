@@ -1,6 +1,7 @@
 #include "app/TfrmMain.h"
 
 #include "app/AppIcon.h"
+#include "app/BrowserWiring.h"
 #include "app/CommandMap.h"
 #include "app/EditWiring.h"
 #include "app/HelpPages.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QToolBar>
@@ -103,8 +105,10 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     m_hotkeys = std::make_unique<HotkeyWiring>(*this);
     m_edit = std::make_unique<EditWiring>(*this);
     m_options = std::make_unique<OptionsWiring>(*this);
+    m_browser = std::make_unique<BrowserWiring>(*this, *m_splFile);
     bindCommands();
     m_options->ApplyOptions();
+    m_browser->applySettings();
     buildTrayIcon();
     MessageBox::setMainWindow(this);
     qApp->installEventFilter(this);
@@ -120,8 +124,13 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::buildLayout()
 {
     setStatusBar(m_status);
-    m_imageArea = new ImageArea(m_document, this);
-    setCentralWidget(m_imageArea);
+    // The file pane goes left of the picture, behind the splitter splFile.
+    m_splFile = new QSplitter(Qt::Horizontal, this);
+    m_splFile->setObjectName(QStringLiteral("splFile"));
+    m_splFile->setChildrenCollapsible(false);
+    m_imageArea = new ImageArea(m_document, m_splFile);
+    m_splFile->addWidget(m_imageArea);
+    setCentralWidget(m_splFile);
     m_scrollTrace = std::make_unique<MemoTrace>(m_imageArea->Memo1());
     m_engine.scrollFrames = &m_temp;
     m_engine.scrollTrace = m_scrollTrace.get();
@@ -232,6 +241,7 @@ void TfrmMain::bindCommands()
     m_hotkeys->bind(c);
     m_edit->bind(c);
     m_options->bind(c);
+    m_browser->bind(c);
     c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });
     c.bind(QStringLiteral("mnuHelpHomePageClick"),
            [](int) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))); });
@@ -341,6 +351,7 @@ void TfrmMain::SaveSettings()
         m_settings.SCREEN.HEIGHT = outer.height();
         m_settings.SCREEN.WIDTH = outer.width();
     }
+    m_browser->storeSettings();
     m_store.save(m_settings, maximised);
 }
 

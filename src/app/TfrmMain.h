@@ -15,11 +15,13 @@
 #include <optional>
 
 class QComboBox;
+class QSplitter;
 class QSpinBox;
 class QSystemTrayIcon;
 
 namespace vistrel {
 
+class BrowserWiring;
 class CommandMap;
 class EditWiring;
 class HotkeyWiring;
@@ -54,6 +56,8 @@ public:
     TimerWiring& timer() { return *m_timer; }
     EditWiring& edit() { return *m_edit; }
     OptionsWiring& options() { return *m_options; }
+    BrowserWiring& browser() { return *m_browser; }
+    QSplitter* splFile() const { return m_splFile; }
     QSpinBox* udownTime() const { return m_udownTime; }
     QComboBox* cboAfterAct() const { return m_cboAfterAct; }
     QSystemTrayIcon* trayIcon() const { return m_tryCap; }
@@ -129,6 +133,7 @@ private:
     TransformCommands m_transforms;
     CommandMap* m_commands = nullptr;
     ImageArea* m_imageArea = nullptr;
+    QSplitter* m_splFile = nullptr;
     QSpinBox* m_udownTime = nullptr;
     QComboBox* m_cboAfterAct = nullptr;
     QSystemTrayIcon* m_tryCap = nullptr;
@@ -141,6 +146,7 @@ private:
     std::unique_ptr<EditWiring> m_edit;
     std::unique_ptr<OptionsWiring> m_options;
     std::unique_ptr<ScrollTrace> m_scrollTrace;
+    std::unique_ptr<BrowserWiring> m_browser;
 };
 
 } // namespace vistrel

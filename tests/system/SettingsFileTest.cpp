@@ -62,7 +62,9 @@ QString defaultText(const vistrel::SettingKey& row)
 QList<vistrel::SettingKey> table()
 {
     static vistrel::Settings settings;
-    return vistrel::settingsTable(settings, QStringLiteral("/unused"));
+    // The folder defaults name a folder that exists, as the program's own folder does:
+    // a missing start folder of the file pane would be reported at start.
+    return vistrel::settingsTable(settings, QDir::tempPath());
 }
 
 // "SECTION/KEY" of every known key in the order the file holds them.
