@@ -291,6 +291,7 @@ void TfrmMain::tryCapDblClick()
 void TfrmMain::LoadSettings()
 {
     m_settings = m_store.load();
+    clampToUsableRanges(m_settings);
     applyWindowGeometry();
     m_imageArea->setBackgroundColour(m_settings.COLOR.BACK);
 }

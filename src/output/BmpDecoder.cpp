@@ -134,9 +134,7 @@ QList<QRgb> readPalette(const Reader& in, const Header& h)
 QImage allocate(const Header& h, QImage::Format format)
 {
     QImage image(int(h.width), int(h.height), format);
-    if (image.isNull())
-        fail("画像を読み込むためのメモリが足りません");
-    return image;
+    return BmpFile::requireAllocated(image);
 }
 
 // One channel of a bit-field pixel scaled to 0..255.
@@ -249,6 +247,13 @@ QImage BmpFile::read(const QString& path)
     } catch (const std::runtime_error& error) {
         PictureFileIo::throwUnreadable(path, QString::fromStdString(error.what()));
     }
+}
+
+const QImage& BmpFile::requireAllocated(const QImage& image)
+{
+    if (image.isNull())
+        throw std::runtime_error("画像を読み込むためのメモリが足りません");
+    return image;
 }
 
 } // namespace vistrel

@@ -17,8 +17,14 @@ namespace vistrel {
 // Malformed or hostile data throws std::runtime_error with a readable reason.
 class BmpFile {
 public:
-    // Larger pictures are refused before anything is allocated.
-    static constexpr qint64 MaxPixels = qint64(1) << 28;
+    // Larger pictures are refused before anything is allocated: 2^27 pixels
+    // (512 MB at 32 bits) is beyond any screen and any scroll capture the
+    // program keeps, yet far below what a decoding bomb would ask for.
+    static constexpr qint64 MaxPixels = qint64(1) << 27;
+
+    // Throws the user's message when an allocation of `image` failed (memory
+    // short or a size the system refuses), instead of writing through a null picture.
+    static const QImage& requireAllocated(const QImage& image);
 
     static void write(const QImage& image, const QString& path, int bitsPerPixel = 0);
     static QImage read(const QString& path);

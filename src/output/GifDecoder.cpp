@@ -81,7 +81,7 @@ std::vector<int> rowOrder(int height, bool interlaced)
     return order;
 }
 
-QImage readFrame(GifFileType* gif, int transparent)
+QImage readFrame(GifFileType* gif, int transparent, qint64 dataSize)
 {
     if (DGifGetImageDesc(gif) == GIF_ERROR)
         failRead(gif->Error);
@@ -93,9 +93,12 @@ QImage readFrame(GifFileType* gif, int transparent)
     if (qint64(canvasWidth) * canvasHeight > BmpFile::MaxPixels)
         throw std::runtime_error("GIF 画像が大きすぎます");
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    // LZW gives at most 4,096 pixels per code of at least 9 bits: a picture
+    // far larger than its data could describe is a bomb, not a picture.
+    if (qint64(canvasWidth) * canvasHeight > dataSize * 8 / 9 * 4096)
+        throw std::runtime_error("GIF ファイルが壊れています: 画像データが足りません");
     QImage canvas(canvasWidth, canvasHeight, QImage::Format_RGB32);
-    if (canvas.isNull())
-        throw std::runtime_error("画像を読み込むためのメモリが足りません");
+    BmpFile::requireAllocated(canvas);
     canvas.fill(qRgb(255, 255, 255));
     std::vector<GifPixelType> line(size_t(desc.Width));
     for (const int y : rowOrder(desc.Height, desc.Interlace)) {
@@ -133,7 +136,7 @@ QImage GifCodec::decode(const QByteArray& bytes)
         if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR)
             failRead(gif->Error);
         if (record == IMAGE_DESC_RECORD_TYPE)
-            return readFrame(gif.get(), transparent);
+            return readFrame(gif.get(), transparent, bytes.size());
         if (record == EXTENSION_RECORD_TYPE)
             transparent = readExtension(gif.get(), transparent);
         else if (record == TERMINATE_RECORD_TYPE)

@@ -19,6 +19,25 @@ struct JpegError {
     char message[JMSG_LENGTH_MAX];
 };
 
+// A progressive file may hold thousands of scans, each a pass over the whole
+// picture: past this many it is a trap, not a photograph.
+constexpr int MaxProgressiveScans = 500;
+
+struct JpegProgress {
+    jpeg_progress_mgr manager;
+    JpegError* error;
+};
+
+extern "C" void jpegProgress(j_common_ptr info)
+{
+    auto* progress = reinterpret_cast<JpegProgress*>(info->progress);
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (info->is_decompressor && decompress->input_scan_number > MaxProgressiveScans) {
+        std::snprintf(progress->error->message, JMSG_LENGTH_MAX, "%s", "走査の数が多すぎます");
+        std::longjmp(progress->error->jump, 1);
+    }
+}
+
 extern "C" void jpegErrorExit(j_common_ptr info)
 {
     auto* error = reinterpret_cast<JpegError*>(info->err);
@@ -114,9 +133,13 @@ QImage JpegCodec::decode(const QByteArray& bytes)
     jpeg_decompress_struct info{};
     JpegError error;
     info.err = installErrors(error);
+    JpegProgress progress{};
+    progress.manager.progress_monitor = jpegProgress;
+    progress.error = &error;
     bool cmyk = false;
     const bool headerOk = runGuarded(error.jump, [&] {
         jpeg_create_decompress(&info);
+        info.progress = &progress.manager;
         jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
                      static_cast<unsigned long>(bytes.size()));
         jpeg_read_header(&info, TRUE);
@@ -128,14 +151,21 @@ QImage JpegCodec::decode(const QByteArray& bytes)
         jpeg_destroy_decompress(&info);
         fail("JPEG ファイルが壊れています", error);
     }
-    if (qint64(info.output_width) * info.output_height > BmpFile::MaxPixels) {
+    const qint64 pixels = qint64(info.output_width) * info.output_height;
+    if (pixels > BmpFile::MaxPixels) {
         jpeg_destroy_decompress(&info);
         throw std::runtime_error("JPEG 画像が大きすぎます");
+    }
+    // Every 8 x 8 block costs at least one bit of entropy-coded data: a
+    // picture far larger than its file could describe is a bomb.
+    if (pixels > qint64(bytes.size()) * 8 * 64) {
+        jpeg_destroy_decompress(&info);
+        throw std::runtime_error("JPEG ファイルが壊れています: 画像データが足りません");
     }
     QImage image(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
     if (image.isNull()) {
         jpeg_destroy_decompress(&info);
-        throw std::runtime_error("画像を読み込むためのメモリが足りません");
+        BmpFile::requireAllocated(image);
     }
     const bool ok = runGuarded(error.jump, [&] {
         jpeg_start_decompress(&info);

@@ -104,7 +104,7 @@ QImage toWorkingFormat(const QImage& image)
 {
     if (image.format() == QImage::Format_BGR888 || image.format() == QImage::Format_RGB32)
         return image;
-    return image.convertToFormat(QImage::Format_RGB32);
+    return BmpFile::requireAllocated(image.convertToFormat(QImage::Format_RGB32));
 }
 
 } // namespace

@@ -67,21 +67,19 @@ QImage prepareForPng(const QImage& source, int& bitDepth)
     return source.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage compositeOverWhite(const QImage& image)
+// Composes in place, so that a large picture never needs a second buffer.
+QImage compositeOverWhite(QImage image)
 {
-    if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    QImage out(image.size(), QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const int a = qAlpha(src[x]);
+            const int a = qAlpha(row[x]);
             const auto mix = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
-            dst[x] = qRgb(mix(qRed(src[x])), mix(qGreen(src[x])), mix(qBlue(src[x])));
+            row[x] = qRgb(mix(qRed(row[x])), mix(qGreen(row[x])), mix(qBlue(row[x])));
         }
     }
-    return out;
+    image.reinterpretAsFormat(QImage::Format_RGB32);
+    return image;
 }
 
 } // namespace
@@ -183,8 +181,9 @@ QImage PngCodec::decode(const QByteArray& bytes)
     png_destroy_read_struct(&png, &info, nullptr);
     if (!headerOk)
         throw std::runtime_error(std::string("PNG ファイルが壊れています: ") + context.message);
-    if (image.isNull())
+    if (headerOk && qint64(width) * height > BmpFile::MaxPixels)
         throw std::runtime_error("PNG 画像が大きすぎます");
+    BmpFile::requireAllocated(image);
     if (!ok)
         throw std::runtime_error(std::string("PNG ファイルが壊れています: ") + context.message);
     return compositeOverWhite(image);

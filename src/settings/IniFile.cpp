@@ -2,14 +2,9 @@
 
 #include "settings/TextEncoding.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/FileWriting.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace vistrel {
 
@@ -49,87 +44,114 @@ QString singleLine(const QString& value)
     return cleaned;
 }
 
-// Writes `bytes` beside `path` under a temporary name, then renames it over
-// `path`. Written by hand: QSaveFile reports a write that a full disk cut
-// short as a success and then commits the truncated file.
-bool replaceFile(const QString& path, const QByteArray& bytes)
+} // namespace
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no
+// surrogates, nothing above U+10FFFF), or 0 when the byte there starts none.
+int utf8SequenceLength(const QByteArray& bytes, qsizetype i)
 {
-    const QFileInfo info(path);
-    const QByteArray target =
-        QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
-    QByteArray temporary = target + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat old = {};
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const mode_t mode =
-        ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
-    bool ok = ::fchmod(fd, mode) == 0;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const ssize_t written =
-            ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        ok = written > 0;
-        done += ok ? written : 0;
+    const auto byte = [&](qsizetype at) { return static_cast<unsigned char>(bytes[at]); };
+    const unsigned char lead = byte(i);
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok)
-        ::unlink(temporary.constData());
-    return ok;
+    if (i + length > bytes.size() || byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (int k = 2; k < length; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
+            return 0;
+    return length;
 }
 
 } // namespace
 
+IniFile::Encoding IniFile::detectEncoding(const QByteArray& bytes)
+{
+    // A stray byte in a UTF-8 file must not turn every Japanese text into
+    // mojibake: the file is UTF-8 when its valid multi-byte sequences outnumber
+    // its bad bytes (Shift-JIS text seldom forms valid UTF-8).
+    qsizetype sequences = 0;
+    qsizetype invalid = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = utf8SequenceLength(bytes, i);
+        if (length > 0) {
+            ++sequences;
+            i += length;
+        } else {
+            ++invalid;
+            ++i;
+        }
+    }
+    return invalid == 0 || sequences > invalid ? Encoding::Utf8 : Encoding::ShiftJis;
+}
+
+QString IniFile::decode(const QByteArray& bytes) const
+{
+    return m_encoding == Encoding::Utf8 ? QString::fromUtf8(bytes) : decodeShiftJis(bytes);
+}
+
 IniFile IniFile::fromBytes(const QByteArray& bytes)
 {
     IniFile ini;
-    QString text;
-    if (isValidUtf8(bytes)) {
-        text = QString::fromUtf8(bytes);
-        if (text.startsWith(QChar(0xFEFF)))
-            text.remove(0, 1);
-    } else {
-        text = decodeShiftJis(bytes);
-        ini.m_encoding = Encoding::ShiftJis;
-    }
-
+    ini.m_encoding = detectEncoding(bytes);
     ini.m_sections.append(Section{});
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        QString raw = lines[i];
-        if (raw.endsWith(u'\r'))
-            raw.chop(1);
-        if (i == lines.size() - 1 && raw.isEmpty())
-            break; // the newline that ends the last line
+    qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (at > 0)
+        ini.m_sections.back().headerBytes = bytes.left(3); // kept ahead of the first line
+    while (at < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', at);
+        const qsizetype next = newline < 0 ? bytes.size() : newline + 1;
+        // Each line keeps its own bytes, so that what the program does not
+        // change is written back exactly as it was, whatever its encoding.
+        const QByteArray lineBytes = bytes.mid(at, next - at);
+        at = next;
+        QByteArray content = lineBytes;
+        while (content.endsWith('\n') || content.endsWith('\r'))
+            content.chop(1);
+        const QString raw = ini.decode(content);
         const QString trimmed = raw.trimmed();
         if (trimmed.startsWith(u'[')) {
             const int close = trimmed.indexOf(u']');
             if (close > 0) {
-                ini.m_sections.append(Section{trimmed.mid(1, close - 1).trimmed(), {}});
+                ini.m_sections.append(Section{trimmed.mid(1, close - 1).trimmed(), {}, lineBytes});
                 continue;
             }
         }
         const int equals = raw.indexOf(u'=');
         if (equals > 0 && !trimmed.startsWith(u';') && !raw.left(equals).trimmed().isEmpty())
             ini.m_sections.back().lines.append(
-                Line{raw.left(equals).trimmed(), unquote(raw.mid(equals + 1)), raw});
+                Line{raw.left(equals).trimmed(), unquote(raw.mid(equals + 1)), raw, lineBytes});
         else
-            ini.m_sections.back().lines.append(Line{{}, {}, raw});
+            ini.m_sections.back().lines.append(Line{{}, {}, raw, lineBytes});
     }
     return ini;
 }
 
 IniFile IniFile::fromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fromBytes({});
-    return fromBytes(file.readAll());
+    QByteArray bytes;
+    bool missing = false;
+    readRegularFile(path, MaxFileSize, bytes, missing);
+    return fromBytes(bytes);
 }
 
 const IniFile::Line* IniFile::findLine(const QString& section, const QString& key) const
@@ -187,7 +209,7 @@ IniFile::Section& IniFile::sectionFor(const QString& name)
             return s;
     if (m_sections.isEmpty())
         m_sections.append(Section{});
-    m_sections.append(Section{name, {}});
+    m_sections.append(Section{name, {}, {}});
     return m_sections.back();
 }
 
@@ -197,8 +219,11 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     const QString clean = singleLine(value);
     for (Line& line : s.lines) {
         if (!line.key.isEmpty() && sameName(line.key, key)) {
+            if (line.value == clean)
+                return; // an unchanged value keeps its line as it was
             line.value = clean;
             line.raw.clear();
+            line.bytes.clear();
             return;
         }
     }
@@ -206,7 +231,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     qsizetype at = s.lines.size();
     while (at > 0 && s.lines[at - 1].key.isEmpty() && s.lines[at - 1].raw.trimmed().isEmpty())
         --at;
-    s.lines.insert(at, Line{key, clean, {}});
+    s.lines.insert(at, Line{key, clean, {}, {}});
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -219,33 +244,56 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value)
     writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+QString IniFile::lineText(const Line& line)
+{
+    if (line.key.isEmpty() || !line.raw.isEmpty())
+        return line.raw;
+    return line.key + u'=' + quotedIfNeeded(line.value);
+}
+
 QByteArray IniFile::toBytes() const
 {
-    QString text;
-    for (const Section& s : m_sections) {
-        if (!s.name.isEmpty())
-            text += u'[' + s.name + QStringLiteral("]\r\n");
-        for (const Line& line : s.lines) {
-            if (line.key.isEmpty() || !line.raw.isEmpty())
-                text += line.raw;
-            else
-                text += line.key + u'=' + quotedIfNeeded(line.value);
-            text += QStringLiteral("\r\n");
+    // A text Shift-JIS cannot hold turns the file into UTF-8 rather than being lost.
+    Encoding encoding = m_encoding;
+    const auto encode = [&](const QString& text) -> std::optional<QByteArray> {
+        if (encoding == Encoding::Utf8)
+            return text.toUtf8();
+        return encodeShiftJis(text);
+    };
+    const auto keptBytes = [&](const QByteArray& bytes) {
+        return encoding == m_encoding && !bytes.isEmpty();
+    };
+    for (;;) {
+        QByteArray out;
+        bool fits = true;
+        const auto append = [&](const QByteArray& original, const QString& text) {
+            if (keptBytes(original)) {
+                out += original;
+                if (!original.endsWith('\n'))
+                    out += "\r\n";
+            } else if (auto encoded = encode(text + QStringLiteral("\r\n"))) {
+                out += *encoded;
+            } else {
+                fits = false;
+            }
+        };
+        for (const Section& s : m_sections) {
+            if (!s.name.isEmpty())
+                append(s.headerBytes, u'[' + s.name + u']');
+            else if (keptBytes(s.headerBytes))
+                out += s.headerBytes;
+            for (const Line& line : s.lines)
+                append(line.bytes, lineText(line));
         }
+        if (fits)
+            return out;
+        encoding = Encoding::Utf8;
     }
-    if (m_encoding == Encoding::ShiftJis) {
-        // A text Shift-JIS cannot hold is written in UTF-8 rather than lost.
-        if (auto encoded = encodeShiftJis(text))
-            return *encoded;
-    }
-    return text.toUtf8();
 }
 
 void IniFile::saveAtomically(const QString& path) const
 {
-    const QFileInfo info(path);
-    if ((info.exists() && !info.isWritable()) || !replaceFile(path, toBytes()))
-        throw std::runtime_error(QStringLiteral("%1 に書き込めません").arg(path).toStdString());
+    writeFileAtomically(path, toBytes());
 }
 
 } // namespace vistrel

@@ -8,8 +8,8 @@ namespace vistrel {
 
 // A profile file: sections and keys matched without regard to case, a read per
 // key with a default, and everything the program does not know kept as it was.
-// Read as UTF-8 when the bytes are valid UTF-8, else as Shift-JIS; written back
-// in the encoding it was read in.
+// Read as UTF-8 or Shift-JIS (see detectEncoding); lines and values the program
+// did not change are written back byte for byte.
 class IniFile {
 public:
     enum class Encoding { Utf8, ShiftJis };
@@ -17,9 +17,17 @@ public:
     // Longest value a read returns; longer values come back cut.
     static constexpr int MaxValueLength = 2047;
 
+    // Largest settings file read; anything bigger is refused, not parsed for seconds.
+    static constexpr qsizetype MaxFileSize = 1024 * 1024;
+
     static IniFile fromBytes(const QByteArray& bytes);
-    // A missing or unreadable file gives an empty store.
+    // A missing file gives an empty store. A file that exists but cannot be
+    // read, is not a regular file or is too large throws std::runtime_error
+    // with the user's message, so that the caller never replaces it.
     static IniFile fromFile(const QString& path);
+    // UTF-8 when the file has no byte invalid in UTF-8, or when its valid
+    // multi-byte sequences outnumber those bytes; Shift-JIS otherwise.
+    static Encoding detectEncoding(const QByteArray& bytes);
 
     QString readString(const QString& section, const QString& key, const QString& fallback) const;
     // Decimal, or hexadecimal after "0x"; anything else gives the fallback.
@@ -45,12 +53,17 @@ private:
     struct Line {
         QString key; // empty for comments, blank lines and the section header
         QString value;
-        QString raw; // the line as read, for lines that are not keys
+        QString raw;      // the line as read, for lines that are not keys
+        QByteArray bytes; // the line's bytes as read with its ending; empty once changed
     };
     struct Section {
         QString name; // empty for the lines before the first section
         QList<Line> lines;
+        QByteArray headerBytes; // the header line as read (a byte-order mark for the first)
     };
+
+    QString decode(const QByteArray& bytes) const;
+    static QString lineText(const Line& line);
 
     const Line* findLine(const QString& section, const QString& key) const;
     Section& sectionFor(const QString& name);

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 #include <stdexcept>
 
 namespace vistrel {
@@ -52,6 +54,27 @@ bool isWindowState(const SettingKey& row)
 
 } // namespace
 
+void clampToUsableRanges(Settings& settings)
+{
+    // Values are used in arithmetic (milliseconds, margins, tab counts): a
+    // hand-edited file must not overflow it nor allocate gigabytes. The bounds
+    // are the dialogs' limits; lower values that are merely unusual (a wait
+    // of 0) are kept.
+    const auto clamp = [](int& value, int low, int high) { value = std::clamp(value, low, high); };
+    clamp(settings.ALL.WAITTIME, 0, 3000);
+    clamp(settings.ALL.SCROLLWAITTIME, 0, 1000);
+    clamp(settings.RIREKI.RIREKICNT, 1, MaximumTabs);
+    for (int* margin :
+         {&settings.TRIM.TOP, &settings.TRIM.BOTTOM, &settings.TRIM.LEFT, &settings.TRIM.RIGHT})
+        clamp(*margin, 0, 999);
+    clamp(settings.TIMER.MINUTE, 1, 60);
+    clamp(settings.HEAD.FONTSIZE, 1, 99);
+    clamp(settings.PRINT.TOP, 0, 100);
+    clamp(settings.PRINT.LEFT, 0, 100);
+    clamp(settings.OBJECT.RANGEZOOM, 1, 10);
+    clamp(settings.AUTOSAVE.AUTONOKETA, 1, 9);
+}
+
 SettingsStore::SettingsStore(QString folder, QString defaultFolder)
     : m_folder(std::move(folder)), m_defaultFolder(std::move(defaultFolder))
 {}
@@ -73,9 +96,18 @@ Settings SettingsStore::defaults() const
     return settings;
 }
 
-Settings SettingsStore::load() const
+Settings SettingsStore::load()
 {
-    const IniFile ini = IniFile::fromFile(filePath());
+    IniFile ini;
+    m_loadProblem.clear();
+    try {
+        ini = IniFile::fromFile(filePath());
+    } catch (const std::runtime_error& error) {
+        // The file stays as it is: its comments and unknown sections are not
+        // replaced by defaults at exit.
+        m_loadProblem = QString::fromStdString(error.what()) +
+                        QStringLiteral("\n設定は既定値で始まり、このファイルには保存されません。");
+    }
     Settings settings;
     for (const SettingKey& row : settingsTable(settings, m_defaultFolder))
         readKey(ini, row);
@@ -87,6 +119,8 @@ Settings SettingsStore::load() const
 
 void SettingsStore::save(const Settings& settings, bool maximised) const
 {
+    if (!m_loadProblem.isEmpty())
+        return;
     // The file as it is now, so that unknown keys and skipped keys stay.
     IniFile ini = IniFile::fromFile(filePath());
     Settings copy = settings;

@@ -9,6 +9,8 @@
 #include <csignal>
 #include <iconv.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using vistrel::IniFile;
 
@@ -208,10 +210,65 @@ TEST(IniFile, AFailedSaveLeavesTheOldFileAndSaysWhere)
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
 
-    EXPECT_EQ(QString::fromStdString(message), path + QStringLiteral(" に書き込めません"));
+    EXPECT_EQ(QString::fromStdString(message),
+              path + QStringLiteral(" に書き込めません\nファイルが大きすぎます。"))
+        << "the cause is named";
     EXPECT_EQ(readFile(path), QByteArray("[A]\r\nK=old\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Vist.ini"})
         << "no temporary file is left behind";
     ini.saveAtomically(path);
     EXPECT_EQ(IniFile::fromFile(path).readString("A", "K", {}).size(), 2047);
+}
+
+TEST(IniFile, AStrayByteDoesNotFlipTheEncodingAndUntouchedLinesKeepTheirBytes)
+{
+    // One bad byte in a UTF-8 file with Japanese texts: still UTF-8.
+    const QByteArray utf8 = QStringLiteral("[AUTOSAVE]\nDIR=/home/u/画像\nFILE=名前\xFF\n")
+                                .toUtf8()
+                                .replace("\xC3\xBF", "\xFF");
+    IniFile ini = IniFile::fromBytes(utf8);
+    EXPECT_EQ(ini.encoding(), IniFile::Encoding::Utf8);
+    EXPECT_EQ(ini.readString("AUTOSAVE", "DIR", {}), u"/home/u/画像");
+    // Writing the values it read back (as a save does) and one new key keeps
+    // every old byte, the bad one and the lone LF endings included.
+    ini.writeString("AUTOSAVE", "DIR", ini.readString("AUTOSAVE", "DIR", {}));
+    ini.writeString("AUTOSAVE", "FILE", ini.readString("AUTOSAVE", "FILE", {}));
+    ini.writeInteger("AUTOSAVE", "AUTONOKETA", 3);
+    EXPECT_EQ(ini.toBytes(), utf8 + "AUTONOKETA=3\r\n");
+
+    // A Shift-JIS file with a bad byte stays Shift-JIS.
+    const QByteArray sjis = toShiftJis(QStringLiteral("[A]\r\nK=日本語の設定\r\n")) + "X=\x80\r\n";
+    EXPECT_EQ(IniFile::fromBytes(sjis).encoding(), IniFile::Encoding::ShiftJis);
+    EXPECT_EQ(IniFile::fromBytes(sjis).readString("A", "K", {}), u"日本語の設定");
+    EXPECT_EQ(IniFile::fromBytes(sjis).toBytes(), sjis);
+}
+
+TEST(IniFile, FilesThatExistButCannotBeReadAreRefusedNotEmptied)
+{
+    QTemporaryDir dir;
+    const auto refused = [](const QString& path) {
+        try {
+            IniFile::fromFile(path);
+        } catch (const std::runtime_error& error) {
+            return QString::fromUtf8(error.what())
+                .startsWith(path + QStringLiteral(" を読み込めません"));
+        }
+        return false;
+    };
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    QDir().mkpath(folder);
+    EXPECT_TRUE(refused(folder));
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_TRUE(refused(fifo)) << "refused at once, not waited on";
+    const QString large = dir.filePath(QStringLiteral("large"));
+    writeFile(large, QByteArray(IniFile::MaxFileSize + 1, ';'));
+    EXPECT_TRUE(refused(large));
+    if (::geteuid() != 0) {
+        const QString locked = dir.filePath(QStringLiteral("locked"));
+        writeFile(locked, "[A]\nK=1\n");
+        QFile::setPermissions(locked, {});
+        EXPECT_TRUE(refused(locked));
+    }
+    EXPECT_FALSE(refused(dir.filePath(QStringLiteral("missing")))) << "a missing file is empty";
 }

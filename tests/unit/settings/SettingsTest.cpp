@@ -2,7 +2,9 @@
 #include "settings/SettingsStore.h"
 #include "settings/SettingsTable.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -235,7 +237,7 @@ TEST_F(SettingsStoreTest, AFolderThatCannotBeMadeIsReported)
     QFile blocker(m_dir.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const SettingsStore inside(m_dir.filePath(QStringLiteral("file/vistrel")), DefaultFolder);
+    SettingsStore inside(m_dir.filePath(QStringLiteral("file/vistrel")), DefaultFolder);
     try {
         inside.save(inside.load(), false);
         FAIL() << "the save claimed success";
@@ -243,4 +245,31 @@ TEST_F(SettingsStoreTest, AFolderThatCannotBeMadeIsReported)
         EXPECT_EQ(QString::fromUtf8(error.what()),
                   inside.filePath() + QStringLiteral(" に書き込めません"));
     }
+}
+
+TEST_F(SettingsStoreTest, AnUnreadableFileIsReportedOnceAndNeverReplaced)
+{
+    QDir().mkpath(iniPath()); // a folder under the file's name
+    SettingsStore unreadable(m_dir.path(), DefaultFolder);
+    const Settings s = unreadable.load();
+    EXPECT_TRUE(
+        unreadable.loadProblem().startsWith(iniPath() + QStringLiteral(" を読み込めません")));
+    EXPECT_EQ(s.ALL.WAITTIME, 500) << "the defaults are used";
+    unreadable.save(s, false);
+    EXPECT_TRUE(QFileInfo(iniPath()).isDir()) << "left as it was";
+}
+
+TEST_F(SettingsStoreTest, HandEditedNumbersAreBroughtIntoUsableRanges)
+{
+    writeIni("[ALL]\nWAITTIME=2147483647\nSCROLLWAITTIME=-5\n[RIREKI]\nRIREKICNT=1000\n"
+             "[TRIM]\nTOP=-30000\nBOTTOM=100000\n[TIMER]\nMINUTE=999999\n[OBJECT]\nRANGEZOOM=0\n");
+    Settings s = store().load();
+    vistrel::clampToUsableRanges(s);
+    EXPECT_EQ(s.ALL.WAITTIME, 3000);
+    EXPECT_EQ(s.ALL.SCROLLWAITTIME, 0);
+    EXPECT_EQ(s.RIREKI.RIREKICNT, 50);
+    EXPECT_EQ(s.TRIM.TOP, 0) << "a negative margin would enlarge the picture";
+    EXPECT_EQ(s.TRIM.BOTTOM, 999);
+    EXPECT_EQ(s.TIMER.MINUTE, 60);
+    EXPECT_EQ(s.OBJECT.RANGEZOOM, 1);
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vistrel {
+
+// The cause of a failed system call, in the user's words ("ディスクの空き容量が
+// 足りません" rather than "Unknown error").
+QString systemErrorText(int error);
+
+// Writes `bytes` beside `path` under a temporary name, then renames it over
+// `path`, so that a failure leaves any old file intact and no partial file
+// behind. Every write is checked: a full disk or a size limit is a failure,
+// never a truncated file. A symbolic link under `path` is followed (the file
+// it points at is replaced), keeping a user's link to a settings file working.
+// Throws std::runtime_error "<path> に書き込めません" plus the cause.
+void writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Reads a whole regular file of at most `maxBytes`. Returns false with
+// `missing` set when there is no file; throws std::runtime_error
+// "<path> を読み込めません" plus the cause for anything else that fails (a
+// folder, a FIFO, a device, a file too large, an I/O error). Never blocks on a
+// FIFO.
+bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray& bytes, bool& missing);
+
+} // namespace vistrel
