@@ -2,29 +2,56 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vistrel {
 
+namespace {
+
+// A folder only this user controls: a real folder (not a link), owned by the
+// user, closed to everyone else. Anything else could be squatted by another
+// local user to keep the program from ever starting.
+bool isPrivateFolder(const QString& path)
+{
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+} // namespace
+
 QString SingleInstance::runtimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
         return runtime;
-    // Without a runtime folder: a per-user name in the temporary folder.
-    return QDir::tempPath() + QStringLiteral("/vistrel-%1").arg(getuid());
+    // Without a runtime folder: the user's own cache, never a shared /tmp name.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty())
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    const QString folder = cache + QStringLiteral("/vistrel");
+    if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+    return isPrivateFolder(folder) ? folder : QString();
 }
 
 SingleInstance::SingleInstance(const QString& name)
 {
     const QString folder = runtimeFolder();
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (folder.isEmpty()) {
+        // Starting unguarded beats not starting at all: the user is told why.
+        m_problem = QStringLiteral("ロックファイルを置く安全なフォルダがありません。"
+                                   "二重起動の確認をせずに起動します。");
+        m_acquired = true;
+        return;
+    }
     const QByteArray path = QFile::encodeName(folder + u'/' + name);
-    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     m_acquired = m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
 }
 

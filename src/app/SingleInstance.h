@@ -5,8 +5,8 @@
 namespace vistrel {
 
 // The single-instance lock "VistrelPassWord": an exclusive lock on a file in
-// the user's runtime folder, released by the kernel when the process ends,
-// so that a crashed instance never blocks the next start.
+// the user's runtime folder (else the user's cache folder), released by the kernel when the process
+// ends, so that a crashed instance never blocks the next start.
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& name = QStringLiteral("VistrelPassWord"));
@@ -16,13 +16,18 @@ public:
 
     // False when another instance holds the lock.
     bool acquired() const { return m_acquired; }
+    // Why the lock could not be taken safely, when it could not; the program
+    // then runs without it.
+    const QString& problem() const { return m_problem; }
 
-    // The user's private runtime folder, where the lock and the request socket live.
+    // A folder only this user controls, for the lock and the request socket: the
+    // runtime folder, else the user's cache folder; empty when neither is safe.
     static QString runtimeFolder();
 
 private:
     int m_fd = -1;
     bool m_acquired = false;
+    QString m_problem;
 };
 
 } // namespace vistrel

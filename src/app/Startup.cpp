@@ -17,6 +17,7 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -83,9 +84,14 @@ int runVistrel(int argc, char** argv)
         return ClipboardKeeper::runKeeper();
     if (const std::optional<int> answered = answerInformationRequest(argc, argv))
         return *answered;
+    // A file size limit makes writes fail with EFBIG, which every writer
+    // reports, instead of killing the program with its pictures unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     VistrelApplication app(argc, argv);
     const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
     const SingleInstance instance;
+    if (!instance.problem().isEmpty())
+        std::fprintf(stderr, "vistrel: %s\n", qPrintable(instance.problem()));
     if (!instance.acquired())
         return handOver(started);
 
@@ -99,6 +105,9 @@ int runVistrel(int argc, char** argv)
 
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
+    const QString settingsProblem = mainWindow.settingsLoadProblem();
+    if (!settingsProblem.isEmpty())
+        std::fprintf(stderr, "vistrel: %s\n", qPrintable(settingsProblem));
     const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
     if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request)) {
         // A command-line capture that ends the program; a copy counts only once it is kept.
@@ -114,7 +123,7 @@ int runVistrel(int argc, char** argv)
                      qUtf8Printable(RequestSocketPath()));
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
-                     [&mainWindow] { QApplication::exit(mainWindow.endSession()); });
+                     [&mainWindow] { mainWindow.endSessionAndExit(); });
     // The session manager asks for a save at log-off and at every checkpoint
     // ("save session"): only the settings are written; the session's real end
     // arrives as a quit request (see TfrmMain::eventFilter).
@@ -135,6 +144,10 @@ int runVistrel(int argc, char** argv)
         laterStarts.openPictures(line.pictures);
     else if (mainWindow.startsVisible() || line.request.AfterAction == PreviewAction)
         mainWindow.show();
+    if (!settingsProblem.isEmpty())
+        QTimer::singleShot(0, &mainWindow, [&mainWindow, settingsProblem] {
+            MessageBox::error(settingsProblem, &mainWindow);
+        });
     const int exitCode = app.exec();
     keepClipboard();
     return exitCode;

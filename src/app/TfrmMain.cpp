@@ -11,6 +11,7 @@
 #include "app/ProductInfo.h"
 #include "app/TfrmAbout.h"
 #include "app/TimerWiring.h"
+#include "app/WindowPlacement.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
 #include "platform/MessageBox.h"
@@ -25,10 +26,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 
@@ -298,10 +301,14 @@ void TfrmMain::LoadSettings()
 
 void TfrmMain::applyWindowGeometry()
 {
-    move(m_settings.SCREEN.LEFT, m_settings.SCREEN.TOP);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect placed = fitWindowToArea(QRect(m_settings.SCREEN.LEFT, m_settings.SCREEN.TOP,
+                                               m_settings.SCREEN.WIDTH, m_settings.SCREEN.HEIGHT),
+                                         screen ? screen->availableGeometry() : QRect());
+    move(placed.topLeft());
     // The stored size includes the frame; the inner size follows once the
     // window manager has framed the window (fitOuterSize).
-    m_pendingOuterSize = QSize(m_settings.SCREEN.WIDTH, m_settings.SCREEN.HEIGHT);
+    m_pendingOuterSize = placed.size();
     resize(*m_pendingOuterSize);
     if (m_settings.SCREEN.WINDOWSTATE)
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -353,7 +360,11 @@ void TfrmMain::SaveSettings()
         m_settings.SCREEN.WIDTH = outer.width();
     }
     m_browser->storeSettings();
-    m_store.save(m_settings, maximised);
+    Settings stored = m_settings;
+    // A command-line override of the continuous save lasts for its run only.
+    if (const auto& autoSave = m_hotkeys->autoSaveToStore())
+        stored.AUTOSAVE = *autoSave;
+    m_store.save(stored, maximised);
 }
 
 void TfrmMain::runExitSteps()
@@ -371,6 +382,18 @@ void TfrmMain::mnuFileExitClick()
     m_closing = true;
     close();
     QApplication::quit();
+}
+
+void TfrmMain::endSessionAndExit()
+{
+    if (m_timer->countdownRunning()) {
+        // A countdown would otherwise refuse to close, cancel the quit and
+        // capture anyway: end it without a capture, then end the run.
+        m_timer->abortCountdown();
+        QTimer::singleShot(0, this, &TfrmMain::endSessionAndExit);
+        return;
+    }
+    QApplication::exit(endSession());
 }
 
 int TfrmMain::endSession()

@@ -42,6 +42,8 @@ public:
     ~TfrmMain() override;
 
     Settings& settings() { return m_settings; }
+    // Why the settings file could not be read at start; empty when it could.
+    const QString& settingsLoadProblem() const { return m_store.loadProblem(); }
     ImageDocument& document() { return m_document; }
     CaptureEngine& captureEngine() { return m_engine; }
     MenuCapture& menuCapture() { return m_menuCapture; }
@@ -72,6 +74,8 @@ public:
     // one to answer a box, so a failed save goes to stderr. Closes the window and
     // returns the exit status (1 when the settings could not be written).
     int endSession();
+    // endSession for a termination signal, then the end of the event loop with its status.
+    void endSessionAndExit();
     // A session checkpoint (the session manager's save request): the settings
     // are written and the program keeps running. Throws when they cannot be.
     void commitSessionData();

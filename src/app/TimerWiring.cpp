@@ -33,8 +33,17 @@ void TimerWiring::bind(CommandMap& commands)
 void TimerWiring::RunCountdown(int milliseconds)
 {
     const Settings& settings = m_main.settings();
+    m_countdownRunning = true;
     vistrel::RunCountdown(*m_frmCntDown, milliseconds, settings.TIMER.SHOW,
                           settings.TIMER.POSITION);
+    m_countdownRunning = false;
+}
+
+void TimerWiring::abortCountdown()
+{
+    m_main.captureEngine().abortRequested = true;
+    if (m_countdownRunning)
+        m_frmCntDown->cancel();
 }
 
 bool TimerWiring::countdownOffScreen() const

@@ -21,6 +21,9 @@ public:
     void bind(CommandMap& commands);
 
     void RunCountdown(int milliseconds);
+    bool countdownRunning() const { return m_countdownRunning; }
+    // Ends a running countdown without a capture, for a program that must end.
+    void abortCountdown();
     // Runs the timer settings dialog and copies the seconds into the toolbar spin.
     void mnuToolTimerSetClick();
 
@@ -30,6 +33,7 @@ private:
     bool countdownOffScreen() const;
 
     TfrmMain& m_main;
+    bool m_countdownRunning = false;
     // Made once at start and reused by every countdown.
     std::unique_ptr<TfrmCntDown> m_frmCntDown;
 };

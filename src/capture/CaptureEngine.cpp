@@ -46,6 +46,8 @@ int CaptureEngine::CaptureScreen(int kind)
 {
     if (options.TimerOn && runCountdown)
         runCountdown(options.TimerSeconds * 1000);
+    if (abortRequested)
+        return 0;
     wait(m_settings.ALL.WAITTIME);
     const int rectMode = options.Client ? ClientArea : WholeWindow;
     m_lastTarget = findTarget(kind);

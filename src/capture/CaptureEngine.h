@@ -37,6 +37,9 @@ public:
 
     // Set while a capture and its action run, whichever driver started it.
     bool busy = false;
+    // Set when the program must end: a capture still counting down ends
+    // without grabbing anything.
+    bool abortRequested = false;
     class BusyScope {
     public:
         explicit BusyScope(CaptureEngine& engine) : m_engine(engine) { m_engine.busy = true; }

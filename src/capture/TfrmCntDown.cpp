@@ -171,6 +171,13 @@ void TfrmCntDown::finish()
     Q_EMIT finished();
 }
 
+void TfrmCntDown::cancel()
+{
+    m_counting = false;
+    m_clock->stop();
+    Q_EMIT finished();
+}
+
 void TfrmCntDown::closeEvent(QCloseEvent* event)
 {
     // Closing ends the countdown early; the capture still follows.
@@ -204,6 +211,7 @@ void TfrmCntDown::hideFromScreen()
 void RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position)
 {
     QEventLoop loop;
+    QObject::connect(&window, &TfrmCntDown::finished, &loop, &QEventLoop::quit);
     if (!show) {
         // Waiting in an event loop keeps the screen repainting meanwhile.
         if (milliseconds > 0) {
@@ -212,7 +220,6 @@ void RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position
         }
         return;
     }
-    QObject::connect(&window, &TfrmCntDown::finished, &loop, &QEventLoop::quit);
     window.start(milliseconds, position);
     if (window.counting())
         loop.exec(NoUserInput);

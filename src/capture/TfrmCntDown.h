@@ -28,6 +28,9 @@ public:
     // follows when the time has run out or the window was closed.
     void start(int milliseconds, int position);
     bool counting() const { return m_counting; }
+    // Ends a running countdown at once (the program is ending); the caller
+    // learns from the engine that no capture follows.
+    void cancel();
 
     // Hides the window and returns once it is off the screen, as far as
     // `offScreen` can tell (bounded, so a capture never hangs on it).

@@ -2,6 +2,7 @@
 
 #include "output/NoReplaceRename.h"
 #include "output/PictureFile.h"
+#include "output/SaveSettingsValidation.h"
 #include "platform/MessageBox.h"
 
 #include <QFile>
@@ -86,6 +87,11 @@ std::optional<QString> ContinuousSave::save(const QImage& picture,
         return std::nullopt;
     }
     const QDateTime now = m_clock();
+    if (const QString refusal = ValidateContinuousSaveName(settings.file, settings.fileAfter, now);
+        !refusal.isEmpty()) {
+        MessageBox::information(refusal);
+        return std::nullopt;
+    }
     NamePattern pattern;
     pattern.folder = settings.dir;
     if (!pattern.folder.endsWith(QLatin1Char('/')))

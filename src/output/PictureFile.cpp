@@ -7,7 +7,12 @@
 #include "output/PictureFileIo.h"
 #include "output/PngCodec.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QThread>
+
+#include <exception>
+#include <memory>
 
 #include <stdexcept>
 
@@ -188,6 +193,27 @@ QImage loadPictureFile(const QString& path)
 QImage decodePictureBytes(const QByteArray& bytes)
 {
     return toWorkingFormat(decodeByContent(bytes, QString()));
+}
+
+QImage loadPictureFileInBackground(const QString& path)
+{
+    QImage picture;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            picture = loadPictureFile(path);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    if (failure)
+        std::rethrow_exception(failure);
+    return picture;
 }
 
 PictureFileEvents& PictureFileEvents::instance()

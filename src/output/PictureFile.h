@@ -26,6 +26,11 @@ QImage loadPictureFile(const QString& path);
 // decoder; bytes of no known picture type throw std::runtime_error too.
 QImage decodePictureBytes(const QByteArray& bytes);
 
+// loadPictureFile on a worker thread while the event loop goes on without user
+// input, so that the window repaints and a termination signal is answered
+// during a long decode. Throws what loadPictureFile throws.
+QImage loadPictureFileInBackground(const QString& path);
+
 // The save type written for a code: 2..11 as they are, anything else the device bitmap.
 int effectiveSaveType(int saveType);
 // The zlib level for a PNGZLIB choice: 0 -> 0, 1 -> -1 (zlib's default), 2 -> 1, 3 -> 9.

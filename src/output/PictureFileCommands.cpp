@@ -85,7 +85,7 @@ QImage OpenPictureFile(PictureFileSettings& settings, const QString& fallbackFol
     // The folder is remembered even when the file turns out unreadable.
     settings.curDir = folderOfPath(choice->path);
     const BusyCursor busy(prompts);
-    return loadPictureFile(choice->path);
+    return loadPictureFileInBackground(choice->path);
 }
 
 QImage OpenPictureFile(QWidget* parent, PictureFileSettings& settings,

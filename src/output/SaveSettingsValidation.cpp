@@ -35,12 +35,21 @@ QString IllegalFileNameCharacters()
     return QStringLiteral("\\/:,;*?\"<>|");
 }
 
+QString ValidateContinuousSaveName(const QString& file, const QString& fileAfter,
+                                   const QDateTime& at)
+{
+    if (hasIllegalCharacter(file, at))
+        return illegalNameMessage("連続保存－ファイル名[前]に不正な文字があります。");
+    if (hasIllegalCharacter(fileAfter, at))
+        return illegalNameMessage("連続保存－ファイル名[後]に不正な文字があります。");
+    return {};
+}
+
 QString ValidateSaveSettings(const SaveSettingsFields& fields, const QDateTime& at)
 {
-    if (hasIllegalCharacter(fields.autoFile, at))
-        return illegalNameMessage("連続保存－ファイル名[前]に不正な文字があります。");
-    if (hasIllegalCharacter(fields.autoFileAfter, at))
-        return illegalNameMessage("連続保存－ファイル名[後]に不正な文字があります。");
+    if (QString refusal = ValidateContinuousSaveName(fields.autoFile, fields.autoFileAfter, at);
+        !refusal.isEmpty())
+        return refusal;
     if (hasIllegalCharacter(fields.mailFile, at))
         return illegalNameMessage("メール送信－ファイル名に不正な文字があります。");
     if (fields.mailFile.isEmpty())

@@ -22,4 +22,10 @@ QString IllegalFileNameCharacters();
 // Names are checked after their tokens are filled from `at`, so "<$H>" passes and "<" not.
 QString ValidateSaveSettings(const SaveSettingsFields& fields, const QDateTime& at);
 
+// The same refusal for the continuous-save name however it was set (the
+// settings file, a hotkey, the command line), so that no name can reach
+// outside the continuous-save folder.
+QString ValidateContinuousSaveName(const QString& file, const QString& fileAfter,
+                                   const QDateTime& at);
+
 } // namespace vistrel

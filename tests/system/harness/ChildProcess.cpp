@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -82,7 +83,11 @@ int openOrThrow(const QByteArray& path, int flags)
     if (options.inheritFd >= 0)
         ::fcntl(options.inheritFd, F_SETFD, 0);
     bool ok = true;
-    if (options.gid)
+    if (options.fileSizeLimit) {
+        const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+        ok = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    if (ok && options.gid)
         ok = ::setgroups(0, nullptr) == 0 &&
              ::setresgid(*options.gid, *options.gid, *options.gid) == 0;
     if (ok && options.uid)

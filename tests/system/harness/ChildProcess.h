@@ -23,6 +23,8 @@ struct ChildOptions {
     std::optional<gid_t> gid;
     // A descriptor of the parent that stays open in the child under its own number.
     int inheritFd = -1;
+    // A file size limit (ulimit -f) in bytes, when set.
+    std::optional<unsigned long> fileSizeLimit;
 };
 
 // One process started by a test. It dies with the test process (parent-death

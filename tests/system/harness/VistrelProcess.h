@@ -38,6 +38,8 @@ public:
     void setEnv(const QString& name, const QString& value) { m_options.setEnv[name] = value; }
     // The private home folder the program runs with.
     QString homeDir() const { return m_dir.filePath(QStringLiteral("home")); }
+    // Before start: a file size limit (ulimit -f) for the program.
+    void limitFileSize(unsigned long bytes) { m_options.fileSizeLimit = bytes; }
 
     void start(const QStringList& args = {});
     pid_t pid() const;
