@@ -48,6 +48,19 @@ void removeAbandonedTempFolders(const QString& base)
 
 } // namespace
 
+QString PosixSession::tempBase()
+{
+    QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (base.isEmpty() || !QFileInfo(base).isWritable())
+        base = QDir::tempPath();
+    return base;
+}
+
+PosixSession::PosixSession()
+{
+    removeAbandonedTempFolders(tempBase());
+}
+
 PosixSession::~PosixSession()
 {
     // Every picture goes with the run: tabs beyond the current count, scroll
@@ -77,10 +90,7 @@ QString PosixSession::privateTempFolder()
     if (!m_tempFolder.isEmpty() && QFileInfo(m_tempFolder).isDir())
         return m_tempFolder;
 
-    QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (base.isEmpty() || !QFileInfo(base).isWritable())
-        base = QDir::tempPath();
-    removeAbandonedTempFolders(base);
+    const QString base = tempBase();
     // mkdtemp makes the folder with mode 0700 under an unpredictable name.
     QByteArray pattern =
         QFile::encodeName(base + QStringLiteral("/vistrel-%1-XXXXXX").arg(::getpid()));

@@ -8,7 +8,8 @@ namespace vistrel {
 // Shared by every platform implementation on Linux.
 class PosixSession {
 public:
-    PosixSession() = default;
+    // Removes what earlier runs of this user left behind when they were killed.
+    PosixSession();
     ~PosixSession();
     PosixSession(const PosixSession&) = delete;
     PosixSession& operator=(const PosixSession&) = delete;
@@ -22,6 +23,8 @@ public:
     static QString hostName();
 
 private:
+    static QString tempBase();
+
     QString m_tempFolder;
 };
 
