@@ -266,16 +266,21 @@ QByteArray IniFile::toBytes() const
     for (;;) {
         QByteArray out;
         bool fits = true;
+        // A last line without its newline stays so, unless something follows it.
+        bool lineOpen = false;
+        const auto add = [&](const QByteArray& bytes) {
+            if (lineOpen)
+                out += "\r\n";
+            out += bytes;
+            lineOpen = !bytes.isEmpty() && !bytes.endsWith('\n');
+        };
         const auto append = [&](const QByteArray& original, const QString& text) {
-            if (keptBytes(original)) {
-                out += original;
-                if (!original.endsWith('\n'))
-                    out += "\r\n";
-            } else if (auto encoded = encode(text + QStringLiteral("\r\n"))) {
-                out += *encoded;
-            } else {
+            if (keptBytes(original))
+                add(original);
+            else if (auto encoded = encode(text + QStringLiteral("\r\n")))
+                add(*encoded);
+            else
                 fits = false;
-            }
         };
         for (const Section& s : m_sections) {
             if (!s.name.isEmpty())

@@ -5,6 +5,8 @@
 #include "output/JpegCodec.h"
 #include "output/PictureConversions.h"
 #include "output/PngCodec.h"
+#include "settings/SettingsStore.h"
+#include "settings/TextEncoding.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,5 +116,21 @@ int main(int argc, char** argv)
     ok &= save(root + QStringLiteral("/gif"), QStringLiteral("few.gif"), GifCodec::encode(small));
     ok &= save(root + QStringLiteral("/gif"), QStringLiteral("many.gif"),
                GifCodec::encode(sample(40, 30)));
+
+    // A whole settings file as a run writes it, in UTF-8 and in Shift-JIS, and a few
+    // parameter strings of hotkey entries and command lines.
+    const SettingsStore store(root + QStringLiteral("/ini-source"), QStringLiteral("/画像"));
+    QDir().mkpath(root + QStringLiteral("/ini-source"));
+    store.save(store.defaults(), false);
+    QFile written(store.filePath());
+    ok &= written.open(QIODevice::ReadOnly);
+    const QByteArray ini = written.readAll();
+    ok &= save(root + QStringLiteral("/ini"), QStringLiteral("utf8.ini"), ini);
+    if (const auto sjis = encodeShiftJis(QString::fromUtf8(ini)))
+        ok &= save(root + QStringLiteral("/ini"), QStringLiteral("sjis.ini"), *sjis);
+    int n = 0;
+    for (const char* param : {"/C1,/A5", "/C3,/A9,/W1,/M,/L,/R,/T5,/U", "/C,/A",
+                              "/C2,/A5;/tmp/x;10;shot;_<$Y>", "/C1,/A6,/T99"})
+        ok &= save(root + QStringLiteral("/param"), QStringLiteral("p%1.txt").arg(n++), param);
     return ok ? 0 : 1;
 }
