@@ -215,19 +215,20 @@ IniFile::Section& IniFile::sectionFor(const QString& name)
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
-    Section& s = sectionFor(section);
     const QString clean = singleLine(value);
-    for (Line& line : s.lines) {
-        if (!line.key.isEmpty() && sameName(line.key, key)) {
-            if (line.value == clean)
-                return; // an unchanged value keeps its line as it was
-            line.value = clean;
-            line.raw.clear();
-            line.bytes.clear();
-            return;
-        }
+    // The line a read finds is the line a write changes, also when a section
+    // appears twice in a hand-edited file.
+    if (const Line* found = findLine(section, key)) {
+        if (found->value == value || found->value == clean)
+            return; // an unchanged value keeps its line as it was
+        Line& line = const_cast<Line&>(*found);
+        line.value = clean;
+        line.raw.clear();
+        line.bytes.clear();
+        return;
     }
     // New keys go after the section's last key, before trailing blank lines.
+    Section& s = sectionFor(section);
     qsizetype at = s.lines.size();
     while (at > 0 && s.lines[at - 1].key.isEmpty() && s.lines[at - 1].raw.trimmed().isEmpty())
         --at;

@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace vistrel {
 
@@ -40,26 +41,43 @@ bool isValidUtf8(const QByteArray& bytes)
 
 QString decodeShiftJis(const QByteArray& bytes)
 {
-    if (auto utf8 = convert("UTF-8", "CP932", bytes))
-        return QString::fromUtf8(*utf8);
-    // Undecodable bytes: decode byte by byte so that nothing is dropped silently.
-    QString text;
-    for (qsizetype i = 0; i < bytes.size();) {
-        qsizetype length = 1;
-        while (length <= 2 && i + length <= bytes.size()) {
-            if (auto piece = convert("UTF-8", "CP932", bytes.mid(i, length))) {
-                text += QString::fromUtf8(*piece);
-                break;
-            }
-            ++length;
+    // Opened once per thread: a settings file is decoded line by line.
+    struct Converter {
+        iconv_t cd = iconv_open("UTF-8", "CP932");
+        ~Converter()
+        {
+            if (cd != reinterpret_cast<iconv_t>(-1))
+                iconv_close(cd);
         }
-        if (length > 2 || i + length > bytes.size()) {
-            text += QChar(0xFFFD);
-            length = 1;
-        }
-        i += length;
+    };
+    thread_local const Converter converter;
+    const iconv_t cd = converter.cd;
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return QString::fromLatin1(bytes);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    // One pass with one converter: an undecodable byte becomes U+FFFD and the
+    // decoding goes on after it, so nothing is dropped silently and a hostile
+    // file costs no more than a clean one.
+    QByteArray utf8(bytes.size() * 3 + 16, Qt::Uninitialized);
+    char* in = const_cast<char*>(bytes.constData());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    char* out = utf8.data();
+    size_t outLeft = static_cast<size_t>(utf8.size());
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG || outLeft < 3)
+            break; // cannot happen with three output bytes per input byte
+        static constexpr char Replacement[] = "\xEF\xBF\xBD";
+        std::memcpy(out, Replacement, 3);
+        out += 3;
+        outLeft -= 3;
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    return text;
+    utf8.truncate(utf8.size() - static_cast<qsizetype>(outLeft));
+    return QString::fromUtf8(utf8);
 }
 
 std::optional<QByteArray> encodeShiftJis(const QString& text)
