@@ -278,3 +278,22 @@ TEST_F(ContinuousSaving, FullDiskFailsWithTheNameAndLeavesNothing)
     EXPECT_EQ(files(), QStringList{"Vist001.bmp"});
     EXPECT_EQ(contents(dir.filePath("Vist001.bmp")), "kept");
 }
+
+TEST_F(ContinuousSaving, ANameReachingOutsideTheFolderIsRefusedHoweverItWasSet)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("inside"));
+    settings.dir = dir.filePath("inside");
+    for (const char* prefix : {"../escaped", "sub/name"}) {
+        settings.file = QString::fromUtf8(prefix);
+        EXPECT_EQ(save(), "<none>") << prefix;
+    }
+    settings.file = QStringLiteral("Vist");
+    settings.fileAfter = QStringLiteral("/../../x");
+    EXPECT_EQ(save(), "<none>");
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_TRUE(messages[0].startsWith(u"連続保存－ファイル名[前]に不正な文字があります。"));
+    EXPECT_TRUE(messages[2].startsWith(u"連続保存－ファイル名[後]に不正な文字があります。"));
+    EXPECT_TRUE(QDir(settings.dir).isEmpty()) << "nothing written";
+    EXPECT_EQ(files(), QStringList{}) << "nothing written beside it";
+    EXPECT_EQ(counter, 1);
+}
