@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QMenu>
 
 namespace vistrel {
@@ -44,9 +43,8 @@ void StampWiring::mnuIconEditClick()
     const auto askFile = [this] {
         const QString folder =
             IconStartFolder(QCoreApplication::applicationDirPath(), QDir::homePath());
-        return QFileDialog::getOpenFileName(
-            QApplication::activeWindow(), QString(), folder,
-            QStringLiteral("アイコン ファイル(*.ico,*.cur) (*.ico *.cur)"));
+        return AskIconFile(QApplication::activeWindow(),
+                           QStringLiteral("アイコン ファイル(*.ico,*.cur)"), folder);
     };
     EditIconList(&m_main, m_main.settings().ICONFILE.FILELST, askFile);
 }

@@ -1,5 +1,7 @@
 #include "edit/stamps/IconFileList.h"
 
+#include "output/PictureFileDialog.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -45,6 +47,18 @@ QString IconStartFolder(const QString& programFolder, const QString& homeFolder)
             return folder;
     }
     return programFolder;
+}
+
+QString AskIconFile(QWidget* parent, const QString& filterLabel, const QString& folder)
+{
+    FileDialogRequest request;
+    request.filterLabels = {filterLabel};
+    request.filterPatterns = {{QStringLiteral("*.ico"), QStringLiteral("*.cur")}};
+    request.folder = folder;
+    const auto dialog = PictureFileDialog::create(parent, request, false);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return dialog->selectedFiles().first();
 }
 
 } // namespace vistrel

@@ -5,6 +5,8 @@
 
 #include <array>
 
+class QWidget;
+
 namespace vistrel {
 
 inline constexpr int IconFileSlotCount = 21;
@@ -22,5 +24,8 @@ QString IconAdditionRefusal(const QStringList& list, const QString& path);
 // Where the add dialog starts: an "icons" folder beside the program, else the
 // user's icon folders.
 QString IconStartFolder(const QString& programFolder, const QString& homeFolder);
+
+// The open dialog for one icon or cursor file under a filter label; empty when cancelled.
+QString AskIconFile(QWidget* parent, const QString& filterLabel, const QString& folder);
 
 } // namespace vistrel

@@ -6,13 +6,13 @@
 #include "edit/modes/EditModes.h"
 #include "edit/modes/EditSurface.h"
 #include "edit/modes/RubberBand.h"
+#include "edit/stamps/IconFileList.h"
 #include "edit/stamps/StampKernels.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
@@ -30,9 +30,8 @@ StampTools::StampTools(ImageDocument& document, StatusPanels& status, Settings& 
     for (int tag = 0; tag < StandardCursorCount; ++tag)
         m_cursors.append(platform.standardCursorImage(StandardCursor(tag)));
     askStampFile = [this](const QString& folder) {
-        return QFileDialog::getOpenFileName(
-            m_surface.view()->window(), QString(), folder,
-            QStringLiteral("アイコン・カーソルファイル (*.ico *.cur)"));
+        return AskIconFile(m_surface.view()->window(), QStringLiteral("アイコン・カーソルファイル"),
+                           folder);
     };
     m_surface.view()->installEventFilter(this);
 }
