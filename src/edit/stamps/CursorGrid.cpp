@@ -11,7 +11,7 @@
 
 namespace vistrel {
 
-CursorGrid::CursorGrid(const QList<QAction*>& items, QMenu* menu) : QWidget(menu)
+CursorGrid::CursorGrid(const QList<QAction*>& items, QMenu* menu) : QWidget(menu), m_items(items)
 {
     setObjectName(QStringLiteral("cursorGrid"));
     auto* layout = new QGridLayout(this);

@@ -23,6 +23,8 @@ public:
 
     CursorGrid(const QList<QAction*>& items, QMenu* menu);
 
+    // The menu items the cells stand for, in tag order.
+    const QList<QAction*>& items() const { return m_items; }
     int current() const { return m_current; }
     QToolButton* cell(int index) const { return m_cells.value(index); }
 
@@ -35,6 +37,7 @@ private:
     bool handleKey(int key);
     void setCurrent(int index);
 
+    QList<QAction*> m_items;
     QList<QToolButton*> m_cells;
     int m_current = 0;
 };

@@ -14,8 +14,10 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScrollArea>
 
 namespace vistrel {
 
@@ -34,6 +36,13 @@ StampTools::StampTools(ImageDocument& document, StatusPanels& status, Settings& 
                            folder);
     };
     m_surface.view()->installEventFilter(this);
+    // The scroll box has the keyboard while the mouse works on the picture.
+    for (QObject* above = m_surface.view()->parent(); above != nullptr; above = above->parent()) {
+        if (auto* box = qobject_cast<QScrollArea*>(above)) {
+            box->installEventFilter(this);
+            break;
+        }
+    }
 }
 
 void StampTools::mnuCur1Click(int tag)
@@ -83,7 +92,14 @@ void StampTools::enterStamping(const QImage& image)
 
 bool StampTools::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_surface.view() || m_modes.mode() != ModeStamp)
+    if (m_modes.mode() != ModeStamp)
+        return false;
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        release({}, false); // Esc leaves stamping as another button does
+        return true;
+    }
+    if (watched != m_surface.view())
         return false;
     if (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonRelease)
         return false;

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -124,6 +125,12 @@ TEST_F(StampToolsTest, CursorStampedOnLeftReleaseAsOneUndoStepAndRightReleaseCha
 
     document.mnuEditUndoClick();
     EXPECT_EQ(document.viewBitmap().convertToFormat(QImage::Format_RGB32), picture);
+
+    stamps.mnuCur1Click(1);
+    mouse(QEvent::MouseMove, {5, 5});
+    QTest::keyClick(area.ScrBoxMain(), Qt::Key_Escape);
+    EXPECT_EQ(modes.mode(), ModeNone);
+    EXPECT_FALSE(surface.rubberBand().bandShown());
 }
 
 TEST_F(StampToolsTest, RegisteredIconIsPickedAndAFileFromTheDialogRemembersItsFolder)
