@@ -36,6 +36,7 @@ CursorGrid::CursorGrid(const QList<QAction*>& items, QMenu* menu) : QWidget(menu
             item->trigger();
         });
         layout->addWidget(cell, index % Rows, index / Rows);
+        cell->installEventFilter(this); // the pointer moves the highlight too
         m_cells.append(cell);
     }
     // The menu has the keyboard while it is open: its arrow keys work the grid.
@@ -92,6 +93,10 @@ bool CursorGrid::handleKey(int key)
 
 bool CursorGrid::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Enter) {
+        setCurrent(int(m_cells.indexOf(static_cast<QToolButton*>(watched))));
+        return false;
+    }
     if (event->type() != QEvent::KeyPress || !isVisible())
         return QWidget::eventFilter(watched, event);
     return handleKey(static_cast<QKeyEvent*>(event)->key());
