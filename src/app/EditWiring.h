@@ -28,6 +28,7 @@ public:
     EditModes& modes() { return *m_modes; }
     FilterCommands& filters() { return m_filters; }
     ShapeTools& shapes() { return *m_shapes; }
+    EditSurface& surface() { return *m_surface; }
     void EndEditMode() { m_modes->EndEditMode(); }
 
 private:

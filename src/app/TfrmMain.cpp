@@ -9,6 +9,7 @@
 #include "app/OptionsWiring.h"
 #include "app/OutputWiring.h"
 #include "app/ProductInfo.h"
+#include "app/StampWiring.h"
 #include "app/TfrmAbout.h"
 #include "app/TimerWiring.h"
 #include "app/WindowPlacement.h"
@@ -109,6 +110,7 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     m_edit = std::make_unique<EditWiring>(*this);
     m_options = std::make_unique<OptionsWiring>(*this);
     m_browser = std::make_unique<BrowserWiring>(*this, *m_splFile);
+    m_stamps = std::make_unique<StampWiring>(*this);
     bindCommands();
     m_options->ApplyOptions();
     m_browser->applySettings();
@@ -245,6 +247,7 @@ void TfrmMain::bindCommands()
     m_edit->bind(c);
     m_options->bind(c);
     m_browser->bind(c);
+    m_stamps->bind(c);
     c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });
     c.bind(QStringLiteral("mnuHelpHomePageClick"),
            [](int) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))); });

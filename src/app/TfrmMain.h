@@ -27,6 +27,7 @@ class EditWiring;
 class HotkeyWiring;
 class OptionsWiring;
 class OutputWiring;
+class StampWiring;
 class TimerWiring;
 class ImageArea;
 class Platform;
@@ -60,6 +61,7 @@ public:
     OptionsWiring& options() { return *m_options; }
     BrowserWiring& browser() { return *m_browser; }
     QSplitter* splFile() const { return m_splFile; }
+    StampWiring& stamps() { return *m_stamps; }
     QSpinBox* udownTime() const { return m_udownTime; }
     QComboBox* cboAfterAct() const { return m_cboAfterAct; }
     QSystemTrayIcon* trayIcon() const { return m_tryCap; }
@@ -151,6 +153,7 @@ private:
     std::unique_ptr<OptionsWiring> m_options;
     std::unique_ptr<ScrollTrace> m_scrollTrace;
     std::unique_ptr<BrowserWiring> m_browser;
+    std::unique_ptr<StampWiring> m_stamps;
 };
 
 } // namespace vistrel

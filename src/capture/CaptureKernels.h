@@ -1,5 +1,7 @@
 #pragma once
 
+#include "edit/stamps/StampKernels.h" // DrawCursorImage, shared with stamping
+
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -24,9 +26,5 @@ ScreenRect ClipToDisplay(ScreenRect rect, const QRect& display);
 
 // Cuts margins off; a picture the margins would use up stays unchanged.
 void TrimMargins(QImage& bitmap, int left, int top, int right, int bottom);
-
-// Draws the cursor with its top-left corner at `point` (no hot-spot offset):
-// transparent pixels leave the picture as it is, translucent ones blend.
-void DrawCursorImage(QPoint point, QImage& canvas, const QImage& cursor);
 
 } // namespace vistrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/StandardCursors.h"
+
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -76,6 +78,9 @@ public:
     virtual void setCursorPos(QPoint screenPos) = 0;
     // The pointer's current shape, Format_ARGB32 (not premultiplied); null when unknown.
     virtual QImage currentCursorImage() = 0;
+    // A standard cursor from the user's cursor theme, 32 x 32 Format_ARGB32 with the
+    // image at its top-left corner; a built-in drawing when the theme lacks the shape.
+    virtual QImage standardCursorImage(StandardCursor shape) = 0;
 
     // Interactive picking: grab pointer and keyboard, report moves and the
     // final confirm or cancel, show a highlight frame that is never grabbed.

@@ -62,6 +62,7 @@ public:
     QPoint cursorPos() const override { return cursor; }
     void setCursorPos(QPoint screenPos) override { cursor = screenPos; }
     QImage currentCursorImage() override { return cursorImage; }
+    QImage standardCursorImage(StandardCursor shape) override { return BuiltInCursorImage(shape); }
 
     bool beginPicking() override { return true; }
     PickEvent nextPickEvent() override;

@@ -45,6 +45,7 @@ public:
     QPoint cursorPos() const override;
     void setCursorPos(QPoint screenPos) override;
     QImage currentCursorImage() override;
+    QImage standardCursorImage(StandardCursor shape) override;
 
     bool beginPicking() override;
     PickEvent nextPickEvent() override;

@@ -2,6 +2,7 @@
 
 #include "app/CommandMap.h"
 #include "app/TfrmMain.h"
+#include "edit/stamps/CursorGrid.h"
 #include "platform/fake/FakePlatform.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWidgetAction>
 
 #include <gtest/gtest.h>
 
@@ -41,12 +43,19 @@ Kind kindOf(const QAction* action)
 }
 
 // Every entry except separators, submenus followed by their contents; the
-// hotkey submenu's contents depend on the hotkey table and are left out.
+// hotkey submenu's contents depend on the hotkey table and are left out, and
+// a cursor grid stands for its items.
 void walk(const QMenu* menu, int depth, std::vector<Found>& out)
 {
     for (QAction* action : menu->actions()) {
         if (action->isSeparator())
             continue;
+        const auto* body = qobject_cast<QWidgetAction*>(action);
+        if (const auto* grid = body ? qobject_cast<CursorGrid*>(body->defaultWidget()) : nullptr) {
+            for (QAction* item : grid->items())
+                out.push_back({depth, item});
+            continue;
+        }
         out.push_back({depth, action});
         if (action->menu() != nullptr &&
             action->text() != QString::fromUtf8(expected::HotkeySubmenu))

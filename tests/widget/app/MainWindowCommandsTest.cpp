@@ -203,10 +203,12 @@ TEST_F(MainWindowCommandsTest, CommandsOfLaterDialogsAreDisabledAndTheShellsAreE
           "mnuAfterAct8",      "mnuHelpAbout",  "mnuTrayOpen",   "mnuTrayCancel", "mnuTrayExit",
           "mnuTrayCapDeskTop", "mnuToolHotkey", "mnuTrayHotkey", "mnuToolOption", "mnuTrayOption"})
         EXPECT_TRUE(action(built)->isEnabled()) << built;
-    // Stamping is not built: its submenu and drop-down do not open as empty boxes,
-    // while a submenu with built items and the hotkey submenu filled later stay.
-    EXPECT_FALSE(window->commands().menu("mnuEditHCur")->menuAction()->isEnabled());
-    EXPECT_FALSE(window->findChild<QToolButton*>("tButEdtHCur")->isEnabled());
+    // The cursor submenu and drop-down hold the grid of cursors, a submenu with built
+    // items and the hotkey submenu filled later stay.
+    for (const char* cursors : {"mnuEditHCur", "mnuPopHCur"})
+        EXPECT_NE(window->commands().menu(cursors)->findChild<QWidget*>("cursorGrid"), nullptr);
+    EXPECT_TRUE(window->commands().menu("mnuEditHCur")->menuAction()->isEnabled());
+    EXPECT_TRUE(window->findChild<QToolButton*>("tButEdtHCur")->isEnabled());
     EXPECT_TRUE(window->commands().menu("mnuRotate")->menuAction()->isEnabled());
     EXPECT_TRUE(window->commands().menu("mnuTrayCapKey")->menuAction()->isEnabled());
 }
