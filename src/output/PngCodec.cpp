@@ -2,6 +2,7 @@
 
 #include "output/BmpFile.h"
 #include "output/CodecGuard.h"
+#include "output/PngStripWriter.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -93,6 +94,8 @@ QByteArray PngCodec::encode(const QImage& source, int zlibLevel, bool interlaced
     int bitDepth = 8;
     const QImage image = prepareForPng(source, bitDepth);
     const bool indexed = image.format() == QImage::Format_Indexed8;
+    if (!indexed)
+        return WriteTruecolourPng(image, zlibLevel, interlaced, filters);
     std::vector<png_bytep> rows(size_t(image.height()));
     for (int y = 0; y < image.height(); ++y)
         rows[size_t(y)] = const_cast<uchar*>(image.constScanLine(y));
