@@ -2,7 +2,7 @@
 
 #include "output/BmpFile.h"
 #include "output/CodecGuard.h"
-#include "output/PngStripWriter.h"
+#include "output/PngWriter.h"
 
 #include <png.h>
 #include <zlib.h>

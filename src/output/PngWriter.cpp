@@ -1,5 +1,6 @@
-#include "output/PngStripWriter.h"
+#include "output/PngWriter.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -18,11 +18,10 @@ namespace vistrel {
 namespace {
 
 constexpr int BytesPerPixel = 3;
-constexpr size_t WindowSize = 32768;
 // Below this much filtered data a second thread costs more than it saves.
-constexpr size_t MinBytesPerStrip = 256 * 1024;
+constexpr size_t MinBytesPerBand = 1024 * 1024;
 constexpr int MaxThreads = 8;
-constexpr int StripsPerThread = 2; // evens out strips that compress at different speeds
+constexpr int DefaultLevel = 6; // zlib's default, on libdeflate's like scale
 constexpr qsizetype MaxChunkData = 1 << 20;
 
 // libpng's filter mask bits, in the order of the PNG filter types 0..4.
@@ -142,9 +141,9 @@ unsigned long signedMagnitude(const uchar* bytes, size_t length)
     return sum;
 }
 
-class StripWriter {
+class FilteredRows {
 public:
-    StripWriter(const QImage& image, bool interlaced, int filters)
+    FilteredRows(const QImage& image, bool interlaced, int filters)
         : m_image(image), m_rows(layRows(image, interlaced, m_total))
     {
         for (int type = 0; type < int(FilterBits.size()); ++type)
@@ -213,84 +212,29 @@ private:
     std::vector<uchar> m_stream;
 };
 
-struct Piece {
-    std::vector<uchar> bytes;
-    uLong adler = 1;
-    size_t inputLength = 0;
-    bool failed = false;
-};
-
-// Raw deflate of one strip; every strip but the last ends on a byte boundary, so the pieces
-// concatenate into one deflate stream.
-void deflateStrip(const uchar* input, size_t length, const uchar* dictionary, size_t dictLength,
-                  int level, int strategy, bool last, Piece& piece)
-{
-    z_stream zs{};
-    if (deflateInit2(&zs, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) {
-        piece.failed = true;
-        return;
-    }
-    bool ok = dictLength == 0 || deflateSetDictionary(&zs, dictionary, uInt(dictLength)) == Z_OK;
-    piece.bytes.resize(deflateBound(&zs, uLong(length)) + 64);
-    zs.next_in = const_cast<uchar*>(input);
-    zs.avail_in = uInt(length);
-    const int flush = last ? Z_FINISH : Z_SYNC_FLUSH;
-    while (ok) {
-        if (zs.total_out == piece.bytes.size())
-            piece.bytes.resize(piece.bytes.size() * 2);
-        zs.next_out = piece.bytes.data() + zs.total_out;
-        zs.avail_out = uInt(piece.bytes.size() - zs.total_out);
-        const int status = deflate(&zs, flush);
-        if (status == Z_STREAM_END || (!last && status == Z_OK && zs.avail_out > 0))
-            break;
-        ok = status == Z_OK || status == Z_BUF_ERROR;
-    }
-    piece.bytes.resize(zs.total_out);
-    piece.failed = !ok;
-    deflateEnd(&zs);
-    piece.adler = adler32(1, input, uInt(length));
-    piece.inputLength = length;
-}
-
-int stripCount(size_t total, int rows, int requested, int threads)
+int bandCount(size_t total, int rows, int requested, int threads)
 {
     if (requested > 0)
         return std::clamp(requested, 1, std::max(rows, 1));
-    const int bySize = int(std::min<size_t>(total / MinBytesPerStrip, size_t(rows)));
-    return std::max(1, std::min(bySize, threads * StripsPerThread));
+    const int bySize = int(std::min<size_t>(total / MinBytesPerBand, size_t(rows)));
+    return std::max(1, std::min(bySize, threads));
 }
 
-int zlibLevelFlags(int level, int strategy)
+// One zlib stream; libdeflate took a third of zlib's time for smaller files (bench/output).
+QByteArray compress(const std::vector<uchar>& filtered, int zlibLevel)
 {
-    if (level < 0)
-        level = 6; // zlib's default
-    if (level < 2 || strategy >= Z_HUFFMAN_ONLY)
-        return 0;
-    if (level < 6)
-        return 1;
-    return level == 6 ? 2 : 3;
-}
-
-QByteArray zlibStream(const std::vector<Piece>& pieces, int level, int strategy)
-{
+    libdeflate_compressor* compressor =
+        libdeflate_alloc_compressor(zlibLevel < 0 ? DefaultLevel : std::min(zlibLevel, 12));
+    if (!compressor)
+        throw std::runtime_error("PNG ファイルを作成できません: メモリが足りません");
     QByteArray stream;
-    size_t size = 6;
-    for (const Piece& piece : pieces)
-        size += piece.bytes.size();
-    stream.reserve(qsizetype(size));
-    const int cmf = 0x78; // deflate, 32 KiB window
-    int flg = zlibLevelFlags(level, strategy) << 6;
-    flg += 31 - (cmf * 256 + flg) % 31;
-    stream.append(char(cmf));
-    stream.append(char(flg));
-    uLong adler = 1;
-    for (const Piece& piece : pieces) {
-        stream.append(reinterpret_cast<const char*>(piece.bytes.data()),
-                      qsizetype(piece.bytes.size()));
-        adler = adler32_combine(adler, piece.adler, z_off_t(piece.inputLength));
-    }
-    for (int shift = 24; shift >= 0; shift -= 8)
-        stream.append(char((adler >> shift) & 0xff));
+    stream.resize(qsizetype(libdeflate_zlib_compress_bound(compressor, filtered.size())));
+    const size_t size = libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(),
+                                                 stream.data(), size_t(stream.size()));
+    libdeflate_free_compressor(compressor);
+    if (size == 0)
+        throw std::runtime_error("PNG ファイルを作成できません: 圧縮に失敗しました");
+    stream.truncate(qsizetype(size));
     return stream;
 }
 
@@ -313,36 +257,18 @@ void appendChunk(QByteArray& out, const char* type, const char* data, qsizetype 
 } // namespace
 
 QByteArray WriteTruecolourPng(const QImage& image, int zlibLevel, bool interlaced, int filters,
-                              int strips)
+                              int bands)
 {
-    StripWriter writer(image, interlaced, filters);
+    FilteredRows writer(image, interlaced, filters);
     const int cores =
         int(std::clamp(std::thread::hardware_concurrency(), 1U, unsigned(MaxThreads)));
-    const int count = stripCount(writer.totalBytes(), writer.rowCount(), strips, cores);
-    // zlib's filtered strategy made screenshots 8% larger at the same time (bench/output).
-    const int strategy = Z_DEFAULT_STRATEGY;
-    const auto firstRow = [&](int s) { return int(qint64(writer.rowCount()) * s / count); };
-
-    std::vector<Piece> pieces(static_cast<size_t>(count));
+    const int count = bandCount(writer.totalBytes(), writer.rowCount(), bands, cores);
+    const auto firstRow = [&](int b) { return int(qint64(writer.rowCount()) * b / count); };
     std::atomic<int> next{0};
     const auto work = [&] {
-        std::vector<uchar> dictionary;
-        for (int s = next++; s < count; s = next++) {
-            const int first = firstRow(s), end = firstRow(s + 1);
-            const size_t begin = writer.offsetOfRow(first);
-            writer.filterRows(first, end, writer.streamData() + begin);
-            // The window before the strip, filtered afresh so no strip waits for another.
-            int from = first;
-            while (from > 0 && begin - writer.offsetOfRow(from) < WindowSize)
-                --from;
-            dictionary.resize(begin - writer.offsetOfRow(from));
-            if (from < first)
-                writer.filterRows(from, first, dictionary.data());
-            const size_t window = std::min(dictionary.size(), WindowSize);
-            deflateStrip(writer.stream().data() + begin, writer.offsetOfRow(end) - begin,
-                         dictionary.data() + dictionary.size() - window, window, zlibLevel,
-                         strategy, s == count - 1, pieces[size_t(s)]);
-        }
+        for (int b = next++; b < count; b = next++)
+            writer.filterRows(firstRow(b), firstRow(b + 1),
+                              writer.streamData() + writer.offsetOfRow(firstRow(b)));
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < std::min(cores, count); ++t) {
@@ -355,10 +281,8 @@ QByteArray WriteTruecolourPng(const QImage& image, int zlibLevel, bool interlace
     work();
     for (std::thread& helper : helpers)
         helper.join();
-    if (std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.failed; }))
-        throw std::runtime_error("PNG ファイルを作成できません: 圧縮に失敗しました");
 
-    const QByteArray stream = zlibStream(pieces, zlibLevel, strategy);
+    const QByteArray stream = compress(writer.stream(), zlibLevel);
     QByteArray out;
     out.reserve(stream.size() + stream.size() / MaxChunkData * 12 + 64);
     out.append("\x89PNG\r\n\x1A\n", 8);
