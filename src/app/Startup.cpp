@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/CommandLineRun.h"
 #include "app/HotkeyWiring.h"
 #include "app/InstanceChannel.h"
 #include "app/InstanceWiring.h"
@@ -97,9 +98,11 @@ int runVistrel(int argc, char** argv)
         return 1;
     }
 
+    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
+    if (CommandLineRun::handles(line.request))
+        return CommandLineRun(*platform).run(line.request);
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
-    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
     if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request)) {
         // A command-line capture that ends the program; a copy counts only once it is kept.
         const bool kept = keepClipboard();
