@@ -35,6 +35,9 @@ private:
     // AfterActionHost: only the continuous save is run here.
     bool saveAs(int) override { return false; }
     std::optional<QString> continuousSave() override;
+    void copyToClipboard() override {}
+    QString printCurrentImage() override { return {}; }
+    bool sendCurrentImageByMail() override { return false; }
     void showCurrentImage() override {}
     void showStatusMessage(const QString&) override {}
     bool checkPictureShown() override { return false; }

@@ -53,16 +53,16 @@ TEST(PngWriter, BandsDecodeToTheSamePixelsInLibpngAndQt)
     for (const QSize size : {QSize(1, 1), QSize(1, 10000), QSize(10000, 1), QSize(333, 97)}) {
         const QImage source = mixedPicture(size.width(), size.height());
         for (const bool interlaced : {false, true})
-            for (const int filters : {UpFilter, AllFilters})
-                for (const int strips : {1, 7}) {
-                    SCOPED_TRACE(testing::Message()
-                                 << size.width() << "x" << size.height() << " interlaced "
-                                 << interlaced << " filters " << filters << " strips " << strips);
-                    const QByteArray png =
-                        WriteTruecolourPng(source, 6, interlaced, filters, strips);
-                    EXPECT_EQ(PngCodec::decode(png), source);
-                    EXPECT_EQ(QImage::fromData(png).convertToFormat(QImage::Format_RGB32), source);
-                }
+            for (const int filters : {UpFilter, AllFilters}) {
+                SCOPED_TRACE(testing::Message()
+                             << size.width() << "x" << size.height() << " interlaced " << interlaced
+                             << " filters " << filters);
+                const QByteArray png = WriteTruecolourPng(source, 6, interlaced, filters, 1);
+                EXPECT_EQ(PngCodec::decode(png), source);
+                EXPECT_EQ(QImage::fromData(png).convertToFormat(QImage::Format_RGB32), source);
+                // Rows filtered in bands on several threads give the very same file.
+                EXPECT_EQ(WriteTruecolourPng(source, 6, interlaced, filters, 7), png);
+            }
     }
 }
 
