@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
@@ -99,8 +100,13 @@ int runVistrel(int argc, char** argv)
     }
 
     const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
-    if (CommandLineRun::handles(line.request))
-        return CommandLineRun(*platform).run(line.request);
+    if (CommandLineRun::handles(line.request)) {
+        const int status = CommandLineRun(*platform).run(line.request);
+        // Picture and settings are committed to disk: the kernel reclaims the rest faster
+        // than Qt's and the libraries' teardown would.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
     if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request)) {
