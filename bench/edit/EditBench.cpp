@@ -1,10 +1,15 @@
 #include "edit/ResamplePicture.h"
 #include "edit/RotatePicture.h"
+#include "edit/UndoHistory.h"
 #include "edit/filters/AreaFilterKernels.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QRandomGenerator>
+
+#include <vector>
 
 namespace {
 
@@ -80,8 +85,73 @@ void BM_Colour(benchmark::State& state)
     }
 }
 
+// Window-like areas, text-like marks and a smooth field: what an undo list of captures holds.
+QImage ScreenPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const bool mark = (x / 7 + y / 13) % 5 == 0 && x % 7 < 5 && y % 13 < 9;
+            line[x] = mark ? qRgb(20, 20, 20)
+                           : (x < width / 4 ? qRgb(x * 255 / width, 90, 160) : qRgb(240, 240, 240));
+        }
+    }
+    return image;
+}
+
+double StatusMiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
+QByteArray Digest(const QImage& image)
+{
+    return QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
+                                    QCryptographicHash::Sha1);
+}
+
+// 100 edits on a 4K capture, rotations and resizes alternating, each kept for undo; then
+// every step undone. Goal: resident memory <= 1 GiB, every undo the exact earlier picture.
+void BM_UndoHundredEdits(benchmark::State& state)
+{
+    for (auto _ : state) {
+        vistrel::UndoHistory history;
+        std::vector<QByteArray> digests;
+        QImage current = ScreenPicture(3840, 2160);
+        history.push(current);
+        digests.push_back(Digest(current));
+        for (int step = 1; step <= 100; ++step) {
+            if (step % 2 == 1) {
+                current = vistrel::RotatePicture(current, 90, 0xFFFFFF);
+            } else {
+                const double scale = step % 4 == 0 ? 1.05 : 0.95;
+                current = vistrel::ResamplePicture(current, int(current.width() * scale),
+                                                   int(current.height() * scale));
+            }
+            history.push(current);
+            digests.push_back(Digest(current));
+        }
+        state.counters["packed_MiB"] = double(history.packedBytes()) / (1 << 20);
+        state.counters["rss_MiB"] = StatusMiB("VmRSS:");
+        bool exact = true;
+        for (size_t i = digests.size() - 1; i > 0; --i)
+            exact = exact && Digest(history.dropNewest()) == digests[i - 1];
+        state.counters["undo_exact"] = exact ? 1 : 0;
+        state.counters["peak_rss_MiB"] = StatusMiB("VmHWM:");
+        state.counters["rss_goal_MiB"] = 1024;
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_UndoHundredEdits)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(BM_Mosaic)
     ->ArgsProduct({{1920, 3840}, {10}, {0}})
     ->Unit(benchmark::kMillisecond)

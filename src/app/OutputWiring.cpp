@@ -242,7 +242,11 @@ void OutputWiring::showAutoSaveFolder()
 
 PictureSaveOptions OutputWiring::saveOptions() const
 {
-    const Settings& s = m_main.settings();
+    return saveOptionsOf(m_main.settings());
+}
+
+PictureSaveOptions OutputWiring::saveOptionsOf(const Settings& s)
+{
     PictureSaveOptions options;
     options.jpegQuality = s.SAVETYPE.JPGPS;
     options.jpegProgressive = s.SAVETYPE.JPGPRO;
@@ -275,9 +279,13 @@ bool OutputWiring::saveAs(int family)
 
 std::optional<QString> OutputWiring::continuousSave()
 {
-    Settings& settings = m_main.settings();
-    return ContinuousSave().save(m_main.document().currentImage(), autoSaveSettings(settings),
-                                 settings.autoSaveNumber, saveOptions());
+    return continuousSave(m_main.document().currentImage(), m_main.settings());
+}
+
+std::optional<QString> OutputWiring::continuousSave(const QImage& picture, Settings& settings)
+{
+    return ContinuousSave().save(picture, autoSaveSettings(settings), settings.autoSaveNumber,
+                                 saveOptionsOf(settings));
 }
 
 void OutputWiring::copyToClipboard()

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/CommandLineRun.h"
 #include "app/HotkeyWiring.h"
 #include "app/InstanceChannel.h"
 #include "app/InstanceWiring.h"
@@ -19,6 +20,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
@@ -103,12 +105,19 @@ int runVistrel(int argc, char** argv)
         return 1;
     }
 
+    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
+    if (CommandLineRun::handles(line.request)) {
+        const int status = CommandLineRun(*platform).run(line.request);
+        // Picture and settings are committed to disk: the kernel reclaims the rest faster
+        // than Qt's and the libraries' teardown would.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
     const QString settingsProblem = mainWindow.settingsLoadProblem();
     if (!settingsProblem.isEmpty())
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(settingsProblem));
-    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
     if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request)) {
         // A command-line capture that ends the program; a copy counts only once it is kept.
         const bool kept = keepClipboard();

@@ -45,15 +45,6 @@ namespace {
 
 // The default of the folder settings: the executable's folder for portable
 // use, the user's pictures folder when the program is installed read-only.
-QString defaultDataFolder()
-{
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(exeFolder).isWritable())
-        return exeFolder;
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return pictures.isEmpty() ? exeFolder : pictures;
-}
-
 const char* const AfterActionLabels[] = {
     "何もしない",
     "名前を付けて保存する",
@@ -85,10 +76,19 @@ private:
 
 } // namespace
 
+QString DefaultDataFolder()
+{
+    const QString exeFolder = QCoreApplication::applicationDirPath();
+    if (QFileInfo(exeFolder).isWritable())
+        return exeFolder;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return pictures.isEmpty() ? exeFolder : pictures;
+}
+
 TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     : QMainWindow(parent)
     , m_platform(platform)
-    , m_store(platform.settingsFolder(), defaultDataFolder())
+    , m_store(platform.settingsFolder(), DefaultDataFolder())
     , m_temp([&platform] { return platform.privateTempFolder(); })
     , m_document(m_temp, [this] { return m_settings.RIREKI.RIREKICNT; })
     , m_status(new StatusPanels(this))

@@ -20,7 +20,7 @@ void ImageDocument::SetCurrentImage(Mode mode)
     if (mode == Mode::Reset)
         m_undo.clear();
     if (mode != Mode::ShowOnly)
-        m_undo.append(m_current);
+        m_undo.push(m_current);
     if (mode == Mode::Commit && !m_tabs.isEmpty())
         writeSelectedTab();
     Q_EMIT viewChanged();
@@ -33,8 +33,7 @@ void ImageDocument::mnuEditUndoClick()
         MessageBox::information(QStringLiteral("１つ前の操作がありません"));
         return;
     }
-    m_undo.removeLast();
-    m_current = m_undo.last();
+    m_current = m_undo.dropNewest();
     SetCurrentImage(Mode::ShowOnly);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "edit/TempPictures.h"
+#include "edit/UndoHistory.h"
 
 #include <QImage>
 #include <QList>
@@ -30,7 +31,7 @@ public:
     QImage& currentImage() { return m_current; }
     const QImage& viewBitmap() const { return m_view; }
     void SetCurrentImage(Mode mode);
-    int undoDepth() const { return static_cast<int>(m_undo.size()); }
+    int undoDepth() const { return m_undo.size(); }
     // A picture from a file or the clipboard replaces the selected tab's
     // picture as an edit, so that undo brings the capture back.
     void replacePicture(const QImage& picture);
@@ -63,7 +64,7 @@ private:
     std::function<int()> m_tabMaximum;
     QImage m_current;
     QImage m_view;
-    QList<QImage> m_undo; // oldest first; the last equals the current image
+    UndoHistory m_undo; // the last equals the current image
     QList<TTabRec> m_tabs;
     int m_selected = -1;
 };

@@ -73,9 +73,10 @@ QByteArray encodePicture(const QImage& picture, int saveType, const PictureSaveO
     case SaveTypeJpeg:
         return JpegCodec::encode(picture, options.jpegQuality, options.jpegProgressive);
     case SaveTypePng:
-        return PngCodec::encode(toScreenDepth(picture, options.screenDepth),
-                                pngZlibLevel(options.pngZlib), options.pngInterlace == 1,
-                                pngFilters(options.pngZlib));
+        // A PNG holds 24-bit pixels either way: no copy of the picture in the screen's depth.
+        return PngCodec::encode(
+            options.screenDepth == 24 ? picture : toScreenDepth(picture, options.screenDepth),
+            pngZlibLevel(options.pngZlib), options.pngInterlace == 1, pngFilters(options.pngZlib));
     case SaveTypeGif:
         return GifCodec::encode(picture);
     default:

@@ -2,6 +2,7 @@
 
 #include "output/BmpFile.h"
 #include "output/CodecGuard.h"
+#include "output/PngWriter.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -90,7 +91,9 @@ QByteArray PngCodec::encode(const QImage& source, int zlibLevel, bool interlaced
         throw std::runtime_error("空の画像は保存できません");
     int bitDepth = 8;
     const QImage image = prepareForPng(source, bitDepth);
-    const bool indexed = image.format() == QImage::Format_Indexed8;
+    if (image.format() != QImage::Format_Indexed8)
+        return WriteTruecolourPng(image, zlibLevel, interlaced, filters);
+    // Palette pictures through libpng, which packs indices to 1 or 4 bits.
     std::vector<png_bytep> rows(size_t(image.height()));
     for (int y = 0; y < image.height(); ++y)
         rows[size_t(y)] = const_cast<uchar*>(image.constScanLine(y));
@@ -112,25 +115,15 @@ QByteArray PngCodec::encode(const QImage& source, int zlibLevel, bool interlaced
     const bool ok = runGuarded(context.jump, [&] {
         png_set_write_fn(png, &context, pngWrite, pngFlush);
         png_set_compression_level(png, zlibLevel);
-        // libpng would switch to zlib's "filtered" strategy for filtered rows, which makes
-        // screenshots up to a fifth larger and saves photographs only 2 % (bench/output).
         png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);
         // Palette rows compress best unfiltered.
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, indexed ? PNG_FILTER_NONE : filters);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
         png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), bitDepth,
-                     indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
-                     interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                     PNG_COLOR_TYPE_PALETTE, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-        if (indexed)
-            png_set_PLTE(png, info, palette.data(), int(palette.size()));
+        png_set_PLTE(png, info, palette.data(), int(palette.size()));
         png_write_info(png, info);
-        if (indexed) {
-            png_set_packing(png); // one index per byte in, packed to 1 or 4 bits
-        } else {
-            png_set_bgr(png);
-            if (image.format() == QImage::Format_RGB32)
-                png_set_filler(png, 0, PNG_FILLER_AFTER);
-        }
+        png_set_packing(png); // one index per byte in, packed to 1 or 4 bits
         png_write_image(png, rows.data());
         png_write_end(png, nullptr);
     });

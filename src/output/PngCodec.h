@@ -5,12 +5,13 @@
 
 namespace vistrel {
 
-// PNG through libpng. Truecolour pictures become 8-bit RGB without alpha; indexed ones
-// (Format_Indexed8 or Format_Mono) an indexed PNG of 1, 4 or 8 bits with their palette.
+// PNG files. Truecolour pictures become 8-bit RGB without alpha (written by PngWriter);
+// indexed ones (Format_Indexed8 or Format_Mono) an indexed PNG of 1, 4 or 8 bits with their
+// palette, through libpng, which also reads every PNG.
 // No gAMA or bKGD chunk is written. Library errors come back as std::runtime_error.
 class PngCodec {
 public:
-    // Row filters (libpng's PNG_FILTER_* bits; several let libpng choose per row).
+    // Row filters (libpng's PNG_FILTER_* bits; several: the writer chooses per row).
     static constexpr int FilterNone = 0x08;
     static constexpr int FilterSub = 0x10;
     // libpng's per-row choice between none and sub: of the filter sets measured, the

@@ -1,0 +1,59 @@
+#include "edit/UndoHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace vistrel;
+
+namespace {
+
+QImage filled(int w, int h, QImage::Format format, int seed)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb((x * seed) & 255, (y + seed) & 255, (x ^ y) & 255));
+    return image.convertToFormat(format);
+}
+
+} // namespace
+
+TEST(UndoHistory, EveryStepComesBackExactlyAfterCompression)
+{
+    // Formats with colour tables and odd strides, and a picture over someone else's memory
+    // whose stride is wider than a new picture's.
+    static uchar foreign[40 * 7];
+    for (size_t i = 0; i < sizeof foreign; ++i)
+        foreign[i] = uchar(i * 37);
+    std::vector<QImage> pictures{filled(640, 480, QImage::Format_RGB32, 3),
+                                 filled(333, 101, QImage::Format_BGR888, 5),
+                                 filled(97, 31, QImage::Format_Indexed8, 7),
+                                 filled(13, 9, QImage::Format_Mono, 11),
+                                 QImage(foreign, 9, 7, 40, QImage::Format_Grayscale8),
+                                 QImage(),
+                                 filled(1, 1, QImage::Format_ARGB32, 2)};
+    pictures[0].setDotsPerMeterX(3780);
+    UndoHistory history;
+    for (const QImage& picture : pictures)
+        history.push(picture);
+    ASSERT_EQ(history.size(), int(pictures.size()));
+    for (size_t i = pictures.size() - 1; i > 0; --i) {
+        const QImage back = history.dropNewest();
+        SCOPED_TRACE(i - 1);
+        EXPECT_EQ(back, pictures[i - 1]);
+        EXPECT_EQ(back.format(), pictures[i - 1].format());
+        EXPECT_EQ(back.colorTable(), pictures[i - 1].colorTable());
+        EXPECT_EQ(back.dotsPerMeterX(), pictures[i - 1].dotsPerMeterX());
+    }
+    EXPECT_EQ(history.size(), 1);
+}
+
+TEST(UndoHistory, OlderScreenPicturesTakeAFractionOfTheirSize)
+{
+    UndoHistory history;
+    const QImage screen = filled(1920, 1080, QImage::Format_RGB32, 0);
+    for (int i = 0; i < 4; ++i)
+        history.push(screen.copy());
+    EXPECT_LT(history.packedBytes(), 3 * screen.sizeInBytes() / 10);
+}
