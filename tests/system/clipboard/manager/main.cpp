@@ -34,7 +34,9 @@ void answer(const xcb_selection_request_event_t& request, bool saved)
                             atom("NULL"), 32, 0, nullptr);
     xcb_send_event(c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&notify));
-    xcb_flush(c);
+    // A round trip before leaving: the server drops the requests of a client that hung up
+    // before it read them, and the answer would never reach the requestor.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
 bool store(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, const char* path)
