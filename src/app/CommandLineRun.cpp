@@ -33,11 +33,10 @@ int CommandLineRun::run(const CaptureRequest& request)
     if (!m_store.loadProblem().isEmpty())
         ReportOnStandardError(m_store.loadProblem());
     clampToUsableRanges(settings);
-    // A continuous-save override on the command line lasts for this run only.
-    m_storedAutoSave = settings.AUTOSAVE;
     m_settings = &settings;
     CaptureEngine engine(m_platform, settings, m_current);
     RequestCapture requests(engine, settings, m_current, *this);
+    m_requests = &requests;
     RequestResult reported;
     {
         const CollectedMessages collected;
@@ -61,6 +60,7 @@ int CommandLineRun::run(const CaptureRequest& request)
                                     atExit.messages());
     ReportOnStandardError(reported.reason);
     m_settings = nullptr;
+    m_requests = nullptr;
     return reported.exitCode;
 }
 
@@ -69,7 +69,9 @@ void CommandLineRun::runExitSteps()
     // The window was never shown: its stored place, size and state stay as they were.
     // No tab was made, so there are no tab pictures to remove.
     Settings stored = *m_settings;
-    stored.AUTOSAVE = m_storedAutoSave;
+    // A continuous-save override on the command line lasts for this run only.
+    if (const auto& autoSave = m_requests->autoSaveToStore())
+        stored.AUTOSAVE = *autoSave;
     m_store.save(stored, m_settings->SCREEN.WINDOWSTATE != 0);
 }
 

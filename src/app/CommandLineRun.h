@@ -52,7 +52,7 @@ private:
     Platform& m_platform;
     SettingsStore m_store;
     Settings* m_settings = nullptr;
-    decltype(Settings::AUTOSAVE) m_storedAutoSave;
+    const RequestCapture* m_requests = nullptr;
     QImage m_current;
 };
 

@@ -260,8 +260,6 @@ std::optional<int> HotkeyWiring::StartupCapture(const CaptureRequest& request)
 {
     if (request.CaptureKind == 0 || request.AfterAction == 0)
         return std::nullopt; // no capture asked for: start normally
-    if (request.AutoSave && !m_storedAutoSave)
-        m_storedAutoSave = m_main.settings().AUTOSAVE;
     // Showing the picture means staying to show it.
     if (request.StayResident || request.AfterAction == PreviewAction) {
         try {

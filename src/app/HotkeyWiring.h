@@ -37,10 +37,6 @@ public:
     // A capture handed over by a later start, carried out as a tray item's would be; its
     // messages go back to the caller instead of into boxes.
     RequestResult runHandedRequest(const CaptureRequest& request);
-    // The continuous-save settings to store at exit when the command line
-    // overrode them for this run only; empty when nothing was overridden.
-    using AutoSaveSection = decltype(Settings::AUTOSAVE);
-    const std::optional<AutoSaveSection>& autoSaveToStore() const { return m_storedAutoSave; }
     void RegisterAllHotkeys();
     void UnregisterAllHotkeys();
     void FillTrayHotkeyMenu();
@@ -56,7 +52,6 @@ public:
     RequestCapture& requests() { return m_requests; }
 
 private:
-    std::optional<AutoSaveSection> m_storedAutoSave;
     void runRequest(int slot, bool fromHotkey);
     // False when another capture is running and the request was dropped.
     bool runExclusive(const CaptureRequest& request, bool fromHotkey);

@@ -1,6 +1,7 @@
 #include "app/InstanceChannel.h"
 
 #include "app/SingleInstance.h"
+#include "platform/PrivateFolder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -82,16 +83,6 @@ bool connectWithin(QLocalSocket& socket, const QString& path, const QElapsedTime
     }
 }
 
-// Only a folder that no other user can write to may hold the socket: anyone who could
-// would be able to take the requests, or answer them.
-bool isPrivateFolder(const QString& socketPath)
-{
-    struct stat info {};
-    const QByteArray folder = QFile::encodeName(QFileInfo(socketPath).absolutePath());
-    return ::stat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-}
-
 } // namespace
 
 QString RequestSocketPath()
@@ -103,7 +94,9 @@ std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
                                                    const HandedRequest& request,
                                                    std::chrono::milliseconds answerTime)
 {
-    if (!isPrivateFolder(socketPath))
+    // Only a folder no other user can write to may hold the socket: anyone who could
+    // would be able to take the requests, or answer them.
+    if (!IsPrivateFolder(QFileInfo(socketPath).absolutePath()))
         return std::nullopt;
     QElapsedTimer clock;
     clock.start();
@@ -138,7 +131,7 @@ RequestServer::RequestServer(Handler handler, QObject* parent)
 
 bool RequestServer::listen(const QString& socketPath)
 {
-    if (!isPrivateFolder(socketPath))
+    if (!IsPrivateFolder(QFileInfo(socketPath).absolutePath()))
         return false;
     QLocalServer::removeServer(socketPath);
     return m_server.listen(socketPath);

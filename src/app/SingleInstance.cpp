@@ -1,43 +1,30 @@
 #include "app/SingleInstance.h"
 
+#include "platform/PrivateFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vistrel {
 
-namespace {
-
-// A folder only this user controls: a real folder (not a link), owned by the
-// user, closed to everyone else. Anything else could be squatted by another
-// local user to keep the program from ever starting.
-bool isPrivateFolder(const QString& path)
-{
-    struct stat info = {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-}
-
-} // namespace
-
 QString SingleInstance::runtimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+    if (!runtime.isEmpty() && IsPrivateFolder(runtime))
         return runtime;
     // Without a runtime folder: the user's own cache, never a shared /tmp name.
     QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
     if (cache.isEmpty())
         cache = QDir::homePath() + QStringLiteral("/.cache");
     const QString folder = cache + QStringLiteral("/vistrel");
-    if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
-        ::chmod(QFile::encodeName(folder).constData(), 0700);
-    return isPrivateFolder(folder) ? folder : QString();
+    if (!QFileInfo::exists(folder) && QDir().mkpath(cache))
+        MakePrivateFolder(folder);
+    return IsPrivateFolder(folder) ? folder : QString();
 }
 
 SingleInstance::SingleInstance(const QString& name)

@@ -42,8 +42,11 @@ bool RequestCapture::CaptureByHotkey(const CaptureRequest& request, bool fromCom
         return true;
     }
     // The continuous-save fields change the settings only when a request runs.
-    if (request.AutoSave)
+    if (request.AutoSave) {
+        if (fromCommandLine && !m_storedAutoSave)
+            m_storedAutoSave = m_settings.AUTOSAVE;
         ApplyAutoSaveOverride(*request.AutoSave, m_settings);
+    }
 
     int kind = request.CaptureKind;
     CaptureOptions options = optionsOf(request);

@@ -2,13 +2,14 @@
 
 #include "capture/CaptureEngine.h"
 #include "hotkeys/CaptureRequest.h"
+#include "settings/Settings.h"
 
 #include <QImage>
 #include <QString>
 
-namespace vistrel {
+#include <optional>
 
-struct Settings;
+namespace vistrel {
 
 // What a request-driven capture needs from the main window.
 class RequestHost {
@@ -51,6 +52,10 @@ public:
     Outcome lastOutcome() const { return m_outcome; }
     // The action code of the last request once known (after the question, if any).
     int lastAction() const { return m_action; }
+    // The continuous-save settings to store at exit when a command-line request
+    // overrode them: such an override lasts for its run only. Empty otherwise.
+    using AutoSaveSection = decltype(Settings::AUTOSAVE);
+    const std::optional<AutoSaveSection>& autoSaveToStore() const { return m_storedAutoSave; }
 
 private:
     int captureWithRestore(int kind, bool visible, bool fromCommandLine);
@@ -63,6 +68,7 @@ private:
     RequestHost& m_host;
     Outcome m_outcome = Outcome::NotRun;
     int m_action = 0;
+    std::optional<AutoSaveSection> m_storedAutoSave;
 };
 
 } // namespace vistrel

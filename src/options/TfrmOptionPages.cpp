@@ -1,6 +1,7 @@
 #include "options/TfrmOption.h"
 
 #include "options/OptionWidgets.h"
+#include "platform/DialogButtons.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -228,18 +229,7 @@ QWidget* TfrmOption::buildToolPage()
 
 void TfrmOption::buildButtons(QVBoxLayout* layout)
 {
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = named(new QPushButton(QStringLiteral("&OK")), "butOK");
-    auto* cancel = named(new QPushButton(QStringLiteral("キャンセル")), "butCancel");
-    auto* help = named(new QPushButton(QStringLiteral("ヘルプ(&H)")), "butHelp");
-    ok->setDefault(true);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    buttons->addButton(help, QDialogButtonBox::HelpRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmOption::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmOption::reject);
-    connect(help, &QPushButton::clicked, this, &TfrmOption::butHelpClick);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelHelpButtons(this, [this] { butHelpClick(); }));
 }
 
 } // namespace vistrel

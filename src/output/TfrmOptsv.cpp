@@ -2,6 +2,7 @@
 
 #include "output/SaveAsLogic.h"
 #include "output/SaveSettingsValidation.h"
+#include "platform/DialogButtons.h"
 #include "platform/MessageBox.h"
 
 #include <QCheckBox>
@@ -178,18 +179,7 @@ QWidget* TfrmOptsv::buildMailPage()
 
 void TfrmOptsv::buildButtons(QVBoxLayout* layout)
 {
-    auto* buttons = new QDialogButtonBox;
-    auto* ok = named(new QPushButton(QStringLiteral("&OK")), "butOK");
-    auto* cancel = named(new QPushButton(QStringLiteral("キャンセル")), "butCancel");
-    auto* help = named(new QPushButton(QStringLiteral("ヘルプ(&H)")), "butHelp");
-    ok->setDefault(true);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    buttons->addButton(help, QDialogButtonBox::HelpRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmOptsv::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmOptsv::reject);
-    connect(help, &QPushButton::clicked, this, &TfrmOptsv::butHelpClick);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelHelpButtons(this, [this] { butHelpClick(); }));
 }
 
 void TfrmOptsv::load(const SaveSettingsValues& values)

@@ -3,6 +3,7 @@
 #include "output/FileNameTokens.h"
 #include "output/PictureFile.h"
 #include "output/mail/MailMessage.h"
+#include "platform/PrivateFolder.h"
 #include "settings/Settings.h"
 
 #include <QDir>
@@ -29,14 +30,7 @@ namespace {
 // Makes `path` a folder of mode 0700 owned by the user, or refuses what is there instead.
 void makePrivateFolder(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        refuseFolder(path);
-    struct stat info {};
-    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_uid != ::geteuid())
-        refuseFolder(path);
-    if ((info.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+    if (!MakePrivateFolder(path))
         refuseFolder(path);
 }
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace vistrel {
+
+// A folder only this user controls: a real folder (not a link), owned by the
+// user, closed to everyone else. Anything else could be planted or squatted by
+// another local user.
+bool IsPrivateFolder(const QString& path);
+
+// Makes `path` such a folder (mode 0700), or closes an existing folder of the
+// user's to others; false when what is there is not the user's own folder.
+bool MakePrivateFolder(const QString& path);
+
+} // namespace vistrel
