@@ -6,8 +6,6 @@
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
-#include <QSystemTrayIcon>
-
 #include <exception>
 
 namespace vistrel {
@@ -50,7 +48,7 @@ int CommandLineRun::run(const CaptureRequest& request)
     }
     const CollectedMessages atExit;
     try {
-        if (settings.ALL.APCLOSE || !QSystemTrayIcon::isSystemTrayAvailable())
+        if (settings.ALL.APCLOSE || !m_platform.systemTrayAvailable())
             runExitSteps();
     } catch (const std::exception& error) {
         MessageBox::error(QString::fromUtf8(error.what()));

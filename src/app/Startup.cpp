@@ -78,6 +78,64 @@ bool keepClipboard()
     return false;
 }
 
+// The exit status when another copy runs and so takes the request.
+std::optional<int> handOverIfRunning(const SingleInstance& instance, const HandedRequest& started)
+{
+    if (!instance.problem().isEmpty())
+        std::fprintf(stderr, "vistrel: %s\n", qPrintable(instance.problem()));
+    if (!instance.acquired())
+        return handOver(started);
+    return std::nullopt;
+}
+
+// The platform, or null once the reason it cannot be had is on standard error.
+std::unique_ptr<Platform> loadedPlatform(std::unique_ptr<Platform> (*load)())
+{
+    try {
+        return load();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vistrel: %s\n", error.what());
+        return nullptr;
+    }
+}
+
+// A capture that ends the program and shows nothing: it runs without Qt's window system
+// (whose start costs more than the grab), on a connection to the X server of its own.
+// Qt's own options (-display, -platform, ...) take the full start.
+bool runsWithoutWindows(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-')
+            return false;
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return CommandLineRun::handles(ParseCommandLine(arguments, QDir::currentPath()).request);
+}
+
+[[noreturn]] void exitWithoutTeardown(int status)
+{
+    // Picture and settings are committed to disk: the kernel reclaims the rest faster
+    // than Qt's and the libraries' teardown would.
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+int runWithoutWindows(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vistrel"));
+    const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
+    const SingleInstance instance;
+    if (const std::optional<int> handed = handOverIfRunning(instance, started))
+        return *handed;
+    const std::unique_ptr<Platform> platform = loadedPlatform(loadPlatformWithoutGui);
+    if (!platform)
+        return 1;
+    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
+    exitWithoutTeardown(CommandLineRun(*platform).run(line.request));
+}
+
 } // namespace
 
 int runVistrel(int argc, char** argv)
@@ -89,30 +147,19 @@ int runVistrel(int argc, char** argv)
     // A file size limit makes writes fail with EFBIG, which every writer
     // reports, instead of killing the program with its pictures unsaved.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (runsWithoutWindows(argc, argv))
+        return runWithoutWindows(argc, argv);
+
     VistrelApplication app(argc, argv);
     const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
     const SingleInstance instance;
-    if (!instance.problem().isEmpty())
-        std::fprintf(stderr, "vistrel: %s\n", qPrintable(instance.problem()));
-    if (!instance.acquired())
-        return handOver(started);
-
-    std::unique_ptr<Platform> platform;
-    try {
-        platform = loadPlatform();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "vistrel: %s\n", error.what());
+    if (const std::optional<int> handed = handOverIfRunning(instance, started))
+        return *handed;
+    const std::unique_ptr<Platform> platform = loadedPlatform(loadPlatform);
+    if (!platform)
         return 1;
-    }
 
     const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
-    if (CommandLineRun::handles(line.request)) {
-        const int status = CommandLineRun(*platform).run(line.request);
-        // Picture and settings are committed to disk: the kernel reclaims the rest faster
-        // than Qt's and the libraries' teardown would.
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }
     QApplication::setQuitOnLastWindowClosed(false); // the tray keeps the program running
     TfrmMain mainWindow(*platform);
     const QString settingsProblem = mainWindow.settingsLoadProblem();

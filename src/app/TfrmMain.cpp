@@ -278,7 +278,7 @@ void TfrmMain::showTrayIcon()
 
 bool TfrmMain::hasTray() const
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return m_platform.systemTrayAvailable();
 }
 
 bool TfrmMain::startsVisible() const

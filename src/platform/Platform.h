@@ -109,6 +109,9 @@ public:
     // Plays a sound file without waiting for it; missing files play nothing.
     virtual void playSoundAsync(const QString& file) = 0;
 
+    // Whether a notification area is there to keep the program's icon when its window closes.
+    virtual bool systemTrayAvailable() const = 0;
+
     // System-wide hotkeys: the key (an X keysym) with exactly these modifiers,
     // whatever the lock keys. False with a reason when the combination is
     // taken (by another program or another id), the layout has no such key, or
@@ -121,5 +124,8 @@ public:
 
 // Picks the implementation for the running Qt platform (X11 under xcb).
 std::unique_ptr<Platform> loadPlatform();
+// The X11 platform for a run without a Qt GUI application, on a connection of its own;
+// throws std::runtime_error when the X server cannot be reached.
+std::unique_ptr<Platform> loadPlatformWithoutGui();
 
 } // namespace vistrel

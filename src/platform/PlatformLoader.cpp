@@ -17,4 +17,9 @@ std::unique_ptr<Platform> loadPlatform()
         QGuiApplication::platformName().toStdString() + "\"）。");
 }
 
+std::unique_ptr<Platform> loadPlatformWithoutGui()
+{
+    return std::make_unique<X11Platform>(X11Platform::OwnConnection{});
+}
+
 } // namespace vistrel

@@ -32,6 +32,7 @@ public:
     QList<PickEvent> pickScript; // consumed front first
     QList<WindowId> stacking;    // top to bottom
     QStringList playedSounds;
+    bool trayAvailable = false;
     int grabCount = 0;
     QString settingsDir;
     WindowId addWindow(const Window& window);
@@ -90,6 +91,7 @@ public:
     QList<WindowId> repainted;
 
     void playSoundAsync(const QString& file) override { playedSounds.append(file); }
+    bool systemTrayAvailable() const override { return trayAvailable; }
 
     // Hotkeys: the registered combinations by id; `takenByOthers` are refused
     // like a combination another program holds, and so is one held by another id.

@@ -11,12 +11,7 @@ namespace vistrel {
 bool X11Platform::beginPicking()
 {
     m_pick.reset();
-    // The same server Qt talks to, whichever way it was named (-display or DISPLAY).
-    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    const char* displayName = native != nullptr && native->display() != nullptr
-                                  ? XDisplayString(native->display())
-                                  : nullptr;
-    m_pick = x11::X11PickSession::start(displayName);
+    m_pick = x11::X11PickSession::start(displayName());
     return m_pick != nullptr;
 }
 

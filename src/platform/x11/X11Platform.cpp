@@ -8,7 +8,13 @@
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowTree.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QFileInfo>
 #include <QGuiApplication>
+
+#include <X11/Xlib.h>
 
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
@@ -26,7 +32,32 @@ X11Platform::X11Platform()
     if (native == nullptr || native->connection() == nullptr)
         throw std::runtime_error("X サーバーに接続されていません。");
     m_connection = native->connection();
-    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    setUp(native->display() != nullptr ? DefaultScreen(native->display()) : 0);
+}
+
+X11Platform::X11Platform(OwnConnection)
+{
+    int screenNumber = 0;
+    m_connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(m_connection) != 0) {
+        xcb_disconnect(m_connection);
+        const QByteArray display = qgetenv("DISPLAY");
+        throw std::runtime_error(
+            display.isEmpty()
+                ? std::string("X サーバーに接続できません（DISPLAY が設定されていません）。")
+                : "X サーバー「" + display.toStdString() + "」に接続できません。");
+    }
+    m_ownsConnection = true;
+    setUp(screenNumber);
+}
+
+void X11Platform::setUp(int screenNumber)
+{
+    m_screenNumber = screenNumber;
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < screenNumber && screens.rem > 1; ++i)
+        xcb_screen_next(&screens);
+    m_root = screens.data->root;
     m_tree = std::make_unique<x11::X11WindowTree>(m_connection, m_root);
     m_grabber = std::make_unique<x11::X11ScreenGrabber>(m_connection, m_root);
     m_sound = std::make_unique<x11::CanberraSound>();
@@ -35,7 +66,61 @@ X11Platform::X11Platform()
     m_randrMonitors = randr && (randr->major_version > 1 || randr->minor_version >= 5);
 }
 
-X11Platform::~X11Platform() = default;
+X11Platform::~X11Platform()
+{
+    if (!m_ownsConnection)
+        return;
+    // Everything that talks over the connection goes before it.
+    m_escape.reset();
+    m_hotkeys.reset();
+    m_pick.reset();
+    m_grabber.reset();
+    m_tree.reset();
+    xcb_disconnect(m_connection);
+}
+
+const char* X11Platform::displayName() const
+{
+    // The same server as ours, whichever way it was named (-display or DISPLAY).
+    auto* native = qGuiApp != nullptr
+                       ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                       : nullptr;
+    return native != nullptr && native->display() != nullptr ? XDisplayString(native->display())
+                                                             : nullptr;
+}
+
+// Qt shows the icon through a StatusNotifier host on the session bus when there is one, else
+// in an XEmbed notification area.
+bool X11Platform::systemTrayAvailable() const
+{
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(m_screenNumber);
+    auto atom = Reply<xcb_intern_atom_reply_t>(xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 1, uint16_t(name.size()), name.constData()),
+        nullptr));
+    if (atom && atom->atom != XCB_NONE) {
+        auto owner = Reply<xcb_get_selection_owner_reply_t>(xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, atom->atom), nullptr));
+        if (owner && owner->owner != XCB_NONE)
+            return true;
+    }
+    return statusNotifierHostRegistered();
+}
+
+bool X11Platform::statusNotifierHostRegistered() const
+{
+    // No bus to ask: not worth starting one (D-Bus would launch a bus of its own).
+    const QString runtimeBus = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus");
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") || !QFileInfo::exists(runtimeBus)))
+        return false;
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    if (!bus.isConnected() || bus.interface() == nullptr ||
+        !bus.interface()->isServiceRegistered(watcher))
+        return false;
+    QDBusInterface watcherObject(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return watcherObject.property("IsStatusNotifierHostRegistered").toBool();
+}
 
 QImage X11Platform::grabScreen(const QRect& rect)
 {

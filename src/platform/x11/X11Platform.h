@@ -16,10 +16,14 @@ class X11Hotkeys;
 class X11EscapeWatch;
 } // namespace x11
 
-// The platform on an X server, through xcb on Qt's own connection.
+// The platform on an X server, through xcb on Qt's own connection, or on a connection of its
+// own for a run that never starts Qt's window system.
 class X11Platform final : public Platform {
 public:
     X11Platform();
+    // Connects to the server named by DISPLAY; throws std::runtime_error when it cannot.
+    struct OwnConnection {};
+    explicit X11Platform(OwnConnection);
     ~X11Platform() override;
 
     QString settingsFolder() const override { return PosixSession::settingsFolder(); }
@@ -62,11 +66,16 @@ public:
     bool escapePressed() override;
 
     void playSoundAsync(const QString& file) override;
+    bool systemTrayAvailable() const override;
 
     bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) override;
     void unregisterHotkey(int id) override;
 
 private:
+    void setUp(int screenNumber);
+    // The server's name for a second connection of our own (picking, Escape watch).
+    const char* displayName() const;
+    bool statusNotifierHostRegistered() const;
     QRect primaryMonitorRect() const;
     // The rectangle less the shadow a client-side-decorated window draws around itself.
     QRect withoutShadow(quint32 window, QRect rect) const;
@@ -83,6 +92,8 @@ private:
     std::unique_ptr<x11::X11EscapeWatch> m_escape;
     bool m_xfixesReady = false;
     bool m_randrMonitors = false;
+    bool m_ownsConnection = false;
+    int m_screenNumber = 0;
 };
 
 } // namespace vistrel

@@ -83,11 +83,7 @@ void X11Platform::watchEscape(bool on)
     m_escape.reset();
     if (!on)
         return;
-    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    const char* displayName = native != nullptr && native->display() != nullptr
-                                  ? XDisplayString(native->display())
-                                  : nullptr;
-    m_escape = x11::X11EscapeWatch::start(displayName);
+    m_escape = x11::X11EscapeWatch::start(displayName());
 }
 
 bool X11Platform::escapePressed()

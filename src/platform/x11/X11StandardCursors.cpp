@@ -34,7 +34,9 @@ QImage themeImage(const QString& name, const char* theme)
 
 QImage X11Platform::standardCursorImage(StandardCursor shape)
 {
-    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    auto* native = qGuiApp != nullptr
+                       ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                       : nullptr;
     Display* display = native ? native->display() : nullptr;
     const char* theme = display ? XcursorGetTheme(display) : nullptr;
     for (const QString& name : StandardCursorNames(shape)) {

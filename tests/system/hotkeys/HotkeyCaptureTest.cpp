@@ -96,6 +96,29 @@ TEST(CommandLineCapture, WritesAFileMapsNoWindowAndExitsZero)
     EXPECT_TRUE(ini.contains("OVERWRITE=1\n")) << ini.toStdString();
 }
 
+// The window-less run decides like a closed main window: with a tray to stay in and no
+// APCLOSE nothing is saved. Without an X server it ends with the reason, not a crash.
+TEST(CommandLineCapture, TrayKeepsTheSettingsFileAsItWasAndNoServerGivesTheReason)
+{
+    HotkeyScene scene;
+    scene.startTray();
+    scene.writeIni({});
+    const QByteArray before = scene.vistrel().readIni();
+    scene.vistrel().start({QStringLiteral("/C1,/A5")});
+    ASSERT_TRUE(scene.vistrel().waitForExit(DefaultTimeout)) << scene.log();
+    EXPECT_EQ(scene.vistrel().exitCode(), 0) << scene.log();
+    EXPECT_EQ(scene.shots().size(), 1);
+    EXPECT_EQ(scene.vistrel().readIni(), before);
+
+    VistrelProcess noServer(scene.session());
+    noServer.setEnv(QStringLiteral("DISPLAY"), QStringLiteral(":65000"));
+    noServer.start({QStringLiteral("/C1,/A5")});
+    ASSERT_TRUE(noServer.waitForExit(DefaultTimeout));
+    EXPECT_EQ(noServer.exitCode(), 1);
+    EXPECT_EQ(noServer.output(),
+              QStringLiteral("vistrel: X サーバー「:65000」に接続できません。\n"));
+}
+
 TEST(CommandLineCapture, AbortedCaptureExitsNonZeroWithTheReasonAndNoBox)
 {
     HotkeyScene scene;
