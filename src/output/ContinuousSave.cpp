@@ -106,7 +106,10 @@ std::optional<QString> ContinuousSave::save(const QImage& picture,
     // picture and a symbolic link under it is replaced rather than written through.
     PartialFile partial(partialPath(pattern.folder));
     if (settings.overwrite) {
-        writePartial(picture, settings.saveType, partial.path(), pattern.path(number), options);
+        // The finished file will replace an old one: it must be on disk before it does.
+        PictureSaveOptions replacing = options;
+        replacing.durable = QFileInfo::exists(pattern.path(number));
+        writePartial(picture, settings.saveType, partial.path(), pattern.path(number), replacing);
         replaceWith(partial.path(), pattern.path(number));
     } else {
         while (QFileInfo::exists(pattern.path(number)))

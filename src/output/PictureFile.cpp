@@ -168,7 +168,7 @@ void savePictureFile(const QImage& picture, int saveType, const QString& path,
                                      .arg(path, QString::fromUtf8(error.what()))
                                      .toStdString());
     }
-    PictureFileIo::writeAtomically(path, bytes);
+    PictureFileIo::writeAtomically(path, bytes, options.durable);
     Q_EMIT PictureFileEvents::instance().pictureFileWritten(folderOfPath(path));
 }
 

@@ -8,9 +8,9 @@
 
 namespace vistrel {
 
-void PictureFileIo::writeAtomically(const QString& path, const QByteArray& bytes)
+void PictureFileIo::writeAtomically(const QString& path, const QByteArray& bytes, bool durable)
 {
-    writeFileAtomically(path, bytes);
+    writeFileAtomically(path, bytes, durable);
 }
 
 QByteArray PictureFileIo::readAll(const QString& path)

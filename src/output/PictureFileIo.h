@@ -13,7 +13,8 @@ public:
 
     // Writes beside the target and renames over it, so a failure leaves any old file
     // intact and no partial file behind. Throws std::runtime_error "<path> に書き込めません".
-    static void writeAtomically(const QString& path, const QByteArray& bytes);
+    // `durable`: synced to disk even under a new name (see writeFileAtomically).
+    static void writeAtomically(const QString& path, const QByteArray& bytes, bool durable = false);
 
     // Throws std::runtime_error "<path> を読み込めません" when the file cannot be read.
     static QByteArray readAll(const QString& path);

@@ -25,6 +25,7 @@ struct PictureSaveOptions {
     int pngZlib = 1;              // PNGZLIB choice 0..3, not a zlib level
     int pngInterlace = 0;         // PNGINTERLACE, 1 = Adam7
     int screenDepth = 24;         // bits per pixel of the screen, for device-format pictures
+    bool durable = false;         // synced to disk under a new name too: it will replace a file
 };
 
 } // namespace vistrel

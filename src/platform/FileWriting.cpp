@@ -82,7 +82,7 @@ QString systemErrorText(int error)
     }
 }
 
-void writeFileAtomically(const QString& path, const QByteArray& bytes)
+void writeFileAtomically(const QString& path, const QByteArray& bytes, bool durable)
 {
     const QFileInfo info(path);
     const QByteArray target =
@@ -101,7 +101,8 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes)
     ::umask(mask);
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~mask);
     int error = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) ||
+        ((exists || durable) && ::fsync(fd) != 0))
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;

@@ -14,8 +14,11 @@ QString systemErrorText(int error);
 // behind. Every write is checked: a full disk or a size limit is a failure,
 // never a truncated file. A symbolic link under `path` is followed (the file
 // it points at is replaced), keeping a user's link to a settings file working.
+// The data reaches the disk before the name (fsync) when an old file is replaced, or when
+// `durable` asks for it, so that a crash cannot leave an empty file where the old one was;
+// a new name is not synced, as by most programs, since a crash can lose only the new data.
 // Throws std::runtime_error "<path> に書き込めません" plus the cause.
-void writeFileAtomically(const QString& path, const QByteArray& bytes);
+void writeFileAtomically(const QString& path, const QByteArray& bytes, bool durable = false);
 
 // Reads a whole regular file of at most `maxBytes`. Returns false with
 // `missing` set when there is no file; throws std::runtime_error
