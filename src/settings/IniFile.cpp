@@ -146,12 +146,15 @@ IniFile IniFile::fromBytes(const QByteArray& bytes)
     return ini;
 }
 
-IniFile IniFile::fromFile(const QString& path)
+IniFile IniFile::fromFile(const QString& path, QByteArray* bytes)
 {
-    QByteArray bytes;
+    QByteArray read;
     bool missing = false;
-    readRegularFile(path, MaxFileSize, bytes, missing);
-    return fromBytes(bytes);
+    readRegularFile(path, MaxFileSize, read, missing);
+    IniFile ini = fromBytes(read);
+    if (bytes != nullptr)
+        *bytes = std::move(read);
+    return ini;
 }
 
 const IniFile::Line* IniFile::findLine(const QString& section, const QString& key) const

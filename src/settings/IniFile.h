@@ -24,7 +24,8 @@ public:
     // A missing file gives an empty store. A file that exists but cannot be
     // read, is not a regular file or is too large throws std::runtime_error
     // with the user's message, so that the caller never replaces it.
-    static IniFile fromFile(const QString& path);
+    // `bytes`, when given, receives the file as read.
+    static IniFile fromFile(const QString& path, QByteArray* bytes = nullptr);
     // UTF-8 when the file has no byte invalid in UTF-8, or when its valid
     // multi-byte sequences outnumber those bytes; Shift-JIS otherwise.
     static Encoding detectEncoding(const QByteArray& bytes);

@@ -122,7 +122,8 @@ void SettingsStore::save(const Settings& settings, bool maximised) const
     if (!m_loadProblem.isEmpty())
         return;
     // The file as it is now, so that unknown keys and skipped keys stay.
-    IniFile ini = IniFile::fromFile(filePath());
+    QByteArray stored;
+    IniFile ini = IniFile::fromFile(filePath(), &stored);
     Settings copy = settings;
     copy.SCREEN.WINDOWSTATE = maximised;
     const QList<SettingKey> rows = settingsTable(copy, m_defaultFolder);
@@ -138,6 +139,9 @@ void SettingsStore::save(const Settings& settings, bool maximised) const
         if (!isWindowState(row) || maximised)
             writeKey(ini, row);
     }
+    // A run that changed nothing leaves the file alone: no write, no sync to disk.
+    if (!stored.isEmpty() && ini.toBytes() == stored)
+        return;
     if (!QDir().mkpath(m_folder))
         throw std::runtime_error(
             QStringLiteral("%1 に書き込めません").arg(filePath()).toStdString());

@@ -227,6 +227,9 @@ TEST(SettingsFile, ReadOnlyFolderReportsThePathAndKeepsRunning)
     const auto window = vistrel.waitForMainWindow();
     ASSERT_TRUE(window) << "no main window\n" << vistrel.output().toStdString();
 
+    // A moved window gives the exit something to save (an unchanged file is left alone).
+    session.xdotool({QStringLiteral("windowmove"), QStringLiteral("--sync"),
+                     QString::number(*window), QStringLiteral("340"), QStringLiteral("260")});
     session.xdotool(
         {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(*window)});
     session.xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100"),

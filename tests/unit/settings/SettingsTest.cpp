@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <set>
 
 using namespace vistrel;
@@ -146,6 +148,19 @@ TEST_F(SettingsStoreTest, EveryKeyRoundTrips)
     Settings any;
     for (const SettingKey& row : settingsTable(any, DefaultFolder))
         EXPECT_TRUE(ini.contains(row.section, row.key)) << name(row).toStdString();
+
+    // Saving what the file already says leaves it alone; a change replaces it.
+    const auto inode = [this] {
+        struct stat info = {};
+        ::stat(QFile::encodeName(iniPath()).constData(), &info);
+        return info.st_ino;
+    };
+    const auto before = inode();
+    store().save(read, false);
+    EXPECT_EQ(inode(), before);
+    read.ALL.WAITTIME += 1;
+    store().save(read, false);
+    EXPECT_NE(inode(), before);
 }
 
 TEST_F(SettingsStoreTest, NarrowFilePaneComesBackAt150)
