@@ -129,8 +129,10 @@ QByteArray BmpFile::encode(const QImage& source, int bitsPerPixel)
     if (fileBytes > 0x7fffffff)
         throw std::runtime_error("画像が大きすぎて保存できません");
 
-    QByteArray out(fileBytes, '\0');
+    // Only the headers and the row padding need zeros; the rows are copied over the rest.
+    QByteArray out(fileBytes, Qt::Uninitialized);
     char* p = out.data();
+    std::memset(p, 0, size_t(offBits));
     p[0] = 'B';
     p[1] = 'M';
     put32(p + 2, quint32(fileBytes));
@@ -154,8 +156,12 @@ QByteArray BmpFile::encode(const QImage& source, int bitsPerPixel)
     for (int i = 0; i < paletteEntries && i < palette.size(); ++i)
         put32(extra + 4 * i, palette[i] & 0x00ffffffu); // blue, green, red, reserved 0
 
-    for (int y = 0; y < image.height(); ++y)
-        copyRow(image, y, p + offBits + stride * (image.height() - 1 - y), bits);
+    const qint64 used = (qint64(image.width()) * bits + 7) / 8;
+    for (int y = 0; y < image.height(); ++y) {
+        char* row = p + offBits + stride * (image.height() - 1 - y);
+        std::memset(row + used, 0, size_t(stride - used));
+        copyRow(image, y, row, bits);
+    }
     return out;
 }
 
