@@ -122,14 +122,9 @@ int effectiveSaveType(int saveType)
 
 int pngFilters(int choice)
 {
-    switch (choice) {
-    case 0:
-        return PngCodec::FilterNone; // stored blocks: filtering would only cost time
-    case 2:
-        return PngCodec::FilterSub; // the cheapest filter that still pays at level 1
-    default:
-        return PngCodec::DefaultFilters;
-    }
+    // Stored blocks gain nothing from filtering; at every level Sub|Up cost no more time than
+    // Sub alone and gave smaller files.
+    return choice == 0 ? PngCodec::FilterNone : PngCodec::DefaultFilters;
 }
 
 int pngZlibLevel(int choice)

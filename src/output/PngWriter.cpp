@@ -6,12 +6,17 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace vistrel {
 
@@ -21,7 +26,9 @@ constexpr int BytesPerPixel = 3;
 // Below this much filtered data a second thread costs more than it saves.
 constexpr size_t MinBytesPerBand = 1024 * 1024;
 constexpr int MaxThreads = 8;
-constexpr int DefaultLevel = 6; // zlib's default, on libdeflate's like scale
+// Level -1: with Sub|Up rows, smaller files than zlib's level 6 with None|Sub at under half
+// the time on screenshots and photographs (bench/output/compare-png-choices).
+constexpr int DefaultLevel = 2;
 constexpr qsizetype MaxChunkData = 1 << 20;
 
 // libpng's filter mask bits, in the order of the PNG filter types 0..4.
@@ -103,42 +110,80 @@ int paeth(int a, int b, int c)
     return pb <= pc ? b : c;
 }
 
-void applyFilter(int type, const uchar* cur, const uchar* prev, size_t length, uchar* out)
+// The bytes a - b (just a without b), stored to out when Store, and their signed magnitude
+// summed when Cost: the row-by-row choice weighs None, Sub and Up without writing them.
+template <bool HasB, bool Store, bool Cost>
+std::uint64_t difference(const uchar* a, const uchar* b, size_t n, uchar* out)
+{
+    std::uint64_t sum = 0;
+    size_t i = 0;
+#if defined(__SSE2__) && defined(__x86_64__)
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sums = zero;
+    for (; i + 16 <= n; i += 16) {
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        if constexpr (HasB)
+            d = _mm_sub_epi8(d, _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+        if constexpr (Store)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), d);
+        if constexpr (Cost)
+            sums = _mm_add_epi64(sums, _mm_sad_epu8(_mm_min_epu8(d, _mm_sub_epi8(zero, d)), zero));
+    }
+    if constexpr (Cost)
+        sum = std::uint64_t(_mm_cvtsi128_si64(sums)) +
+              std::uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+#endif
+    for (; i < n; ++i) {
+        uchar d = a[i];
+        if constexpr (HasB)
+            d = uchar(d - b[i]);
+        if constexpr (Store)
+            out[i] = d;
+        if constexpr (Cost)
+            sum += std::min(unsigned(d), 256u - d);
+    }
+    return sum;
+}
+
+// The usual heuristic for a mixed mask: the filter whose bytes, read as signed, sum smallest.
+std::uint64_t signedMagnitude(const uchar* bytes, size_t length)
+{
+    return difference<false, false, true>(bytes, nullptr, length, nullptr);
+}
+
+// None, Sub or Up over one row of `length` bytes (a multiple of the pixel size); the first
+// pixel has no left neighbour, so its bytes get their own pass.
+template <bool Store, bool Cost>
+std::uint64_t cheapFilter(int type, const uchar* cur, const uchar* prev, size_t length, uchar* out)
 {
     constexpr size_t bpp = BytesPerPixel;
     switch (type) {
     case 0:
-        std::memcpy(out, cur, length);
-        break;
+        return difference<false, Store, Cost>(cur, nullptr, length, out);
     case 1:
-        for (size_t i = 0; i < length; ++i)
-            out[i] = uchar(cur[i] - (i >= bpp ? cur[i - bpp] : 0));
-        break;
-    case 2:
-        for (size_t i = 0; i < length; ++i)
-            out[i] = uchar(cur[i] - prev[i]);
-        break;
-    case 3:
-        for (size_t i = 0; i < length; ++i)
-            out[i] = uchar(cur[i] - (((i >= bpp ? cur[i - bpp] : 0) + prev[i]) >> 1));
-        break;
+        return difference<false, Store, Cost>(cur, nullptr, bpp, out) +
+               difference<true, Store, Cost>(cur + bpp, cur, length - bpp,
+                                             Store ? out + bpp : nullptr);
     default:
-        for (size_t i = 0; i < length; ++i) {
-            const int left = i >= bpp ? cur[i - bpp] : 0;
-            const int upLeft = i >= bpp ? prev[i - bpp] : 0;
-            out[i] = uchar(cur[i] - paeth(left, prev[i], upLeft));
-        }
-        break;
+        return difference<true, Store, Cost>(cur, prev, length, out);
     }
 }
 
-// The usual heuristic for a mixed mask: the filter whose bytes, read as signed, sum smallest.
-unsigned long signedMagnitude(const uchar* bytes, size_t length)
+// Average (3) or Paeth (4) over one row.
+void slowFilter(int type, const uchar* cur, const uchar* prev, size_t length, uchar* out)
 {
-    unsigned long sum = 0;
-    for (size_t i = 0; i < length; ++i)
-        sum += bytes[i] < 128 ? bytes[i] : 256u - bytes[i];
-    return sum;
+    constexpr size_t bpp = BytesPerPixel;
+    if (type == 3) {
+        for (size_t i = 0; i < bpp; ++i)
+            out[i] = uchar(cur[i] - (prev[i] >> 1));
+        for (size_t i = bpp; i < length; ++i)
+            out[i] = uchar(cur[i] - ((cur[i - bpp] + prev[i]) >> 1));
+        return;
+    }
+    for (size_t i = 0; i < bpp; ++i)
+        out[i] = uchar(cur[i] - prev[i]); // Paeth of (0, up, 0) is up
+    for (size_t i = bpp; i < length; ++i)
+        out[i] = uchar(cur[i] - paeth(cur[i - bpp], prev[i], prev[i - bpp]));
 }
 
 class FilteredRows {
@@ -165,7 +210,8 @@ public:
     {
         const size_t widest = size_t(m_image.width()) * BytesPerPixel;
         std::vector<uchar> previous(widest, 0), current(widest);
-        std::vector<uchar> candidate(m_types.size() > 1 ? widest : 0);
+        // Average and Paeth are weighed by writing them: one row each, the winner copied.
+        std::vector<uchar> scratch(m_types.size() > 1 ? 2 * widest : 0);
         bool havePrevious = false;
         const size_t base = m_rows[size_t(first)].offset;
         for (int k = first; k < end; ++k) {
@@ -178,31 +224,48 @@ public:
             }
             readRgb(m_image, row, current.data());
             uchar* out = dest + (row.offset - base);
-            filterOne(current.data(), previous.data(), length, out, candidate.data());
+            out[0] = uchar(filterOne(current.data(), previous.data(), length, out + 1,
+                                     scratch.data(), widest));
             std::swap(previous, current);
             havePrevious = true;
         }
     }
 
 private:
-    void filterOne(const uchar* cur, const uchar* prev, size_t length, uchar* out,
-                   uchar* candidate) const
+    // Filters one row into out and returns its filter type.
+    int filterOne(const uchar* cur, const uchar* prev, size_t length, uchar* out, uchar* scratch,
+                  size_t scratchRow) const
     {
+        constexpr int FirstSlow = 3;
         if (m_types.size() == 1) {
-            out[0] = uchar(m_types.front());
-            applyFilter(m_types.front(), cur, prev, length, out + 1);
-            return;
+            const int type = m_types.front();
+            if (type < FirstSlow)
+                cheapFilter<true, false>(type, cur, prev, length, out);
+            else
+                slowFilter(type, cur, prev, length, out);
+            return type;
         }
-        unsigned long best = ~0UL;
+        std::uint64_t best = ~std::uint64_t(0);
+        int chosen = m_types.front();
         for (const int type : m_types) {
-            applyFilter(type, cur, prev, length, candidate);
-            const unsigned long cost = signedMagnitude(candidate, length);
+            std::uint64_t cost = 0;
+            if (type < FirstSlow) {
+                cost = cheapFilter<false, true>(type, cur, prev, length, nullptr);
+            } else {
+                uchar* row = scratch + size_t(type - FirstSlow) * scratchRow;
+                slowFilter(type, cur, prev, length, row);
+                cost = signedMagnitude(row, length);
+            }
             if (cost < best) {
                 best = cost;
-                out[0] = uchar(type);
-                std::memcpy(out + 1, candidate, length);
+                chosen = type;
             }
         }
+        if (chosen < FirstSlow)
+            cheapFilter<true, false>(chosen, cur, prev, length, out);
+        else
+            std::memcpy(out, scratch + size_t(chosen - FirstSlow) * scratchRow, length);
+        return chosen;
     }
 
     const QImage& m_image;

@@ -85,7 +85,8 @@ TEST(CorruptPicture, DamagedFilesGiveAMessage)
     QTemporaryDir dir;
     const QImage picture = gradient(64, 64);
     const QByteArray jpeg = JpegCodec::encode(picture, 90, false);
-    QByteArray png = PngCodec::encode(picture, -1, false);
+    const QByteArray whole = PngCodec::encode(picture, -1, false);
+    QByteArray png = whole;
     png[png.indexOf("IDAT") + 10] = char(png[png.indexOf("IDAT") + 10] ^ 0x55); // CRC now wrong
     const QByteArray gifNoFrame = QByteArray("GIF89a\x02\x00\x02\x00\x00\x00\x00;", 14);
     const struct {
@@ -96,7 +97,7 @@ TEST(CorruptPicture, DamagedFilesGiveAMessage)
         {"cut.jpg", jpeg.left(jpeg.size() / 2)},
         {"header.jpg", jpeg.left(20)},
         {"crc.png", png},
-        {"cut.png", PngCodec::encode(picture, -1, false).left(200)},
+        {"cut.png", whole.left(whole.size() / 2)},
         {"huge.png", pngHeaderOnly(100000, 100000)},
         {"wide.png", pngHeaderOnly(0x7fffffff, 1)},
         {"none.gif", gifNoFrame},

@@ -14,6 +14,7 @@ using namespace vistrel;
 namespace {
 
 constexpr int AllFilters = 0xf8;
+constexpr int SubFilter = 0x10;
 constexpr int UpFilter = 0x20;
 
 // Repeating text-like blocks, smooth fields and noise: every filter type gets chosen.
@@ -53,7 +54,7 @@ TEST(PngWriter, BandsDecodeToTheSamePixelsInLibpngAndQt)
     for (const QSize size : {QSize(1, 1), QSize(1, 10000), QSize(10000, 1), QSize(333, 97)}) {
         const QImage source = mixedPicture(size.width(), size.height());
         for (const bool interlaced : {false, true})
-            for (const int filters : {UpFilter, AllFilters}) {
+            for (const int filters : {UpFilter, SubFilter | UpFilter, AllFilters}) {
                 SCOPED_TRACE(testing::Message()
                              << size.width() << "x" << size.height() << " interlaced " << interlaced
                              << " filters " << filters);
@@ -85,4 +86,26 @@ TEST(PngWriter, ImageMagickReadsPlainAndInterlacedFiles)
         const QByteArray png = WriteTruecolourPng(source, 6, interlaced, AllFilters, 6);
         EXPECT_EQ(viaImageMagick(png, 401, 263), source) << "interlaced " << interlaced;
     }
+}
+
+TEST(PngWriter, MixedMaskPicksTheBetterFilterRowByRow)
+{
+    // Top: random columns, each row the one above plus a little noise (Up flattens it);
+    // bottom: ramps of random slopes plus a little noise (Sub flattens them).
+    const int w = 600, h = 200;
+    QImage image(w, h, QImage::Format_RGB32);
+    quint32 seed = 7;
+    const auto random = [&seed] { return int((seed = seed * 1664525u + 1013904223u) >> 24); };
+    for (int y = 0; y < h; ++y) {
+        const int slope = 1 + random() % 9;
+        for (int x = 0; x < w; ++x) {
+            const int value =
+                y < h / 2 ? (y == 0 ? random() : qRed(image.pixel(x, y - 1))) : x * slope;
+            const int v = (value + random() % 2) & 255;
+            image.setPixel(x, y, qRgb(v, v, v));
+        }
+    }
+    const qsizetype mixed = WriteTruecolourPng(image, 9, false, SubFilter | UpFilter).size();
+    EXPECT_LT(mixed * 2, WriteTruecolourPng(image, 9, false, SubFilter).size());
+    EXPECT_LT(mixed * 2, WriteTruecolourPng(image, 9, false, UpFilter).size());
 }
