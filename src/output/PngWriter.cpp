@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -30,6 +32,12 @@ constexpr int MaxThreads = 8;
 // the time on screenshots and photographs (bench/output/compare-png-choices).
 constexpr int DefaultLevel = 2;
 constexpr qsizetype MaxChunkData = 1 << 20;
+// Walking a deflated band's blocks again costs about this share of deflating it: measured
+// 30-45% at the fast levels on screenshots and photographs, under 10% at level 9.
+int blockWalkPercent(int libdeflateLevel)
+{
+    return libdeflateLevel <= 2 ? 40 : libdeflateLevel < 6 ? 20 : 8;
+}
 
 // libpng's filter mask bits, in the order of the PNG filter types 0..4.
 constexpr std::array<int, 5> FilterBits{0x08, 0x10, 0x20, 0x40, 0x80};
@@ -201,7 +209,6 @@ public:
 
     size_t totalBytes() const { return m_total; }
     int rowCount() const { return int(m_rows.size()); }
-    const std::vector<uchar>& stream() const { return m_stream; }
     uchar* streamData() { return m_stream.data(); }
     size_t offsetOfRow(int k) const { return k < rowCount() ? m_rows[size_t(k)].offset : m_total; }
 
@@ -283,28 +290,157 @@ int bandCount(size_t total, int rows, int requested, int threads)
     return std::max(1, std::min(bySize, threads));
 }
 
-// One zlib stream; libdeflate took a third of zlib's time for smaller files (bench/output).
-QByteArray compress(const std::vector<uchar>& filtered, int zlibLevel)
-{
-    libdeflate_compressor* compressor =
-        libdeflate_alloc_compressor(zlibLevel < 0 ? DefaultLevel : std::min(zlibLevel, 12));
-    if (!compressor)
-        throw std::runtime_error("PNG ファイルを作成できません: メモリが足りません");
-    QByteArray stream;
-    stream.resize(qsizetype(libdeflate_zlib_compress_bound(compressor, filtered.size())));
-    const size_t size = libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(),
-                                                 stream.data(), size_t(stream.size()));
-    libdeflate_free_compressor(compressor);
-    if (size == 0)
-        throw std::runtime_error("PNG ファイルを作成できません: 圧縮に失敗しました");
-    stream.truncate(qsizetype(size));
-    return stream;
-}
-
 void appendBigEndian(QByteArray& out, quint32 value)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
         out.append(char((value >> shift) & 0xff));
+}
+
+int libdeflateLevel(int zlibLevel)
+{
+    return zlibLevel < 0 ? DefaultLevel : std::min(zlibLevel, 12);
+}
+
+[[noreturn]] void throwOutOfMemory()
+{
+    throw std::runtime_error("PNG ファイルを作成できません: メモリが足りません");
+}
+
+[[noreturn]] void throwCompressionFailed()
+{
+    throw std::runtime_error("PNG ファイルを作成できません: 圧縮に失敗しました");
+}
+
+class Compressor {
+public:
+    explicit Compressor(int zlibLevel)
+        : m_compressor(libdeflate_alloc_compressor(libdeflateLevel(zlibLevel)))
+    {
+        if (!m_compressor)
+            throwOutOfMemory();
+    }
+    ~Compressor() { libdeflate_free_compressor(m_compressor); }
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
+    libdeflate_compressor* get() const { return m_compressor; }
+
+private:
+    libdeflate_compressor* m_compressor;
+};
+
+// One zlib stream from one thread; libdeflate took a third of zlib's time for smaller files.
+QByteArray compressWhole(const uchar* data, size_t size, int zlibLevel)
+{
+    const Compressor compressor(zlibLevel);
+    QByteArray stream;
+    stream.resize(qsizetype(libdeflate_zlib_compress_bound(compressor.get(), size)));
+    const size_t written = libdeflate_zlib_compress(compressor.get(), data, size, stream.data(),
+                                                    size_t(stream.size()));
+    if (written == 0)
+        throwCompressionFailed();
+    stream.truncate(qsizetype(written));
+    return stream;
+}
+
+// A band of the filtered stream deflated on its own thread. libdeflate can only end a stream,
+// so for every band but the last the bit where its final block starts and the bit where the
+// data ends are found again, to clear that block's final flag when the bands are joined.
+struct DeflatedBand {
+    std::vector<uchar> bytes;
+    size_t length = 0; // filtered bytes it holds
+    uLong adler = 1;
+    size_t lastBlockBit = 0;
+    size_t endBit = 0;
+};
+
+// Walks the blocks with zlib's inflate, which stops at each block boundary with Z_BLOCK.
+void findLastBlock(DeflatedBand& band)
+{
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+        throwOutOfMemory();
+    std::vector<uchar> sink(256 * 1024);
+    z.next_in = band.bytes.data();
+    z.avail_in = uInt(band.bytes.size());
+    band.lastBlockBit = 0;
+    int result = Z_OK;
+    while (result == Z_OK) {
+        if (z.avail_out == 0) {
+            z.next_out = sink.data();
+            z.avail_out = uInt(sink.size());
+        }
+        result = inflate(&z, Z_BLOCK);
+        if (result != Z_OK || !(z.data_type & 128))
+            continue;
+        const size_t bit = size_t(z.total_in) * 8 - size_t(z.data_type & 7);
+        if (z.data_type & 64) {
+            band.endBit = bit;
+            break;
+        }
+        band.lastBlockBit = bit;
+    }
+    inflateEnd(&z);
+    if (band.endBit == 0)
+        throwCompressionFailed();
+}
+
+void deflateBand(DeflatedBand& band, const uchar* data, size_t size, int zlibLevel, bool last)
+{
+    const Compressor compressor(zlibLevel);
+    band.length = size;
+    band.adler = uLong(libdeflate_adler32(1, data, size));
+    band.bytes.resize(libdeflate_deflate_compress_bound(compressor.get(), size));
+    const size_t written = libdeflate_deflate_compress(compressor.get(), data, size,
+                                                       band.bytes.data(), band.bytes.size());
+    if (written == 0)
+        throwCompressionFailed();
+    band.bytes.resize(written);
+    if (!last)
+        findLastBlock(band);
+}
+
+// The zlib header libdeflate writes for the level, so that one and several bands agree.
+void appendZlibHeader(QByteArray& out, int zlibLevel)
+{
+    const int level = libdeflateLevel(zlibLevel);
+    const unsigned hint = level < 2 ? 0 : level < 6 ? 1 : level < 8 ? 2 : 3;
+    unsigned header = 0x7800 | (hint << 6);
+    header |= 31 - header % 31;
+    out.append(char(header >> 8));
+    out.append(char(header & 0xff));
+}
+
+// The bands as one zlib stream: each but the last with its final flag cleared and followed
+// by an empty stored block, which brings the next band to a byte boundary.
+QByteArray joinBands(std::vector<DeflatedBand>& bands, int zlibLevel)
+{
+    size_t total = 16;
+    for (const DeflatedBand& band : bands)
+        total += band.bytes.size() + 5;
+    QByteArray out;
+    out.reserve(qsizetype(total));
+    appendZlibHeader(out, zlibLevel);
+    uLong adler = 1;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        DeflatedBand& band = bands[i];
+        adler = adler32_combine(adler, band.adler, z_off_t(band.length));
+        if (i + 1 == bands.size()) {
+            out.append(reinterpret_cast<const char*>(band.bytes.data()),
+                       qsizetype(band.bytes.size()));
+            break;
+        }
+        band.bytes[band.lastBlockBit / 8] &= uchar(~(1u << (band.lastBlockBit % 8)));
+        const size_t whole = band.endBit / 8, spare = band.endBit % 8;
+        out.append(reinterpret_cast<const char*>(band.bytes.data()), qsizetype(whole));
+        if (spare > 0)
+            out.append(char(band.bytes[whole] & ((1u << spare) - 1)));
+        // Three header bits of the stored block, then padding to the byte boundary.
+        if (spare == 0 || spare > 5)
+            out.append('\0');
+        out.append("\0\0\xff\xff", 4);
+    }
+    appendBigEndian(out, quint32(adler));
+    return out;
 }
 
 void appendChunk(QByteArray& out, const char* type, const char* data, qsizetype length)
@@ -317,21 +453,44 @@ void appendChunk(QByteArray& out, const char* type, const char* data, qsizetype 
     appendBigEndian(out, quint32(crc32(0, crcStart, uInt(length + 4))));
 }
 
-} // namespace
-
-QByteArray WriteTruecolourPng(const QImage& image, int zlibLevel, bool interlaced, int filters,
-                              int bands)
+// The first row of each band (and the row count last). A band but the last also has its
+// blocks walked after deflating, so it gets fewer rows to finish with the last one.
+std::vector<int> bandStarts(int rows, int count, int zlibLevel)
 {
-    FilteredRows writer(image, interlaced, filters);
-    const int cores =
-        int(std::clamp(std::thread::hardware_concurrency(), 1U, unsigned(MaxThreads)));
-    const int count = bandCount(writer.totalBytes(), writer.rowCount(), bands, cores);
-    const auto firstRow = [&](int b) { return int(qint64(writer.rowCount()) * b / count); };
+    const qint64 Weight = 100, LastWeight = 100 + blockWalkPercent(libdeflateLevel(zlibLevel));
+    const qint64 total = Weight * (count - 1) + LastWeight;
+    std::vector<int> starts(size_t(count) + 1, rows);
+    starts[0] = 0;
+    for (int b = 1; b < count; ++b)
+        starts[size_t(b)] = std::clamp(int(rows * Weight * b / total), starts[size_t(b) - 1] + 1,
+                                       rows - (count - b));
+    return starts;
+}
+
+// Filters the bands, and with more than one deflates each where it was filtered.
+QByteArray filterAndDeflate(FilteredRows& writer, int zlibLevel, int count, int cores)
+{
+    const std::vector<int> starts = bandStarts(writer.rowCount(), count, zlibLevel);
+    std::vector<DeflatedBand> deflated(count > 1 ? size_t(count) : 0);
     std::atomic<int> next{0};
+    std::mutex failureLock;
+    std::exception_ptr failure;
     const auto work = [&] {
-        for (int b = next++; b < count; b = next++)
-            writer.filterRows(firstRow(b), firstRow(b + 1),
-                              writer.streamData() + writer.offsetOfRow(firstRow(b)));
+        for (int b = next++; b < count; b = next++) {
+            try {
+                const size_t offset = writer.offsetOfRow(starts[size_t(b)]);
+                uchar* data = writer.streamData() + offset;
+                writer.filterRows(starts[size_t(b)], starts[size_t(b) + 1], data);
+                if (count > 1)
+                    deflateBand(deflated[size_t(b)], data,
+                                writer.offsetOfRow(starts[size_t(b) + 1]) - offset, zlibLevel,
+                                b + 1 == count);
+            } catch (...) {
+                const std::lock_guard lock(failureLock);
+                failure = std::current_exception();
+                next = count;
+            }
+        }
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < std::min(cores, count); ++t) {
@@ -344,8 +503,23 @@ QByteArray WriteTruecolourPng(const QImage& image, int zlibLevel, bool interlace
     work();
     for (std::thread& helper : helpers)
         helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    if (count == 1)
+        return compressWhole(writer.streamData(), writer.totalBytes(), zlibLevel);
+    return joinBands(deflated, zlibLevel);
+}
 
-    const QByteArray stream = compress(writer.stream(), zlibLevel);
+} // namespace
+
+QByteArray WriteTruecolourPng(const QImage& image, int zlibLevel, bool interlaced, int filters,
+                              int bands)
+{
+    FilteredRows writer(image, interlaced, filters);
+    const int cores =
+        int(std::clamp(std::thread::hardware_concurrency(), 1U, unsigned(MaxThreads)));
+    const int count = bandCount(writer.totalBytes(), writer.rowCount(), bands, cores);
+    const QByteArray stream = filterAndDeflate(writer, zlibLevel, count, cores);
     QByteArray out;
     out.reserve(stream.size() + stream.size() / MaxChunkData * 12 + 64);
     out.append("\x89PNG\r\n\x1A\n", 8);
