@@ -79,6 +79,8 @@ QByteArray encodePicture(const QImage& picture, int saveType, const PictureSaveO
             pngZlibLevel(options.pngZlib), options.pngInterlace == 1, pngFilters(options.pngZlib));
     case SaveTypeGif:
         return GifCodec::encode(picture);
+    case SaveType24Bit:
+        return BmpFile::encode(picture, 24); // packs a screen picture's rows itself
     default:
         return BmpFile::encode(convertForBitmap(picture, saveType), 0);
     }

@@ -117,6 +117,14 @@ TEST(BmpFile, EveryDepthRoundTripsPixelExact)
         EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32),
                   image.convertToFormat(QImage::Format_RGB32));
     }
+    // A screen picture packed to 24 bits four pixels at a time, and the pixels left over.
+    for (int width = 1; width <= 9; ++width) {
+        const QImage screen = colourful(width, 3).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(
+            BmpFile::decode(BmpFile::encode(screen, 24)).convertToFormat(QImage::Format_RGB32),
+            screen)
+            << width;
+    }
 }
 
 TEST(BmpFile, ReadingKeepsTheFileDepthAndPalette)
