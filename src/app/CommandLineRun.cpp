@@ -1,10 +1,10 @@
 #include "app/CommandLineRun.h"
 
-#include "app/OutputWiring.h"
 #include "app/RequestResult.h"
-#include "app/TfrmMain.h"
+#include "output/SavesBySettings.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/ProgramFolder.h"
 
 #include <exception>
 
@@ -85,7 +85,7 @@ void CommandLineRun::showMessage(const QString& text)
 
 std::optional<QString> CommandLineRun::continuousSave()
 {
-    return OutputWiring::continuousSave(m_current, *m_settings);
+    return ContinuousSaveBySettings(m_current, *m_settings);
 }
 
 } // namespace vistrel

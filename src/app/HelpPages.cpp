@@ -1,6 +1,7 @@
 #include "app/HelpPages.h"
 
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -11,7 +12,7 @@ namespace vistrel {
 
 QString HelpPages::folder()
 {
-    const QDir exeFolder(QCoreApplication::applicationDirPath());
+    const QDir exeFolder(ProgramFolder());
     for (const QString& candidate : {exeFolder.filePath(QStringLiteral("help")),
                                      exeFolder.filePath(QStringLiteral("../share/vistrel/help"))}) {
         if (QFileInfo(candidate + QStringLiteral("/index.html")).isFile())

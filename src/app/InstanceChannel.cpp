@@ -1,37 +1,18 @@
 #include "app/InstanceChannel.h"
 
-#include "app/SingleInstance.h"
 #include "platform/PrivateFolder.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QThread>
 #include <QTimer>
 
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vistrel {
 
 namespace {
-
-constexpr qint64 MaximumLine = 64 * 1024;
-const QByteArray AcceptedLine = "{\"accepted\":true}\n";
-// The caller's go-ahead after the acceptance: a caller that gave up waiting never sends it,
-// so a program that answers late does not carry out a request no one waits for.
-const QByteArray GoLine = "go\n";
-
-QByteArray jsonLine(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
-}
 
 bool sameUser(const QLocalSocket& socket)
 {
@@ -42,85 +23,7 @@ bool sameUser(const QLocalSocket& socket)
            peer.uid == ::getuid();
 }
 
-std::optional<HandedRequest> parseRequest(const QByteArray& line)
-{
-    const QJsonObject object = QJsonDocument::fromJson(line).object();
-    const QJsonValue arguments = object.value(QStringLiteral("arguments"));
-    const QJsonValue folder = object.value(QStringLiteral("workingDir"));
-    if (!arguments.isArray() || !folder.isString())
-        return std::nullopt;
-    HandedRequest request;
-    request.workingDir = folder.toString();
-    for (const QJsonValue& argument : arguments.toArray())
-        request.arguments << argument.toString();
-    return request;
-}
-
-// Reads one line; nothing when the socket closes first or, with a limit, when the time
-// counted on `clock` runs out.
-std::optional<QByteArray> readLine(QLocalSocket& socket, const QElapsedTimer& clock,
-                                   std::optional<std::chrono::milliseconds> limit)
-{
-    while (!socket.canReadLine()) {
-        const qint64 left = limit ? limit->count() - clock.elapsed() : -1;
-        if ((limit && left <= 0) || !socket.waitForReadyRead(int(left)))
-            return std::nullopt;
-    }
-    return socket.readLine(MaximumLine);
-}
-
-bool connectWithin(QLocalSocket& socket, const QString& path, const QElapsedTimer& clock,
-                   std::chrono::milliseconds limit)
-{
-    // The running program may still be starting: try again until it listens.
-    for (;;) {
-        socket.connectToServer(path);
-        if (socket.waitForConnected(int(std::max<qint64>(1, limit.count() - clock.elapsed()))))
-            return true;
-        if (clock.elapsed() >= limit.count())
-            return false;
-        QThread::msleep(100);
-    }
-}
-
 } // namespace
-
-QString RequestSocketPath()
-{
-    return SingleInstance::runtimeFolder() + QStringLiteral("/VistrelRequests");
-}
-
-std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
-                                                   const HandedRequest& request,
-                                                   std::chrono::milliseconds answerTime)
-{
-    // Only a folder no other user can write to may hold the socket: anyone who could
-    // would be able to take the requests, or answer them.
-    if (!IsPrivateFolder(QFileInfo(socketPath).absolutePath()))
-        return std::nullopt;
-    QElapsedTimer clock;
-    clock.start();
-    QLocalSocket socket;
-    if (!connectWithin(socket, socketPath, clock, answerTime))
-        return std::nullopt;
-    QJsonObject message;
-    message.insert(QStringLiteral("arguments"), QJsonArray::fromStringList(request.arguments));
-    message.insert(QStringLiteral("workingDir"), request.workingDir);
-    socket.write(jsonLine(message));
-    if (!socket.waitForBytesWritten(int(std::max<qint64>(1, answerTime.count() - clock.elapsed()))))
-        return std::nullopt;
-    if (readLine(socket, clock, answerTime) != AcceptedLine)
-        return std::nullopt;
-    socket.write(GoLine);
-    if (!socket.waitForBytesWritten(-1))
-        return RequestResult{1, QStringLiteral("the running program ended before it answered")};
-    const std::optional<QByteArray> answer = readLine(socket, clock, std::nullopt);
-    if (!answer)
-        return RequestResult{1, QStringLiteral("the running program ended before it answered")};
-    const QJsonObject result = QJsonDocument::fromJson(*answer).object();
-    return RequestResult{result.value(QStringLiteral("status")).toInt(1),
-                         result.value(QStringLiteral("reason")).toString()};
-}
 
 RequestServer::RequestServer(Handler handler, QObject* parent)
     : QObject(parent), m_handler(std::move(handler))
@@ -152,17 +55,18 @@ void RequestServer::acceptConnections()
 void RequestServer::readRequest(QLocalSocket* socket)
 {
     if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > MaximumLine)
+        if (socket->bytesAvailable() > RequestLines::MaximumLine)
             socket->abort();
         return;
     }
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr); // one request per connection
-    const std::optional<HandedRequest> request = parseRequest(socket->readLine(MaximumLine));
+    const std::optional<HandedRequest> request =
+        RequestLines::parseRequest(socket->readLine(RequestLines::MaximumLine));
     if (!request) {
         socket->abort();
         return;
     }
-    socket->write(AcceptedLine);
+    socket->write(RequestLines::Accepted);
     socket->flush();
     connect(socket, &QLocalSocket::readyRead, this,
             [this, socket, request = *request] { readGoAhead(socket, request); });
@@ -171,12 +75,12 @@ void RequestServer::readRequest(QLocalSocket* socket)
 void RequestServer::readGoAhead(QLocalSocket* socket, const HandedRequest& request)
 {
     if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > MaximumLine)
+        if (socket->bytesAvailable() > RequestLines::MaximumLine)
             socket->abort();
         return;
     }
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
-    if (socket->readLine(MaximumLine) != GoLine) {
+    if (socket->readLine(RequestLines::MaximumLine) != RequestLines::Go) {
         socket->abort();
         return;
     }
@@ -193,10 +97,7 @@ void RequestServer::serve(QLocalSocket* socket, const HandedRequest& request)
     const RequestResult result = m_handler(request);
     if (!guarded || guarded->state() != QLocalSocket::ConnectedState)
         return; // the caller gave up meanwhile
-    QJsonObject answer;
-    answer.insert(QStringLiteral("status"), result.exitCode);
-    answer.insert(QStringLiteral("reason"), result.reason);
-    guarded->write(jsonLine(answer));
+    guarded->write(RequestLines::result(result));
     guarded->disconnectFromServer();
 }
 

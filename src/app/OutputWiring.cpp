@@ -5,10 +5,10 @@
 #include "app/TfrmMain.h"
 #include "edit/StatusPanels.h"
 #include "edit/TransformCommands.h"
-#include "output/ContinuousSave.h"
 #include "output/PictureFile.h"
 #include "output/PictureFileCommands.h"
 #include "output/SaveAsLogic.h"
+#include "output/SavesBySettings.h"
 #include "output/TfrmOptsv.h"
 #include "output/clipboard/ClipboardPaste.h"
 #include "output/clipboard/ClipboardPicture.h"
@@ -21,19 +21,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStandardPaths>
 
 namespace vistrel {
 
 namespace {
-
-ContinuousSaveSettings autoSaveSettings(const Settings& settings)
-{
-    const auto& a = settings.AUTOSAVE;
-    return {a.DIR, a.SAVETYPE, a.FILE, a.FILEAFTER, a.AUTONOKETA, a.OVERWRITE};
-}
 
 SaveSettingsValues saveSettingsValues(const Settings& s)
 {
@@ -42,7 +34,7 @@ SaveSettingsValues saveSettingsValues(const Settings& s)
     v.jpegProgressive = s.SAVETYPE.JPGPRO;
     v.pngZlib = s.SAVETYPE.PNGZLIB;
     v.pngInterlace = s.SAVETYPE.PNGINTERLACE;
-    v.autoSave = autoSaveSettings(s);
+    v.autoSave = AutoSaveSettingsOf(s);
     v.autoSaveNumber = s.autoSaveNumber;
     v.mailSaveType = s.SENDMAIL.SAVETYPE;
     v.mailFile = s.SENDMAIL.FILE;
@@ -242,19 +234,7 @@ void OutputWiring::showAutoSaveFolder()
 
 PictureSaveOptions OutputWiring::saveOptions() const
 {
-    return saveOptionsOf(m_main.settings());
-}
-
-PictureSaveOptions OutputWiring::saveOptionsOf(const Settings& s)
-{
-    PictureSaveOptions options;
-    options.jpegQuality = s.SAVETYPE.JPGPS;
-    options.jpegProgressive = s.SAVETYPE.JPGPRO;
-    options.pngZlib = s.SAVETYPE.PNGZLIB;
-    options.pngInterlace = s.SAVETYPE.PNGINTERLACE;
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        options.screenDepth = screen->depth();
-    return options;
+    return SaveOptionsOf(m_main.settings());
 }
 
 bool OutputWiring::saveAs(int family)
@@ -279,13 +259,7 @@ bool OutputWiring::saveAs(int family)
 
 std::optional<QString> OutputWiring::continuousSave()
 {
-    return continuousSave(m_main.document().currentImage(), m_main.settings());
-}
-
-std::optional<QString> OutputWiring::continuousSave(const QImage& picture, Settings& settings)
-{
-    return ContinuousSave().save(picture, autoSaveSettings(settings), settings.autoSaveNumber,
-                                 saveOptionsOf(settings));
+    return ContinuousSaveBySettings(m_main.document().currentImage(), m_main.settings());
 }
 
 void OutputWiring::copyToClipboard()

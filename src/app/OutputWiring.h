@@ -52,9 +52,6 @@ public:
 
     // The codec settings of a save, with the screen's colour depth.
     PictureSaveOptions saveOptions() const;
-    static PictureSaveOptions saveOptionsOf(const Settings& settings);
-    // A continuous save of `picture` as the settings say; the name written, or nothing.
-    static std::optional<QString> continuousSave(const QImage& picture, Settings& settings);
 
 private:
     void showAutoSaveFolder();

@@ -7,6 +7,7 @@
 #include "edit/stamps/StampTools.h"
 #include "edit/stamps/TfrmIcdsp.h"
 #include "edit/stamps/TfrmIcoEdt.h"
+#include "platform/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,8 +42,7 @@ void StampWiring::bind(CommandMap& commands)
 void StampWiring::mnuIconEditClick()
 {
     const auto askFile = [this] {
-        const QString folder =
-            IconStartFolder(QCoreApplication::applicationDirPath(), QDir::homePath());
+        const QString folder = IconStartFolder(ProgramFolder(), QDir::homePath());
         return AskIconFile(QApplication::activeWindow(),
                            QStringLiteral("アイコン ファイル(*.ico,*.cur)"), folder);
     };

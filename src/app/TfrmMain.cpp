@@ -17,6 +17,7 @@
 #include "edit/StatusPanels.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,15 +76,6 @@ private:
 };
 
 } // namespace
-
-QString DefaultDataFolder()
-{
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(exeFolder).isWritable())
-        return exeFolder;
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return pictures.isEmpty() ? exeFolder : pictures;
-}
 
 TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     : QMainWindow(parent)

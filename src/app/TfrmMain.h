@@ -33,9 +33,6 @@ class ImageArea;
 class Platform;
 class StatusPanels;
 
-// The settings file's default folder for pictures: the program's folder when writable.
-QString DefaultDataFolder();
-
 // The main window: layout, life cycle and the command map. Each subsystem's
 // state and commands live in their own objects, which this window holds.
 class TfrmMain : public QMainWindow, private CaptureHost {

@@ -12,6 +12,7 @@ VistrelApplication::VistrelApplication(int& argc, char** argv) : QApplication(ar
 {
     setApplicationName(QStringLiteral("Vistrel"));
     installQtTranslations(m_qtTexts);
+    MessageBox::showOnScreen();
 }
 
 bool VistrelApplication::installQtTranslations(QTranslator& translator)

@@ -5,6 +5,7 @@
 #include "options/TfrmTool.h"
 #include "output/print/HeaderTokens.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -85,7 +86,7 @@ void TfrmOption::fillDefaultHooks()
     if (!h.editTool)
         h.editTool = [](QWidget* owner, ToolEntry& entry) { return EditTool(owner, entry); };
     if (h.programFolder.isEmpty())
-        h.programFolder = QCoreApplication::applicationDirPath();
+        h.programFolder = ProgramFolder();
 }
 
 void TfrmOption::setSpin(QSpinBox* spin, int value)

@@ -214,10 +214,4 @@ QImage loadPictureFileInBackground(const QString& path)
     return picture;
 }
 
-PictureFileEvents& PictureFileEvents::instance()
-{
-    static PictureFileEvents events;
-    return events;
-}
-
 } // namespace vistrel

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "output/PictureFileEvents.h"
 #include "output/PictureSaveOptions.h"
 
 #include <QImage>
-#include <QObject>
 #include <QString>
 
 namespace vistrel {
@@ -41,14 +41,5 @@ int pngZlibLevel(int choice);
 int pngFilters(int choice);
 // The text before the last '/', keeping "/" for a file in the root.
 QString folderOfPath(const QString& path);
-
-// Tells the file pane that a picture file was written, so it can refresh its folder.
-class PictureFileEvents : public QObject {
-    Q_OBJECT
-public:
-    static PictureFileEvents& instance();
-Q_SIGNALS:
-    void pictureFileWritten(const QString& folder);
-};
 
 } // namespace vistrel

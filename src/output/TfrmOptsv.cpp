@@ -4,6 +4,7 @@
 #include "output/SaveSettingsValidation.h"
 #include "platform/DialogButtons.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,9 +82,7 @@ QStringList TfrmOptsv::saveTypeLabels()
 }
 
 TfrmOptsv::TfrmOptsv(QWidget* parent, std::function<void(int)> help)
-    : QDialog(parent)
-    , m_help(std::move(help))
-    , m_programFolder(QCoreApplication::applicationDirPath())
+    : QDialog(parent), m_help(std::move(help)), m_programFolder(ProgramFolder())
 {
     setObjectName(QStringLiteral("frmOptsv"));
     setWindowTitle(QStringLiteral("保存設定"));

@@ -1,10 +1,8 @@
 #include "platform/MessageBox.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QMessageBox>
-#include <QPointer>
-#include <QScreen>
+
+#include <cstdio>
 
 namespace vistrel {
 
@@ -16,41 +14,26 @@ MessageBox::Handler& currentHandler()
     return instance;
 }
 
-QPointer<QWidget>& mainWindow()
+} // namespace
+
+MessageBox::ScreenShower& MessageBox::screenShower()
 {
-    static QPointer<QWidget> window;
-    return window;
+    static ScreenShower shower = nullptr;
+    return shower;
 }
 
-// Without an owner on screen the box goes to the middle of the primary monitor,
-// not to the monitor the pointer happens to be on.
-class OwnedMessageBox : public QMessageBox {
-public:
-    using QMessageBox::QMessageBox;
-
-protected:
-    void showEvent(QShowEvent* event) override
-    {
-        QMessageBox::showEvent(event);
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (parentWidget() != nullptr || screen == nullptr)
-            return;
-        QRect placed = frameGeometry();
-        placed.moveCenter(screen->geometry().center());
-        move(placed.topLeft());
-    }
-};
-
-void show(bool critical, const QString& text, QWidget* parent)
+void MessageBox::show(bool critical, const QString& text, QWidget* parent)
 {
     if (const MessageBox::Handler handler = currentHandler()) {
         handler(critical ? QStringLiteral("error") : QStringLiteral("message"), text);
         return;
     }
-    MessageBox::create(critical, text, parent)->exec();
+    if (const auto onScreen = screenShower()) {
+        onScreen(critical, text, parent);
+        return;
+    }
+    std::fprintf(stderr, "vistrel: %s\n", qPrintable(text));
 }
-
-} // namespace
 
 void MessageBox::setHandler(Handler newHandler)
 {
@@ -72,31 +55,6 @@ CollectedMessages::CollectedMessages() : m_previous(MessageBox::handler())
 CollectedMessages::~CollectedMessages()
 {
     MessageBox::setHandler(std::move(m_previous));
-}
-
-void MessageBox::setMainWindow(QWidget* window)
-{
-    mainWindow() = window;
-}
-
-QWidget* MessageBox::ownerFor(QWidget* requested)
-{
-    QWidget* owner = requested;
-    if (owner == nullptr)
-        owner = QApplication::activeWindow();
-    if (owner == nullptr)
-        owner = mainWindow();
-    return owner != nullptr && owner->window()->isVisible() ? owner : nullptr;
-}
-
-std::unique_ptr<QMessageBox> MessageBox::create(bool critical, const QString& text, QWidget* parent)
-{
-    // The texts break lines with carriage return and line feed; a Qt label wants line feeds.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return std::make_unique<OwnedMessageBox>(
-        critical ? QMessageBox::Critical : QMessageBox::Information, QStringLiteral("Vistrel"),
-        shown, QMessageBox::Ok, ownerFor(parent));
 }
 
 void MessageBox::trace(const QString& kind, const QString& text)

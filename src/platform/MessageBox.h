@@ -13,9 +13,14 @@ namespace vistrel {
 
 // The program's modal message boxes with one OK button. When VISTREL_TEST_LOG
 // names a file, every text shown is also appended to it, so that tests on a
-// real display can tell which message appeared.
+// real display can tell which message appeared. The boxes themselves come with the
+// widgets (MessageBoxWindow.cpp): until showOnScreen() the texts go to standard error, as
+// in a run without windows.
 class MessageBox {
 public:
+    // Shows the texts in boxes on screen from now on; called once the widgets exist.
+    static void showOnScreen();
+
     static void information(const QString& text, QWidget* parent = nullptr);
     static void error(const QString& text, QWidget* parent = nullptr);
     // Appends a line to the test log, when one is set.
@@ -34,6 +39,12 @@ public:
     using Handler = std::function<void(const QString& kind, const QString& text)>;
     static void setHandler(Handler handler);
     static Handler handler();
+
+private:
+    using ScreenShower = void (*)(bool critical, const QString& text, QWidget* parent);
+    // Set by showOnScreen(); null while the texts go to standard error.
+    static ScreenShower& screenShower();
+    static void show(bool critical, const QString& text, QWidget* parent);
 };
 
 // Keeps the texts of the boxes raised while it lives instead of showing them: a run for a

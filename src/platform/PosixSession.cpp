@@ -1,4 +1,5 @@
 #include "platform/PosixSession.h"
+#include "platform/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,7 +76,7 @@ QString PosixSession::settingsFolder()
     if (!overridden.isEmpty())
         return QDir::cleanPath(overridden);
 
-    const QString exeFolder = QCoreApplication::applicationDirPath();
+    const QString exeFolder = ProgramFolder();
     if (!exeFolder.isEmpty() && QFileInfo(exeFolder).isWritable())
         return exeFolder;
 

@@ -1,3 +1,5 @@
+#include "platform/MessageBox.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    vistrel::MessageBox::showOnScreen();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,6 +10,7 @@
 #include "edit/stamps/StampKernels.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
 
 #include <QCoreApplication>
@@ -71,8 +72,7 @@ void StampTools::mnuIconFlPasteClick()
     if (!CheckPictureShown(m_document))
         return;
     const QString& last = m_settings.MAIN.CURDIR;
-    const QString path =
-        askStampFile(last.isEmpty() ? QCoreApplication::applicationDirPath() : last);
+    const QString path = askStampFile(last.isEmpty() ? ProgramFolder() : last);
     if (path.isEmpty())
         return;
     m_settings.MAIN.CURDIR = QFileInfo(path).absolutePath();

@@ -3,11 +3,40 @@
 #include <QFileInfo>
 
 #include <canberra.h>
+#include <dlfcn.h>
 
 #include <mutex>
 #include <thread>
 
 namespace vistrel::x11 {
+
+namespace {
+
+// libcanberra and the codecs behind it load with the first sound, not with every start.
+struct CanberraLibrary {
+    decltype(&ca_context_create) create = nullptr;
+    decltype(&ca_context_play) play = nullptr;
+    decltype(&ca_context_destroy) destroy = nullptr;
+
+    static const CanberraLibrary* load()
+    {
+        static const CanberraLibrary library = [] {
+            CanberraLibrary loaded;
+            void* handle = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+            if (handle == nullptr)
+                return loaded;
+            loaded.create =
+                reinterpret_cast<decltype(create)>(::dlsym(handle, "ca_context_create"));
+            loaded.play = reinterpret_cast<decltype(play)>(::dlsym(handle, "ca_context_play"));
+            loaded.destroy =
+                reinterpret_cast<decltype(destroy)>(::dlsym(handle, "ca_context_destroy"));
+            return loaded;
+        }();
+        return library.create && library.play && library.destroy ? &library : nullptr;
+    }
+};
+
+} // namespace
 
 // Shared with the worker threads so that it outlives a sound still starting.
 struct CanberraSound::State {
@@ -18,7 +47,7 @@ struct CanberraSound::State {
     ~State()
     {
         if (context != nullptr)
-            ca_context_destroy(context);
+            CanberraLibrary::load()->destroy(context);
     }
 
     void play(const QByteArray& path)
@@ -26,14 +55,15 @@ struct CanberraSound::State {
         const std::lock_guard lock(mutex);
         if (unusable)
             return;
-        if (context == nullptr && ca_context_create(&context) != CA_SUCCESS) {
+        const CanberraLibrary* const library = CanberraLibrary::load();
+        if (library == nullptr || (context == nullptr && library->create(&context) != CA_SUCCESS)) {
             context = nullptr;
             unusable = true;
             return;
         }
         // Errors (no sound server, unreadable file) are deliberately silent.
-        ca_context_play(context, 0, CA_PROP_MEDIA_FILENAME, path.constData(),
-                        CA_PROP_CANBERRA_CACHE_CONTROL, "never", nullptr);
+        library->play(context, 0, CA_PROP_MEDIA_FILENAME, path.constData(),
+                      CA_PROP_CANBERRA_CACHE_CONTROL, "never", nullptr);
     }
 };
 

@@ -1,0 +1,115 @@
+#include "app/StartSteps.h"
+
+#include "app/CommandLine.h"
+#include "app/CommandLineRun.h"
+#include "app/ProductInfo.h"
+#include "app/SingleInstance.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+namespace vistrel {
+
+namespace {
+
+// How long a later start waits for the running program to take its request.
+constexpr std::chrono::seconds AnswerTime{5};
+
+const char* const AlreadyRunningText = "「Vistrel」は既に起動しています。";
+
+// A start while the program runs: the running one does the work and gives the result.
+int handOver(const HandedRequest& request)
+{
+    if (const std::optional<RequestResult> result =
+            HandToRunningInstance(RequestSocketPath(), request, AnswerTime)) {
+        ReportOnStandardError(result->reason);
+        return result->exitCode;
+    }
+    // No answer: a script is told on its own channel, a user in a box.
+    if (ParseCommandLine(request.arguments, request.workingDir).hasCapture()) {
+        ReportOnStandardError(QString::fromUtf8(AlreadyRunningText));
+        return 1;
+    }
+    MessageBox::information(QString::fromUtf8(AlreadyRunningText));
+    return 0;
+}
+
+[[noreturn]] void exitWithoutTeardown(int status)
+{
+    // Picture and settings are committed to disk: the kernel reclaims the rest faster
+    // than Qt's and the libraries' teardown would.
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+} // namespace
+
+std::optional<int> AnswerInformationRequest(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s %s\n", ProductName, ProductVersion);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> HandOverIfRunning(const SingleInstance& instance, const HandedRequest& started)
+{
+    if (!instance.problem().isEmpty())
+        std::fprintf(stderr, "vistrel: %s\n", qPrintable(instance.problem()));
+    if (!instance.acquired())
+        return handOver(started);
+    return std::nullopt;
+}
+
+std::unique_ptr<Platform> LoadedPlatform(std::unique_ptr<Platform> (*load)())
+{
+    try {
+        return load();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vistrel: %s\n", error.what());
+        return nullptr;
+    }
+}
+
+bool RunsWithoutWindows(int argc, char** argv)
+{
+    // Qt's own options (-display, -platform, ...) take the full start.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-')
+            return false;
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return CommandLineRun::handles(ParseCommandLine(arguments, QDir::currentPath()).request);
+}
+
+int RunWithoutWindows(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vistrel"));
+    const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
+    const SingleInstance instance;
+    if (const std::optional<int> handed = HandOverIfRunning(instance, started))
+        return *handed;
+    const std::unique_ptr<Platform> platform = LoadedPlatform(loadPlatformWithoutGui);
+    if (!platform)
+        return 1;
+    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
+    exitWithoutTeardown(CommandLineRun(*platform).run(line.request));
+}
+
+} // namespace vistrel

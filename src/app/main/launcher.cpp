@@ -1,0 +1,56 @@
+// The program users start. It answers --help and --version and runs the window-less captures
+// itself, linked against no widget, print, mail or sound library, so that a capture from a
+// script or a hotkey daemon pays only for the libraries it uses. Every other start becomes
+// the full program in the same process, with the same arguments.
+#include "app/StartSteps.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const char* const FullProgramName = "vistrel-app";
+
+// The full program beside this one, as in the build tree; empty when there is none.
+std::string fullProgramBesideThis()
+{
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return {};
+    std::string path(self, size_t(length));
+    path.resize(path.rfind('/') + 1);
+    path += FullProgramName;
+    return ::access(path.c_str(), X_OK) == 0 ? path : std::string();
+}
+
+// Replaces this process by the full program; returns only when that fails.
+int runFullProgram(char** argv)
+{
+    // argv[0] stays as the user typed it: the window class, the pid and the name in
+    // process lists are those of the program started.
+    const std::string beside = fullProgramBesideThis();
+    const char* const path = beside.empty() ? VISTREL_INSTALLED_FULL_PROGRAM : beside.c_str();
+    ::execv(path, argv);
+    std::fprintf(stderr, "vistrel: the program cannot be started: %s: %s\n", path,
+                 std::strerror(errno));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const std::optional<int> answered = vistrel::AnswerInformationRequest(argc, argv))
+        return *answered;
+    // A file size limit makes writes fail with EFBIG, which every writer reports, instead
+    // of killing the program with its pictures unsaved. Kept across exec.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (vistrel::RunsWithoutWindows(argc, argv))
+        return vistrel::RunWithoutWindows(argc, argv);
+    return runFullProgram(argv);
+}

@@ -1,0 +1,38 @@
+#include "platform/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace vistrel {
+
+namespace {
+
+bool holdsLauncher(const QString& folder)
+{
+    return QFileInfo(folder + QStringLiteral("/vistrel")).isExecutable();
+}
+
+} // namespace
+
+QString ProgramFolder()
+{
+    const QString own = QCoreApplication::applicationDirPath();
+    if (own.isEmpty() || holdsLauncher(own))
+        return own;
+    const QString launcherFolder =
+        QDir::cleanPath(own + QStringLiteral("/" VISTREL_LAUNCHER_FROM_FULL_PROGRAM));
+    return holdsLauncher(launcherFolder) ? launcherFolder : own;
+}
+
+QString DefaultDataFolder()
+{
+    const QString programFolder = ProgramFolder();
+    if (QFileInfo(programFolder).isWritable())
+        return programFolder;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return pictures.isEmpty() ? programFolder : pictures;
+}
+
+} // namespace vistrel
