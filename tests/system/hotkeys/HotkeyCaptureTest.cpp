@@ -1,6 +1,9 @@
 #include "HotkeyScene.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -196,4 +199,17 @@ TEST(CommandLineCapture, ActionAloneStartsNormallyAndInformationRequestsAnswer)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.output.contains("/C1")) << help.output.toStdString();
     EXPECT_TRUE(scene.shots().isEmpty());
+
+    // A launcher whose full program is nowhere says so and fails.
+    if (QFileInfo::exists(QStringLiteral(VISTREL_INSTALLED_FULL_PROGRAM)))
+        return;
+    const QTemporaryDir alone;
+    const QString launcher = alone.filePath(QStringLiteral("vistrel"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VISTREL_BINARY), launcher));
+    ChildOptions options;
+    options.outputFile = alone.filePath(QStringLiteral("said"));
+    EXPECT_EQ(runCommand({launcher, QStringLiteral("/A6")}, options).exitCode, 1);
+    QFile said(options.outputFile);
+    ASSERT_TRUE(said.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(said.readAll().contains("vistrel-app"));
 }
