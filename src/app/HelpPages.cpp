@@ -3,7 +3,6 @@
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>

@@ -10,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>

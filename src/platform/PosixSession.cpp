@@ -1,7 +1,7 @@
 #include "platform/PosixSession.h"
+
 #include "platform/ProgramFolder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -13,7 +13,6 @@
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
