@@ -42,8 +42,8 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // One attempt to connect, waiting until `deadline` when the server's queue is full.
-    bool connectTo(const QByteArray& path, Clock::time_point deadline);
+    // One attempt to connect; false also while the server's queue is full.
+    bool connectTo(const QByteArray& path);
     bool writeAll(const QByteArray& data, std::optional<Clock::time_point> deadline);
     // One line; nothing when the socket closes first or the deadline passes.
     std::optional<QByteArray> readLine(std::optional<Clock::time_point> deadline);
@@ -74,7 +74,7 @@ bool Connection::waitFor(short events, std::optional<Clock::time_point> deadline
     }
 }
 
-bool Connection::connectTo(const QByteArray& path, Clock::time_point deadline)
+bool Connection::connectTo(const QByteArray& path)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -86,14 +86,8 @@ bool Connection::connectTo(const QByteArray& path, Clock::time_point deadline)
     m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_fd < 0)
         return false;
-    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
-        return true;
-    if (errno != EAGAIN && errno != EINPROGRESS)
-        return false;
-    int error = 0;
-    socklen_t size = sizeof error;
-    return waitFor(POLLOUT, deadline) &&
-           ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    // A Unix socket connects at once or not at all (EAGAIN: the queue is full, try again).
+    return ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
 bool Connection::writeAll(const QByteArray& data, std::optional<Clock::time_point> deadline)
@@ -145,7 +139,7 @@ bool connectWithin(Connection& connection, const QString& path, Clock::time_poin
     const QByteArray encoded = QFile::encodeName(path);
     // The running program may still be starting: try again until it listens.
     for (;;) {
-        if (connection.connectTo(encoded, deadline))
+        if (connection.connectTo(encoded))
             return true;
         if (Clock::now() >= deadline)
             return false;
