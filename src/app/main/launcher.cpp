@@ -36,7 +36,7 @@ int runFullProgram(char** argv)
     const std::string beside = fullProgramBesideThis();
     const char* const path = beside.empty() ? VISTREL_INSTALLED_FULL_PROGRAM : beside.c_str();
     ::execv(path, argv);
-    std::fprintf(stderr, "vistrel: the program cannot be started: %s: %s\n", path,
+    std::fprintf(stderr, "vistrel: プログラム本体を起動できません: %s: %s\n", path,
                  std::strerror(errno));
     return 1;
 }
