@@ -209,6 +209,32 @@ bool CaptureScene::waitForHighlightAround(const QRect& rect)
     return waitFor([&] { return highlightAround(rect); });
 }
 
+void CaptureScene::startWithPatternPicture(const QRect& client, const QString& title,
+                                           const QByteArray& mainLines)
+{
+    const WindowId pattern = startPattern(client, title);
+    startVistrel(mainLines);
+    activate(pattern);
+    chooseCaptureItem(QStringLiteral("a"));
+    if (!waitForStatusCount(Completed, 1) || !waitForMainWindowBack())
+        throw std::runtime_error("the pattern was not captured\n" +
+                                 m_vistrel->testLog().join(u'\n').toStdString());
+    activate(mainWindow());
+}
+
+std::optional<QPoint> CaptureScene::pictureOnScreen()
+{
+    const auto frame = session().geometry(mainWindow());
+    if (!frame)
+        return std::nullopt;
+    const QImage shot = session().grab(frame->client).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y + 8 < shot.height(); ++y)
+        for (int x = 0; x + 8 < shot.width(); ++x)
+            if (!firstPatternMismatch(shot.copy(x, y, 8, 8), {}, {8, 8}))
+                return frame->client.topLeft() + QPoint(x, y);
+    return std::nullopt;
+}
+
 bool CaptureScene::waitForMainWindowBack()
 {
     return waitFor([&] { return !m_vistrel->windows().isEmpty(); });

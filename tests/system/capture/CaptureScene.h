@@ -67,6 +67,15 @@ public:
     bool waitForHighlightAround(const QRect& rect);
     bool waitForMainWindowBack();
 
+    // Starts a pattern window and the program (with these [MAIN] lines), captures the
+    // pattern's client area through the capture menu as the picture, and gives the main
+    // window the focus again; throws when the capture does not complete.
+    void startWithPatternPicture(const QRect& client, const QString& title,
+                                 const QByteArray& mainLines);
+    // Where picture pixel (0, 0) of a captured pattern shows on the screen, found by the
+    // pattern itself.
+    std::optional<QPoint> pictureOnScreen();
+
 private:
     QRgb screenPixel(QPoint point);
 

@@ -19,27 +19,7 @@ class EditScene : public CaptureScene {
 public:
     explicit EditScene(const QByteArray& mainLines = "CLIENT=1")
     {
-        const WindowId pattern = startPattern(PatternClient, QStringLiteral("edit pattern"));
-        startVistrel(mainLines);
-        activate(pattern);
-        chooseCaptureItem(QStringLiteral("a"));
-        if (!waitForStatusCount(Completed, 1) || !waitForMainWindowBack())
-            throw std::runtime_error("the pattern was not captured\n" + log());
-        activate(mainWindow());
-    }
-
-    // Where picture pixel (0, 0) is on the screen: found by the pattern itself.
-    std::optional<QPoint> pictureOnScreen()
-    {
-        const auto frame = session().geometry(mainWindow());
-        if (!frame)
-            return std::nullopt;
-        const QImage shot = session().grab(frame->client).convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y + 8 < shot.height(); ++y)
-            for (int x = 0; x + 8 < shot.width(); ++x)
-                if (!firstPatternMismatch(shot.copy(x, y, 8, 8), {}, {8, 8}))
-                    return frame->client.topLeft() + QPoint(x, y);
-        return std::nullopt;
+        startWithPatternPicture(PatternClient, QStringLiteral("edit pattern"), mainLines);
     }
 
     void xdotool(const QStringList& args)

@@ -22,28 +22,11 @@ class StampScene : public CaptureScene {
 public:
     explicit StampScene(const QString& folder)
     {
-        const WindowId pattern = startPattern(PatternClient, QStringLiteral("stamp pattern"));
-        startVistrel("CLIENT=1\n[AUTOSAVE]\nDIR=" + QFile::encodeName(folder) + "\nSAVETYPE=10");
-        activate(pattern);
-        chooseCaptureItem(QStringLiteral("a"));
-        if (!waitForStatusCount(Completed, 1) || !waitForMainWindowBack())
-            throw std::runtime_error("the pattern was not captured\n" + log());
-        activate(mainWindow());
+        startWithPatternPicture(PatternClient, QStringLiteral("stamp pattern"),
+                                "CLIENT=1\n[AUTOSAVE]\nDIR=" + QFile::encodeName(folder) +
+                                    "\nSAVETYPE=10");
     }
 
-    // Where picture pixel (0, 0) is on the screen: found by the pattern itself.
-    std::optional<QPoint> pictureOnScreen()
-    {
-        const auto frame = session().geometry(mainWindow());
-        if (!frame)
-            return std::nullopt;
-        const QImage shot = session().grab(frame->client).convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y + 8 < shot.height(); ++y)
-            for (int x = 0; x + 8 < shot.width(); ++x)
-                if (!firstPatternMismatch(shot.copy(x, y, 8, 8), {}, {8, 8}))
-                    return frame->client.topLeft() + QPoint(x, y);
-        return std::nullopt;
-    }
     bool continuousSave(int number)
     {
         key(QStringLiteral("alt+f"));
