@@ -1,3 +1,4 @@
+#include "EditRig.h"
 #include "edit/ImageArea.h"
 #include "edit/ImageDocument.h"
 #include "edit/StatusPanels.h"
@@ -18,22 +19,14 @@ using namespace vistrel;
 
 namespace {
 
-class NoWizard : public EditModesHost {
-public:
-    void setToggle(const QString&, bool) override {}
-    void PerformAfterAction(int) override {}
-    TrimChoice ExecuteTrim(const TrimRequest&, TrimWizardSettings&) override { return {}; }
-};
-
 const QRgb Ground = qRgb(200, 200, 200);
 const QRgb Red = qRgb(255, 0, 0);
 
 // The shape tools and the area filters on a plain grey picture.
-class DrawingCommandsTest : public testing::Test {
+class DrawingCommandsTest : public testing::Test, protected test::EditRig<test::NoWizard> {
 protected:
     DrawingCommandsTest()
     {
-        MessageBox::setHandler([this](const QString&, const QString& text) { messages << text; });
         settings.MAIN.LINECOLOR = 0x0000FF; // red
         filters.selection = [this]() -> std::optional<QRect> {
             const QRect selected = modes.selection();
@@ -44,7 +37,6 @@ protected:
         document.currentImage() = picture;
         document.SetCurrentImage(ImageDocument::Mode::Reset);
     }
-    ~DrawingCommandsTest() override { MessageBox::setHandler({}); }
 
     void select(QRect rect)
     {
@@ -61,19 +53,9 @@ protected:
         return count;
     }
 
-    QTemporaryDir folder;
-    TempPictures temp{[this] { return folder.path(); }};
-    ImageDocument document{temp, [] { return 10; }};
-    StatusPanels status;
-    Settings settings{};
-    ImageArea area{document};
-    EditSurface surface{area.ScrBoxMain(), area.imaBitmap()};
-    NoWizard host;
-    EditModes modes{document, status, settings, surface, host};
     TDrawPanel panel;
     ShapeTools shapes{document, status, settings, modes, panel};
     FilterCommands filters{document, status, nullptr, {}};
-    QStringList messages;
 };
 
 } // namespace

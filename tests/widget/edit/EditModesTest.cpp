@@ -1,4 +1,5 @@
 #include "edit/modes/EditModes.h"
+#include "EditRig.h"
 #include "edit/ImageArea.h"
 #include "edit/ImageDocument.h"
 #include "edit/StatusPanels.h"
@@ -56,18 +57,16 @@ QImage pattern(int width, int height)
     return image;
 }
 
-class EditModesTest : public testing::Test {
+class EditModesTest : public testing::Test, protected test::EditRig<RecordingHost> {
 protected:
     EditModesTest()
     {
-        MessageBox::setHandler([this](const QString&, const QString& text) { messages << text; });
         settings.COLOR.LHAN = true;
         settings.COLOR.LINE = 0x0000FF;
         settings.OBJECT.RANGEPIXELS = 3;
         settings.OBJECT.RANGEZOOM = 3;
         host.current = [this] { return document.currentImage(); };
     }
-    ~EditModesTest() override { MessageBox::setHandler({}); }
 
     void show(const QImage& picture)
     {
@@ -83,17 +82,6 @@ protected:
         QTest::mouseMove(view, to + origin);
         QTest::mouseRelease(view, Qt::LeftButton, {}, to + origin);
     }
-
-    QTemporaryDir folder;
-    TempPictures temp{[this] { return folder.path(); }};
-    ImageDocument document{temp, [] { return 10; }};
-    StatusPanels status;
-    Settings settings{};
-    ImageArea area{document};
-    EditSurface surface{area.ScrBoxMain(), area.imaBitmap()};
-    RecordingHost host;
-    EditModes modes{document, status, settings, surface, host};
-    QStringList messages;
 };
 
 } // namespace

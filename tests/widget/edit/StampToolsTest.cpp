@@ -1,4 +1,5 @@
 #include "edit/stamps/StampTools.h"
+#include "EditRig.h"
 #include "edit/ImageArea.h"
 #include "edit/ImageDocument.h"
 #include "edit/StatusPanels.h"
@@ -29,13 +30,6 @@ using namespace vistrel;
 
 namespace {
 
-class NoWizard : public EditModesHost {
-public:
-    void setToggle(const QString&, bool) override {}
-    void PerformAfterAction(int) override {}
-    TrimChoice ExecuteTrim(const TrimRequest&, TrimWizardSettings&) override { return {}; }
-};
-
 QImage pattern(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -54,13 +48,9 @@ QString writeIcon(const QTemporaryDir& dir, const QString& name, QColor colour)
     return path;
 }
 
-class StampToolsTest : public testing::Test {
+class StampToolsTest : public testing::Test, protected test::EditRig<test::NoWizard> {
 protected:
-    StampToolsTest()
-    {
-        MessageBox::setHandler([this](const QString&, const QString& text) { messages << text; });
-    }
-    ~StampToolsTest() override { MessageBox::setHandler({}); }
+    StampToolsTest() {}
 
     void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton)
     {
@@ -72,18 +62,8 @@ protected:
             QTest::mouseRelease(view, button, {}, local);
     }
 
-    QTemporaryDir folder;
-    TempPictures temp{[this] { return folder.path(); }};
-    ImageDocument document{temp, [] { return 10; }};
-    StatusPanels status;
-    Settings settings{};
-    ImageArea area{document};
-    EditSurface surface{area.ScrBoxMain(), area.imaBitmap()};
-    NoWizard host;
-    EditModes modes{document, status, settings, surface, host};
     FakePlatform platform;
     StampTools stamps{document, status, settings, modes, surface, platform};
-    QStringList messages;
 };
 
 } // namespace
