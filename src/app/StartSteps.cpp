@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,9 +50,8 @@ int handOver(const HandedRequest& request)
     std::_Exit(status);
 }
 
-} // namespace
-
-std::optional<int> AnswerInformationRequest(int argc, char** argv)
+// --help and --version answer without a display; the capture grammar ignores them.
+std::optional<int> answerInformationRequest(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
@@ -65,6 +65,38 @@ std::optional<int> AnswerInformationRequest(int argc, char** argv)
     }
     return std::nullopt;
 }
+
+// A capture that ends the program and shows nothing: it runs without Qt's window system
+// (whose start costs more than the grab), on a connection to the X server of its own.
+bool runsWithoutWindows(int argc, char** argv)
+{
+    // Qt's own options (-display, -platform, ...) take the full start.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-')
+            return false;
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return CommandLineRun::handles(ParseCommandLine(arguments, QDir::currentPath()).request);
+}
+
+// Such a run from start to exit; never returns once the capture has run.
+int runWithoutWindows(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vistrel"));
+    const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
+    const SingleInstance instance;
+    if (const std::optional<int> handed = HandOverIfRunning(instance, started))
+        return *handed;
+    const std::unique_ptr<Platform> platform = LoadedPlatform(loadPlatformWithoutGui);
+    if (!platform)
+        return 1;
+    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
+    exitWithoutTeardown(CommandLineRun(*platform).run(line.request));
+}
+
+} // namespace
 
 std::optional<int> HandOverIfRunning(const SingleInstance& instance, const HandedRequest& started)
 {
@@ -85,31 +117,16 @@ std::unique_ptr<Platform> LoadedPlatform(std::unique_ptr<Platform> (*load)())
     }
 }
 
-bool RunsWithoutWindows(int argc, char** argv)
+std::optional<int> RunLeanStart(int argc, char** argv)
 {
-    // Qt's own options (-display, -platform, ...) take the full start.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] == '-')
-            return false;
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
-    return CommandLineRun::handles(ParseCommandLine(arguments, QDir::currentPath()).request);
-}
-
-int RunWithoutWindows(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Vistrel"));
-    const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
-    const SingleInstance instance;
-    if (const std::optional<int> handed = HandOverIfRunning(instance, started))
-        return *handed;
-    const std::unique_ptr<Platform> platform = LoadedPlatform(loadPlatformWithoutGui);
-    if (!platform)
-        return 1;
-    const CommandLine line = ParseCommandLine(started.arguments, started.workingDir);
-    exitWithoutTeardown(CommandLineRun(*platform).run(line.request));
+    if (const std::optional<int> answered = answerInformationRequest(argc, argv))
+        return *answered;
+    // A file size limit makes writes fail with EFBIG, which every writer reports, instead
+    // of killing the program with its pictures unsaved. Kept across exec.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (runsWithoutWindows(argc, argv))
+        return runWithoutWindows(argc, argv);
+    return std::nullopt;
 }
 
 } // namespace vistrel

@@ -16,7 +16,6 @@
 #include <QSessionManager>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,13 +43,8 @@ int runVistrel(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], ClipboardKeeper::KeeperArgument) == 0)
         return ClipboardKeeper::runKeeper();
-    if (const std::optional<int> answered = AnswerInformationRequest(argc, argv))
-        return *answered;
-    // A file size limit makes writes fail with EFBIG, which every writer
-    // reports, instead of killing the program with its pictures unsaved.
-    std::signal(SIGXFSZ, SIG_IGN);
-    if (RunsWithoutWindows(argc, argv))
-        return RunWithoutWindows(argc, argv);
+    if (const std::optional<int> ended = RunLeanStart(argc, argv))
+        return *ended;
 
     VistrelApplication app(argc, argv);
     const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};

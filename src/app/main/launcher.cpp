@@ -5,7 +5,6 @@
 #include "app/StartSteps.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,12 +44,7 @@ int runFullProgram(char** argv)
 
 int main(int argc, char** argv)
 {
-    if (const std::optional<int> answered = vistrel::AnswerInformationRequest(argc, argv))
-        return *answered;
-    // A file size limit makes writes fail with EFBIG, which every writer reports, instead
-    // of killing the program with its pictures unsaved. Kept across exec.
-    std::signal(SIGXFSZ, SIG_IGN);
-    if (vistrel::RunsWithoutWindows(argc, argv))
-        return vistrel::RunWithoutWindows(argc, argv);
+    if (const std::optional<int> ended = vistrel::RunLeanStart(argc, argv))
+        return *ended;
     return runFullProgram(argv);
 }
