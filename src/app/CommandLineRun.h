@@ -37,7 +37,7 @@ private:
     std::optional<QString> continuousSave() override;
     void copyToClipboard() override {}
     QString printCurrentImage() override { return {}; }
-    bool sendCurrentImageByMail() override { return false; }
+    QString sendCurrentImageByMail() override { return {}; }
     void showCurrentImage() override {}
     void showStatusMessage(const QString&) override {}
     bool checkPictureShown() override { return false; }

@@ -17,10 +17,15 @@ public:
     static QUrl urlFor(int context);
     // Opens the page in the user's browser; does nothing without help pages.
     static void OpenHelp(int context);
-    // Opens a help page with `open`; when nothing could open it (no browser),
-    // a message box tells where the help file is.
+    // Opens the product's web page, where the latest version is offered.
+    static void OpenHomePage();
+    // Hands a page to the desktop's opener (xdg-open); false when there is none or it
+    // reports that nothing could show the page.
+    static bool OpenInBrowser(const QUrl& url);
+    // Opens a page with `open`; when nothing could open it (no browser), a message box tells
+    // where the help file is, or which address to open.
     static void showPage(const QUrl& url, const std::function<bool(const QUrl&)>& open);
-    static QString noBrowserText(const QString& helpFile);
+    static QString noBrowserText(const QUrl& page);
 };
 
 } // namespace vistrel

@@ -219,12 +219,14 @@ MailPort& OutputWiring::mail()
     return *m_mail;
 }
 
-bool OutputWiring::sendCurrentImageByMail()
+QString OutputWiring::sendCurrentImageByMail()
 {
     // $EMAIL names the sender where the user set it; otherwise the transfer agent does.
-    return SendPictureByMail(mail(), m_main.document().currentImage(), m_main.settings(),
-                             saveOptions(), mailFolder(), QDateTime::currentDateTime(),
-                             qEnvironmentVariable("EMAIL"));
+    const MailOutcome outcome = SendPictureByMail(
+        mail(), m_main.document().currentImage(), m_main.settings(), saveOptions(), mailFolder(),
+        QDateTime::currentDateTime(), qEnvironmentVariable("EMAIL"));
+    return QString::fromUtf8(outcome == MailOutcome::Sent ? AfterActions::MailSentText
+                                                          : AfterActions::MailShownText);
 }
 
 void OutputWiring::showAutoSaveFolder()

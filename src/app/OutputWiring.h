@@ -63,7 +63,7 @@ private:
     std::optional<QString> continuousSave() override;
     void copyToClipboard() override;
     QString printCurrentImage() override;
-    bool sendCurrentImageByMail() override;
+    QString sendCurrentImageByMail() override;
     void showCurrentImage() override;
     void showStatusMessage(const QString& text) override;
     bool checkPictureShown() override;

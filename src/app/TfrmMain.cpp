@@ -23,7 +23,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -241,8 +240,7 @@ void TfrmMain::bindCommands()
     m_browser->bind(c);
     m_stamps->bind(c);
     c.bind(QStringLiteral("mnuHelpHelpClick"), [](int) { HelpPages::OpenHelp(0); });
-    c.bind(QStringLiteral("mnuHelpHomePageClick"),
-           [](int) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))); });
+    c.bind(QStringLiteral("mnuHelpHomePageClick"), [](int) { HelpPages::OpenHomePage(); });
     c.bind(QStringLiteral("mnuHelpAboutClick"), [this](int) {
         TfrmAbout about(this);
         about.exec();

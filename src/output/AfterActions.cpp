@@ -65,11 +65,10 @@ std::pair<QString, bool> AfterActions::perform(int code)
         const QString text = m_host.printCurrentImage();
         return {text, text == QString::fromUtf8(PrintedText)};
     }
-    case 8:
-        // The same text when the mail went out without a window.
-        if (m_host.sendCurrentImageByMail())
-            return {QString::fromUtf8(MailShownText), true};
-        return {};
+    case 8: {
+        const QString text = m_host.sendCurrentImageByMail();
+        return {text, !text.isEmpty()};
+    }
     case 9:
         m_host.showCurrentImage();
         return {QString(), true};

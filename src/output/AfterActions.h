@@ -20,8 +20,9 @@ public:
     // Prints the current image; the status message: done, no printer, or empty when the
     // printer dialog was cancelled.
     virtual QString printCurrentImage() = 0;
-    // Hands the current image to the mail program or sends it; true when that succeeded.
-    virtual bool sendCurrentImageByMail() = 0;
+    // Hands the current image to the mail program or sends it; the status message: the
+    // compose window shown or the mail sent. Failures throw with their reason.
+    virtual QString sendCurrentImageByMail() = 0;
     // Makes the current image the displayed picture, as an edit of the selected tab.
     virtual void showCurrentImage() = 0;
     virtual void showStatusMessage(const QString& text) = 0;
@@ -42,6 +43,7 @@ public:
     static inline const char* const CopiedText = "クリップボードへコピーしました。";
     static inline const char* const PrintingText = "印刷中です。しばらくお待ちください...";
     static inline const char* const MailShownText = "メール送信画面を表示しました。";
+    static inline const char* const MailSentText = "メールを送信しました。";
 
     explicit AfterActions(AfterActionHost& host) : m_host(host) {}
 

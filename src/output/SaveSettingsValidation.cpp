@@ -1,6 +1,7 @@
 #include "output/SaveSettingsValidation.h"
 
 #include "output/FileNameTokens.h"
+#include "output/mail/MailAction.h"
 
 namespace vistrel {
 
@@ -55,8 +56,9 @@ QString ValidateSaveSettings(const SaveSettingsFields& fields, const QDateTime& 
     if (fields.mailFile.isEmpty())
         return QStringLiteral("メール送信－ファイル名が入力されていません。");
     if (fields.sendMail) {
-        if (fields.mailTo.isEmpty())
-            return QStringLiteral("メール送信－宛先が入力されていません。");
+        if (QString refusal = AutomaticMailRefusal(fields.mailTo, fields.mailSubject);
+            !refusal.isEmpty())
+            return refusal;
         if (fields.mailSubject.isEmpty())
             return QStringLiteral("メール送信－件名が入力されていません。");
     }

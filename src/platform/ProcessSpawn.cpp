@@ -16,7 +16,7 @@ extern char** environ;
 namespace vistrel {
 
 pid_t SpawnProgram(const QString& program, const QStringList& arguments,
-                   const SpawnOptions& options)
+                   const SpawnOptions& options, const QString& outputFile)
 {
     if (program.isEmpty())
         return -1;
@@ -33,6 +33,12 @@ pid_t SpawnProgram(const QString& program, const QStringList& arguments,
     const QByteArray input = QFile::encodeName(
         options.inputFile.isEmpty() ? QStringLiteral("/dev/null") : options.inputFile);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.constData(), O_RDONLY, 0);
+    const QByteArray output = QFile::encodeName(outputFile);
+    if (!output.isEmpty()) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.constData(),
+                                         O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    }
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);

@@ -56,36 +56,63 @@ QString PrivateMailFolder(const QString& cacheHome)
     return folder;
 }
 
+QString AutomaticMailRefusal(const QString& to, const QString& subject)
+{
+    if (to.trimmed().isEmpty())
+        return QStringLiteral("メール送信－宛先が入力されていません。");
+    if (!MailboxAddresses(to))
+        return QStringLiteral("メール送信－宛先のメールアドレスが正しくありません。\n"
+                              "宛先にはメールアドレスだけを、複数ならコンマ (,) で区切って"
+                              "入力してください。");
+    if (HasControlCharacter(subject))
+        return QStringLiteral("メール送信－件名に改行などの制御文字があります。");
+    return {};
+}
+
 QString MailAttachmentName(Settings& settings, const QDateTime& now)
 {
     if (settings.SENDMAIL.FILE.isEmpty())
         settings.SENDMAIL.FILE = QStringLiteral("無題");
     QString name = ExpandFileNameTokens(settings.SENDMAIL.FILE, now);
     name.replace(u'/', u'_');
+    name.removeIf([](QChar c) { return HasControlCharacter(QString(c)); });
     return name + u'.' + SaveTypeExtension(settings.SENDMAIL.SAVETYPE);
 }
 
-bool SendPictureByMail(MailPort& mail, const QImage& picture, Settings& settings,
-                       const PictureSaveOptions& options, const QString& folder,
-                       const QDateTime& now, const QString& from)
+MailOutcome SendPictureByMail(MailPort& mail, const QImage& picture, Settings& settings,
+                              const PictureSaveOptions& options, const QString& folder,
+                              const QDateTime& now, const QString& from)
 {
+    MailEnvelope envelope;
+    if (settings.SENDMAIL.AUTOSEND) {
+        const QString refusal =
+            AutomaticMailRefusal(settings.SENDMAIL.TO, settings.SENDMAIL.SUBJECT);
+        if (!refusal.isEmpty())
+            throw std::runtime_error(refusal.toStdString());
+        envelope.recipients = *MailboxAddresses(settings.SENDMAIL.TO);
+        // Anything but one mailbox leaves the sender to the transfer agent.
+        envelope.sender = SenderAddress(from);
+    }
     const QString name = MailAttachmentName(settings, now);
     const QString path = folder + u'/' + name;
     // The earlier attachment is replaced, never a file a link there points to.
     if (QFileInfo(path).isSymLink())
         QFile::remove(path);
     savePictureFile(picture, settings.SENDMAIL.SAVETYPE, path, options);
-    if (!settings.SENDMAIL.AUTOSEND)
-        return mail.compose(path);
+    if (!settings.SENDMAIL.AUTOSEND) {
+        mail.compose(path);
+        return MailOutcome::ComposeShown;
+    }
 
     MailMessageParts parts;
-    parts.from = from;
+    parts.from = envelope.sender.isEmpty() ? QString() : from;
     parts.to = settings.SENDMAIL.TO;
     parts.subject = settings.SENDMAIL.SUBJECT;
     parts.attachmentName = name;
     parts.attachment = readFile(path);
     parts.mediaType = PictureMediaType(SaveTypeExtension(settings.SENDMAIL.SAVETYPE));
-    return mail.send(BuildMailMessage(parts));
+    mail.send(BuildMailMessage(parts), envelope);
+    return MailOutcome::Sent;
 }
 
 } // namespace vistrel

@@ -2,8 +2,10 @@
 
 #include <gmime/gmime.h>
 
+#include <QRegularExpression>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -47,13 +49,46 @@ GObjectPtr<GMimeObject> attachmentPart(const MailMessageParts& parts)
     return GObjectPtr<GMimeObject>(GMIME_OBJECT(part));
 }
 
-void addAddresses(GMimeMessage* message, GMimeAddressType type, const QString& text)
+// A plain address as transfer agents take it on their command line: one "@" between a local
+// part and a domain, with no spaces, quotes, brackets, commas or semicolons that a header or
+// an argument parser could split.
+bool isPlainAddress(const QString& address)
 {
-    if (text.trimmed().isEmpty())
-        return;
+    static const QRegularExpression plain(
+        QStringLiteral(R"(^[^\s@,;:<>()\[\]"\\]+@[^\s@,;:<>()\[\]"\\]+$)"));
+    return !address.startsWith(u'-') && plain.match(address).hasMatch() &&
+           !HasControlCharacter(address);
+}
+
+// The mailboxes of `text`, or null when it is empty or anything in it is not a mailbox with
+// a plain address.
+GObjectPtr<InternetAddressList> parseMailboxes(const QString& text)
+{
+    if (text.trimmed().isEmpty() || HasControlCharacter(text))
+        return nullptr;
+    initialiseOnce();
     GObjectPtr<InternetAddressList> parsed(
         internet_address_list_parse(nullptr, text.toUtf8().constData()));
-    if (parsed)
+    if (!parsed || internet_address_list_length(parsed.get()) == 0)
+        return nullptr;
+    // Every comma outside quotes separates two mailboxes; one that vanished was not one.
+    const QString unquoted = QString(text).remove(QRegularExpression(QStringLiteral("\"[^\"]*\"")));
+    if (internet_address_list_length(parsed.get()) != unquoted.count(u',') + 1)
+        return nullptr;
+    for (int i = 0; i < internet_address_list_length(parsed.get()); ++i) {
+        InternetAddress* address = internet_address_list_get_address(parsed.get(), i);
+        if (!INTERNET_ADDRESS_IS_MAILBOX(address))
+            return nullptr;
+        const char* addr = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address));
+        if (addr == nullptr || !isPlainAddress(QString::fromUtf8(addr)))
+            return nullptr;
+    }
+    return parsed;
+}
+
+void addAddresses(GMimeMessage* message, GMimeAddressType type, const QString& text)
+{
+    if (const GObjectPtr<InternetAddressList> parsed = parseMailboxes(text))
         internet_address_list_append(g_mime_message_get_addresses(message, type), parsed.get());
 }
 
@@ -82,6 +117,32 @@ QByteArray BuildMailMessage(const MailMessageParts& parts)
     QByteArray result(text);
     g_free(text);
     return result;
+}
+
+std::optional<QStringList> MailboxAddresses(const QString& text)
+{
+    const GObjectPtr<InternetAddressList> parsed = parseMailboxes(text);
+    if (!parsed)
+        return std::nullopt;
+    QStringList addresses;
+    for (int i = 0; i < internet_address_list_length(parsed.get()); ++i)
+        addresses << QString::fromUtf8(internet_address_mailbox_get_addr(
+            INTERNET_ADDRESS_MAILBOX(internet_address_list_get_address(parsed.get(), i))));
+    return addresses;
+}
+
+QString SenderAddress(const QString& text)
+{
+    const std::optional<QStringList> addresses = MailboxAddresses(text);
+    return addresses && addresses->size() == 1 ? addresses->front() : QString();
+}
+
+bool HasControlCharacter(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029;
+    });
 }
 
 QByteArray PictureMediaType(const QString& extension)

@@ -18,10 +18,10 @@ namespace vistrel {
 
 ProgramOutcome RunProgram(const QString& program, const QStringList& arguments,
                           const QString& inputFile, std::chrono::milliseconds patience,
-                          bool stopWhenLate)
+                          bool stopWhenLate, const QString& outputFile)
 {
     ProgramOutcome outcome;
-    const pid_t pid = SpawnProgram(program, arguments, {inputFile, false, false});
+    const pid_t pid = SpawnProgram(program, arguments, {inputFile, false, false}, outputFile);
     if (pid <= 0)
         return outcome;
     outcome.started = true;

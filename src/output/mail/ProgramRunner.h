@@ -19,9 +19,10 @@ struct ProgramOutcome {
 // Starts `program` with `arguments` as they are (no shell sees them), its standard input read
 // from `inputFile` when one is given, and waits for it while the window keeps painting.
 // After `patience` the program is left running and reaped once it ends, or, with
-// `stopWhenLate`, stopped and counted as failed.
+// `stopWhenLate`, stopped and counted as failed. Its standard output and error go to
+// `outputFile` when one is given.
 ProgramOutcome RunProgram(const QString& program, const QStringList& arguments,
                           const QString& inputFile, std::chrono::milliseconds patience,
-                          bool stopWhenLate);
+                          bool stopWhenLate, const QString& outputFile = {});
 
 } // namespace vistrel

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -18,7 +19,10 @@ using namespace vistrel::test;
 namespace {
 
 const QString Handed = QStringLiteral("status: メール送信画面を表示しました。");
+const QString Sent = QStringLiteral("status: メールを送信しました。");
 const QString Scripts = QStringLiteral(MAIL_TEST_SCRIPTS);
+const QString NoMailClient =
+    QStringLiteral("error: メールを作成するプログラムが設定されていません。");
 
 void writeFile(const QString& path, const QByteArray& bytes, int mode = 0644)
 {
@@ -105,6 +109,38 @@ private:
     int m_port = 0;
 };
 
+// The fields read_mail.py prints of a stored message, by name.
+QMap<QString, QString> mailFields(const QString& message, const QString& attachmentOut)
+{
+    const CommandResult read = runCommand(
+        {QStringLiteral("/usr/bin/python3"), Scripts + "/read_mail.py", message, attachmentOut});
+    QMap<QString, QString> fields;
+    for (const QString& line : QString::fromUtf8(read.output).split(u'\n', Qt::SkipEmptyParts))
+        fields.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+    return fields;
+}
+
+// msmtp's sendmail, sending to `port` on this machine as vistrel@localhost.
+void configureTransferAgent(const MailScene& scene, int port)
+{
+    writeFile(scene.home(".msmtprc"),
+              "account default\nhost 127.0.0.1\nport " + QByteArray::number(port) +
+                  "\nauth off\ntls off\nfrom vistrel@localhost\n",
+              0600);
+}
+
+// Every envelope recipient of every message the server received.
+QStringList envelopeRecipients(const SmtpSink& smtp)
+{
+    QTemporaryDir out;
+    QStringList recipients;
+    for (const QString& message : smtp.messages())
+        recipients += mailFields(message, out.filePath(QStringLiteral("a")))
+                          .value(QStringLiteral("rcpt"))
+                          .split(QStringLiteral(", "), Qt::SkipEmptyParts);
+    return recipients;
+}
+
 } // namespace
 
 TEST(MailAfterCapture, AutomaticSendingDeliversThePictureToTheRecipient)
@@ -112,23 +148,20 @@ TEST(MailAfterCapture, AutomaticSendingDeliversThePictureToTheRecipient)
     SmtpSink smtp;
     MailScene scene("[MAIN]\nAFTERACTION=8\n[SENDMAIL]\nAUTOSEND=1\nSAVETYPE=10\n"
                     "FILE=shot\nTO=friend@example.com\nSUBJECT=画面のキャプチャです\n");
-    writeFile(scene.home(".msmtprc"),
-              "account default\nhost 127.0.0.1\nport " + QByteArray::number(smtp.port()) +
-                  "\nauth off\ntls off\nfrom vistrel@localhost\n",
-              0600);
+    configureTransferAgent(scene, smtp.port());
     scene.captureFromMenu();
-    ASSERT_TRUE(scene.vistrel().waitForLogLine(Handed)) << scene.log();
+    ASSERT_TRUE(scene.vistrel().waitForLogLine(Sent)) << scene.log();
     ASSERT_TRUE(waitFor([&] { return smtp.messages().size() == 1; })) << scene.log();
 
     QTemporaryDir out;
     const QString received = out.filePath(QStringLiteral("attachment"));
-    const CommandResult read =
-        runCommand({QStringLiteral("/usr/bin/python3"), Scripts + "/read_mail.py",
-                    smtp.messages().front(), received});
-    ASSERT_EQ(read.exitCode, 0);
-    const QStringList fields = QString::fromUtf8(read.output).split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(fields, (QStringList{"to=friend@example.com", "subject=画面のキャプチャです",
-                                   "attachments=1", "filename=shot.png", "type=image/png"}));
+    const QMap<QString, QString> fields = mailFields(smtp.messages().front(), received);
+    EXPECT_EQ(fields.value("rcpt"), "friend@example.com");
+    EXPECT_EQ(fields.value("to"), "friend@example.com");
+    EXPECT_EQ(fields.value("subject"), "画面のキャプチャです");
+    EXPECT_EQ(fields.value("attachments"), "1");
+    EXPECT_EQ(fields.value("filename"), "shot.png");
+    EXPECT_EQ(fields.value("type"), "image/png");
     const QString sent = scene.attachmentFolder() + "/shot.png";
     EXPECT_EQ(readFile(received), readFile(sent));
     EXPECT_EQ(QImage(received).size(), QSize(XSession::ScreenWidth, XSession::ScreenHeight));
@@ -160,7 +193,7 @@ TEST(MailAfterCapture, ComposeWindowGetsTheAttachmentThroughXdg)
               QSize(XSession::ScreenWidth, XSession::ScreenHeight));
 }
 
-TEST(MailFromCommandLine, NoMailProgramFailsQuietly)
+TEST(MailFromCommandLine, NoMailProgramSaysSoAndFails)
 {
     MailScene scene("");
     // Neither xdg-email nor anything else on the way.
@@ -168,10 +201,85 @@ TEST(MailFromCommandLine, NoMailProgramFailsQuietly)
     scene.vistrel().start({QStringLiteral("/C1"), QStringLiteral("/A8")});
     ASSERT_TRUE(scene.vistrel().waitForExit()) << scene.log();
     EXPECT_EQ(scene.vistrel().exitCode(), 1) << scene.log();
-    const QStringList log = scene.vistrel().testLog();
-    ASSERT_FALSE(log.isEmpty());
-    EXPECT_EQ(log.last(), QStringLiteral("status: ")) << scene.log();
-    for (const QString& line : log)
-        EXPECT_TRUE(line.startsWith(QStringLiteral("status:"))) << line.toStdString();
+    EXPECT_TRUE(scene.vistrel().testLog().contains(NoMailClient)) << scene.log();
+    EXPECT_TRUE(scene.vistrel().output().contains(QStringLiteral("自動的にメールを送信する")))
+        << scene.vistrel().output().toStdString();
     EXPECT_TRUE(QFileInfo::exists(scene.attachmentFolder() + "/ROVUDUV.bmp"));
+}
+
+TEST(MailAfterCapture, NoHandlerOfMailtoLinksSaysSoInsteadOfOpeningABrowser)
+{
+    MailScene scene("[MAIN]\nAFTERACTION=8\n");
+    // xdg-email is there, but no program of the private desktop takes mailto: links; a
+    // browser that would be given the link records it.
+    const QString empty = scene.home("empty");
+    QDir().mkpath(empty);
+    scene.vistrel().setEnv(QStringLiteral("XDG_DATA_DIRS"), empty);
+    scene.vistrel().setEnv(QStringLiteral("XDG_CONFIG_DIRS"), empty);
+    const QString opened = scene.home("browser-opened");
+    const QString browser = scene.home("bin/browser");
+    writeFile(browser, "#!/bin/sh\necho \"$1\" >> '" + QFile::encodeName(opened) + "'\n", 0755);
+    scene.vistrel().setEnv(QStringLiteral("BROWSER"), browser);
+
+    scene.captureFromMenu();
+    ASSERT_TRUE(scene.vistrel().waitForLogLine(NoMailClient)) << scene.log();
+    EXPECT_FALSE(scene.vistrel().testLog().contains(Handed)) << scene.log();
+    EXPECT_FALSE(QFileInfo::exists(opened));
+}
+
+TEST(MailAfterCapture, FailedSendingShowsTheTransferAgentsReason)
+{
+    // Nothing listens on the port the transfer agent is sent to.
+    int closedPort = 0;
+    {
+        const SmtpSink gone;
+        closedPort = gone.port();
+    }
+    MailScene scene("[MAIN]\nAFTERACTION=8\n[SENDMAIL]\nAUTOSEND=1\nTO=friend@example.com\n"
+                    "SUBJECT=s\n");
+    configureTransferAgent(scene, closedPort);
+    scene.captureFromMenu();
+    ASSERT_TRUE(
+        scene.vistrel().waitForLogLine(QStringLiteral("error: メールを送信できませんでした。")))
+        << scene.log();
+    const QStringList log = scene.vistrel().testLog();
+    EXPECT_FALSE(log.filter(QStringLiteral("could not send mail")).isEmpty()) << scene.log();
+    EXPECT_FALSE(log.contains(Sent) || log.contains(Handed)) << scene.log();
+}
+
+TEST(MailAfterCapture, OnlyTheRecipientsTheUserWroteReceiveTheMail)
+{
+    SmtpSink smtp;
+    // A sender of more than one mailbox is not used: the transfer agent's own stands.
+    MailScene scene("[MAIN]\nAFTERACTION=8\n[SENDMAIL]\nAUTOSEND=1\nFILE=shot\n"
+                    "TO=Alice <alice@localhost>, bob@localhost\nSUBJECT=s\n");
+    scene.vistrel().setEnv(QStringLiteral("EMAIL"),
+                           QStringLiteral("me@localhost,\r\nBcc: evil@localhost"));
+    configureTransferAgent(scene, smtp.port());
+    scene.captureFromMenu();
+    ASSERT_TRUE(scene.vistrel().waitForLogLine(Sent)) << scene.log();
+    ASSERT_TRUE(waitFor([&] { return !smtp.messages().isEmpty(); })) << scene.log();
+    QStringList recipients = envelopeRecipients(smtp);
+    recipients.sort();
+    EXPECT_EQ(recipients, (QStringList{"alice@localhost", "bob@localhost"}));
+    QTemporaryDir out;
+    const QMap<QString, QString> fields =
+        mailFields(smtp.messages().front(), out.filePath(QStringLiteral("a")));
+    EXPECT_EQ(fields.value("mailfrom"), "vistrel@localhost");
+    EXPECT_FALSE(fields.value("from").contains(QStringLiteral("evil")));
+}
+
+TEST(MailAfterCapture, ARecipientWithALineBreakIsRefusedAndNothingIsSent)
+{
+    SmtpSink smtp;
+    MailScene scene("[MAIN]\nAFTERACTION=8\n[SENDMAIL]\nAUTOSEND=1\n"
+                    "TO=alice@localhost\rBcc: evil@localhost\nSUBJECT=s\n");
+    configureTransferAgent(scene, smtp.port());
+    scene.captureFromMenu();
+    ASSERT_TRUE(scene.vistrel().waitForLogLine(
+        QStringLiteral("error: メール送信－宛先のメールアドレスが正しくありません。")))
+        << scene.log();
+    // Refused before the transfer agent was started: nothing can still arrive.
+    EXPECT_TRUE(envelopeRecipients(smtp).isEmpty());
+    EXPECT_FALSE(scene.vistrel().testLog().contains(Sent)) << scene.log();
 }

@@ -9,6 +9,9 @@ import sys
 with open(sys.argv[1], "rb") as f:
     message = email.message_from_binary_file(f, policy=email.policy.default)
 attachments = list(message.iter_attachments())
+print("mailfrom=" + str(message["X-MailFrom"]))
+print("rcpt=" + str(message["X-RcptTo"]))
+print("from=" + str(message["From"]))
 print("to=" + str(message["To"]))
 print("subject=" + str(message["Subject"]))
 print("attachments=%d" % len(attachments))

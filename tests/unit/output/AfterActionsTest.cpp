@@ -19,7 +19,7 @@ public:
     std::optional<QString> savedName = QStringLiteral("Vist001.bmp");
     bool failWrite = false;
     QString printStatus = QStringLiteral("印刷が完了しました。");
-    bool mailSent = true;
+    QString mailStatus = QStringLiteral("メール送信画面を表示しました。");
 
     bool saveAs(int family) override
     {
@@ -39,10 +39,10 @@ public:
         calls << QStringLiteral("print");
         return printStatus;
     }
-    bool sendCurrentImageByMail() override
+    QString sendCurrentImageByMail() override
     {
         calls << QStringLiteral("mail");
-        return mailSent;
+        return mailStatus;
     }
     void showCurrentImage() override { calls << QStringLiteral("show"); }
     void showStatusMessage(const QString& text) override { calls << "status " + text; }
@@ -131,13 +131,13 @@ TEST_F(AfterActionsTest, AutoSaveCommandRunsUnderTheHourglass)
 
 TEST_F(AfterActionsTest, PrintAndMailCommandsRunUnderTheHourglass)
 {
-    host.mailSent = false; // a failed mail says nothing
+    host.mailStatus = QStringLiteral("メールを送信しました。"); // sent without a window
     actions.mnuFilePrintClick();
     actions.mnuFileSendMailClick();
     EXPECT_EQ(host.calls,
               (QStringList{"check", "busy", "status 印刷中です。しばらくお待ちください...",
                            "copyView", "print", "status 印刷が完了しました。", "idle", "check",
-                           "busy", "copyView", "mail", "status ", "idle"}));
+                           "busy", "copyView", "mail", "status メールを送信しました。", "idle"}));
 }
 
 TEST_F(AfterActionsTest, EmptyViewStopsTheCommands)

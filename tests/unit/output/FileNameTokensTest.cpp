@@ -122,6 +122,10 @@ TEST(ValidateSaveSettings, AddressIsCheckedOnlyForAutomaticMail)
     fields.sendMail = true;
     EXPECT_EQ(ValidateSaveSettings(fields, Fixed),
               QStringLiteral("メール送信－宛先が入力されていません。"));
+    fields.mailTo = QStringLiteral("a@example.org\rBcc: evil@example.org");
+    EXPECT_TRUE(
+        ValidateSaveSettings(fields, Fixed)
+            .startsWith(QStringLiteral("メール送信－宛先のメールアドレスが正しくありません。")));
     fields.mailTo = QStringLiteral("a@example.org");
     EXPECT_EQ(ValidateSaveSettings(fields, Fixed),
               QStringLiteral("メール送信－件名が入力されていません。"));

@@ -1,4 +1,5 @@
 #include "output/mail/MailAction.h"
+#include "output/mail/MailMessage.h"
 #include "output/mail/ProgramRunner.h"
 #include "settings/Settings.h"
 
@@ -18,15 +19,12 @@ class FakeMail : public MailPort {
 public:
     QString composed;
     QByteArray sent;
-    bool compose(const QString& attachment) override
-    {
-        composed = attachment;
-        return true;
-    }
-    bool send(const QByteArray& message) override
+    MailEnvelope envelope;
+    void compose(const QString& attachment) override { composed = attachment; }
+    void send(const QByteArray& message, const MailEnvelope& to) override
     {
         sent = message;
-        return true;
+        envelope = to;
     }
 };
 
@@ -75,7 +73,8 @@ TEST(SendPictureByMail, ComposeReplacesAPlantedLinkInsteadOfWritingThroughIt)
 
     FakeMail mail;
     Settings settings = mailSettings();
-    ASSERT_TRUE(SendPictureByMail(mail, picture(), settings, {}, folder, At, {}));
+    ASSERT_EQ(SendPictureByMail(mail, picture(), settings, {}, folder, At, {}),
+              MailOutcome::ComposeShown);
     EXPECT_EQ(mail.composed, folder + "/ROVUDUV.bmp");
     EXPECT_FALSE(QFileInfo(mail.composed).isSymLink());
     EXPECT_EQ(QImage(mail.composed, "BMP").size(), QSize(8, 6));
@@ -92,8 +91,11 @@ TEST(SendPictureByMail, AutomaticSendingBuildsOneMessageWithTheAttachment)
     settings.SENDMAIL.SAVETYPE = 10;
     settings.SENDMAIL.TO = QStringLiteral("friend@example.com");
     settings.SENDMAIL.SUBJECT = QStringLiteral("画面です");
-    ASSERT_TRUE(SendPictureByMail(mail, picture(), settings, {}, dir.path(), At, "me@example.com"));
+    ASSERT_EQ(SendPictureByMail(mail, picture(), settings, {}, dir.path(), At, "me@example.com"),
+              MailOutcome::Sent);
     EXPECT_TRUE(mail.composed.isEmpty());
+    EXPECT_EQ(mail.envelope.sender, "me@example.com");
+    EXPECT_EQ(mail.envelope.recipients, QStringList{"friend@example.com"});
     const QString message = QString::fromLatin1(mail.sent);
     EXPECT_TRUE(message.contains("To: friend@example.com")) << mail.sent.constData();
     EXPECT_TRUE(message.contains("From: me@example.com"));
@@ -103,6 +105,56 @@ TEST(SendPictureByMail, AutomaticSendingBuildsOneMessageWithTheAttachment)
     QFile file(dir.filePath("ROVUDUV.png"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(message.contains(QString::fromLatin1(file.readAll().toBase64().left(60))));
+}
+
+TEST(MailboxAddresses, OnlyTheMailboxesTheUserWroteBecomeRecipients)
+{
+    EXPECT_EQ(MailboxAddresses("alice@example.com"), QStringList{"alice@example.com"});
+    EXPECT_EQ(MailboxAddresses("Alice <alice@example.com>, \"Doe, Bob\" <bob@example.com>"),
+              (QStringList{"alice@example.com", "bob@example.com"}));
+    for (const char* hostile :
+         {"alice@example.com\rBcc: evil@example.com", "alice@example.com\nBcc: evil@example.com",
+          "alice@example.com Bcc: evil@example.com", "Bcc: evil@example.com;",
+          "alice@example.com evil@example.com", "alice@example.com,,evil@example.com", "alice",
+          "-oQ/tmp@example.com", "alice@example.com\u0085", "", " "})
+        EXPECT_FALSE(MailboxAddresses(QString::fromUtf8(hostile))) << hostile;
+
+    EXPECT_EQ(SenderAddress("Me <me@example.com>"), "me@example.com");
+    for (const char* notOne : {"me@example.com, evil@example.com", "me@example.com\r\nBcc: e@x.org",
+                               "Bcc: evil@example.com;", "me"})
+        EXPECT_EQ(SenderAddress(QString::fromUtf8(notOne)), QString()) << notOne;
+}
+
+TEST(SendPictureByMail, HeadersCarryNoControlCharacters)
+{
+    QTemporaryDir dir;
+    FakeMail mail;
+    Settings settings = mailSettings();
+    settings.SENDMAIL.AUTOSEND = true;
+    settings.SENDMAIL.TO = QStringLiteral("alice@example.com\rBcc: evil@example.com");
+    settings.SENDMAIL.SUBJECT = QStringLiteral("件名");
+    EXPECT_THROW(SendPictureByMail(mail, picture(), settings, {}, dir.path(), At, {}),
+                 std::runtime_error);
+    settings.SENDMAIL.TO = QStringLiteral("alice@example.com");
+    settings.SENDMAIL.SUBJECT = QStringLiteral("件名\r\nBcc: evil@example.com");
+    EXPECT_THROW(SendPictureByMail(mail, picture(), settings, {}, dir.path(), At, {}),
+                 std::runtime_error);
+    EXPECT_TRUE(mail.sent.isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty()); // refused before anything was written
+
+    // A sender of more than one mailbox is left to the transfer agent; the name loses its
+    // control characters.
+    settings.SENDMAIL.SUBJECT = QStringLiteral("件名");
+    settings.SENDMAIL.FILE = QStringLiteral("shot\r\nX-Evil: 1");
+    ASSERT_EQ(SendPictureByMail(mail, picture(), settings, {}, dir.path(), At,
+                                "me@example.com,\nBcc: evil@example.com"),
+              MailOutcome::Sent);
+    EXPECT_TRUE(mail.envelope.sender.isEmpty());
+    EXPECT_EQ(mail.envelope.recipients, QStringList{"alice@example.com"});
+    const QString message = QString::fromLatin1(mail.sent);
+    EXPECT_FALSE(message.contains("From:")) << mail.sent.constData();
+    EXPECT_FALSE(message.contains("evil")) << mail.sent.constData();
+    EXPECT_TRUE(message.contains("filename=\"shotX-Evil: 1.bmp\"")) << mail.sent.constData();
 }
 
 TEST(PrivateMailFolder, RefusesALinkPlantedInItsPlace)

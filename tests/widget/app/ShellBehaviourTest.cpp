@@ -103,5 +103,29 @@ TEST(Help, WithoutABrowserTellsWhereTheHelpFileIs)
     HelpPages::showPage(page, [](const QUrl&) { return false; });
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].endsWith(QStringLiteral("/opt/vistrel/help/index.html")));
+    HelpPages::showPage(QUrl(QStringLiteral("https://vistrel.org/")),
+                        [](const QUrl&) { return false; });
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].endsWith(QStringLiteral("\n\nhttps://vistrel.org/")));
     MessageBox::setHandler({});
+}
+
+TEST(Help, TheOpenersVerdictDecidesWhetherThePageWasShown)
+{
+    QTemporaryDir bin;
+    const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    const QUrl page(QStringLiteral("https://vistrel.org/"));
+    EXPECT_FALSE(HelpPages::OpenInBrowser(page)); // no opener at all
+    for (const auto& [status, shown] :
+         {std::pair{0, true}, std::pair{3, false}, std::pair{4, false}}) {
+        QFile script(opener);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write("#!/bin/sh\nexit " + QByteArray::number(status) + "\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(HelpPages::OpenInBrowser(page), shown) << status;
+    }
+    qputenv("PATH", path);
 }
