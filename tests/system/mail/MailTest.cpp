@@ -251,7 +251,7 @@ TEST(MailAfterCapture, OnlyTheRecipientsTheUserWroteReceiveTheMail)
 {
     SmtpSink smtp;
     // A sender of more than one mailbox is not used: the transfer agent's own stands.
-    MailScene scene("[MAIN]\nAFTERACTION=8\n[SENDMAIL]\nAUTOSEND=1\nFILE=shot\n"
+    MailScene scene("[MAIN]\nAFTERACTION=8\n[SENDMAIL]\nAUTOSEND=1\nFILE=shot\rX-Evil: 1\n"
                     "TO=Alice <alice@localhost>, bob@localhost\nSUBJECT=s\n");
     scene.vistrel().setEnv(QStringLiteral("EMAIL"),
                            QStringLiteral("me@localhost,\r\nBcc: evil@localhost"));
@@ -267,6 +267,7 @@ TEST(MailAfterCapture, OnlyTheRecipientsTheUserWroteReceiveTheMail)
         mailFields(smtp.messages().front(), out.filePath(QStringLiteral("a")));
     EXPECT_EQ(fields.value("mailfrom"), "vistrel@localhost");
     EXPECT_FALSE(fields.value("from").contains(QStringLiteral("evil")));
+    EXPECT_EQ(fields.value("filename"), "shotX-Evil: 1.bmp"); // the line break left out
 }
 
 TEST(MailAfterCapture, ARecipientWithALineBreakIsRefusedAndNothingIsSent)
