@@ -367,6 +367,7 @@ void TfrmMain::runExitSteps()
     SaveSettings();
     m_hotkeys->UnregisterAllHotkeys();
     m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
+    m_options->DeleteExchangePicture();
 }
 
 void TfrmMain::mnuFileExitClick()
@@ -402,6 +403,7 @@ int TfrmMain::endSession()
     }
     m_hotkeys->UnregisterAllHotkeys();
     m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
+    m_options->DeleteExchangePicture();
     m_closing = true;
     close();
     return status;
