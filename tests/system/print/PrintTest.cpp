@@ -86,7 +86,9 @@ public:
     }
 
     // Escape on the dialog that comes up over the main window; false when none came.
-    bool cancelDialog()
+    bool cancelDialog() { return answerDialog(QStringLiteral("Escape")); }
+    // `key` on the dialog that comes up over the main window, once it has the focus.
+    bool answerDialog(const QString& key)
     {
         const bool shown = waitFor([&] {
             const CommandResult active = m_session.xdotool({QStringLiteral("getactivewindow")});
@@ -95,7 +97,7 @@ public:
                    m_session.display().pid(window) == m_vistrel.pid();
         });
         if (shown)
-            m_session.xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+            m_session.xdotool({QStringLiteral("key"), key});
         return shown;
     }
 
@@ -270,7 +272,7 @@ TEST(PrintAfterCapture, ATallPictureIsSplitIntoPagesWhenTheUserAccepts)
                 return true;
         return false;
     })) << scene.log();
-    scene.session().xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(scene.answerDialog(QStringLiteral("Return"))) << scene.log();
     ASSERT_TRUE(scene.vistrel().waitForLogLine(Printed, std::chrono::seconds(60))) << scene.log();
     ASSERT_TRUE(waitFor([&] { return !scene.cups().spooledDocuments().isEmpty(); }));
     const QString sent = scene.cups().spooledDocuments().front();
