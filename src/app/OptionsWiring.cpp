@@ -6,6 +6,7 @@
 #include "app/TfrmMain.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
+#include "edit/TransformCommands.h"
 #include "options/TfrmOption.h"
 #include "options/ToolIcon.h"
 #include "options/ToolLauncher.h"
@@ -83,18 +84,25 @@ void OptionsWiring::mnuToolOptionClick()
         ApplyOptions();
 }
 
+void OptionsWiring::DeleteExchangePicture()
+{
+    vistrel::DeleteExchangePicture(m_main.platform().settingsFolder());
+}
+
 void OptionsWiring::mnuToolApp1Click(int tag)
 {
     const ToolTable tools = ToolTableFrom(m_main.settings());
     if (tag < 1 || tag > int(tools.size()) || tools[size_t(tag - 1)].title.isEmpty())
         return;
     const ToolEntry& tool = tools[size_t(tag - 1)];
+    ImageDocument& document = m_main.document();
+    // A tool started on nothing would find the picture of an earlier run, or none.
+    if (!CheckPictureShown(document))
+        return;
     StatusPanels& status = m_main.status();
     status.ShowStatusMessage(QString::fromUtf8(ToolStartingText));
-    ImageDocument& document = m_main.document();
     const QImage picture = document.viewBitmap();
-    if (!picture.isNull())
-        document.currentImage() = picture;
+    document.currentImage() = picture;
     bool started = false;
     try {
         started = RunTool(tool, picture, m_main.platform().settingsFolder());

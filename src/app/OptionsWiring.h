@@ -21,6 +21,9 @@ public:
     // The Tools menu items and tool buttons from the tool table.
     void ApplyToolTable();
 
+    // At exit: the picture handed to the tools goes with the run.
+    void DeleteExchangePicture();
+
     void mnuToolOptionClick();
     // Runs tool `tag` (1 to 5) on the picture shown.
     void mnuToolApp1Click(int tag);

@@ -21,11 +21,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 namespace vistrel {
 
 namespace {
+
+bool askToSplitPrint(double fit, QWidget* parent)
+{
+    const QString question = SplitPrintQuestion(fit);
+    MessageBox::trace(QStringLiteral("question"), question);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("印刷"), question,
+                    QMessageBox::Yes | QMessageBox::No, MessageBox::ownerFor(parent));
+    box.setObjectName(QStringLiteral("boxSplitPrintQuestion"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
 
 SaveSettingsValues saveSettingsValues(const Settings& s)
 {
@@ -208,8 +220,12 @@ QString OutputWiring::printCurrentImage()
     const Platform& platform = m_main.platform();
     const HeaderTokenValues tokens{QDateTime::currentDateTime(), platform.loginName(),
                                    platform.hostName()};
+    // Only a user at the window is asked; a run for a script prints as the options say.
+    SplitOffer offerSplit;
+    if (m_main.isVisible())
+        offerSplit = [this](double fit) { return askToSplitPrint(fit, &m_main); };
     return PrintPictureAction(printer(), m_main.document().currentImage(), m_main.settings(),
-                              m_printScale, tokens);
+                              m_printScale, tokens, offerSplit);
 }
 
 MailPort& OutputWiring::mail()

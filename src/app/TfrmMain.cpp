@@ -365,6 +365,7 @@ void TfrmMain::runExitSteps()
     SaveSettings();
     m_hotkeys->UnregisterAllHotkeys();
     m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
+    m_options->DeleteExchangePicture();
 }
 
 void TfrmMain::mnuFileExitClick()
@@ -400,6 +401,7 @@ int TfrmMain::endSession()
     }
     m_hotkeys->UnregisterAllHotkeys();
     m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
+    m_options->DeleteExchangePicture();
     m_closing = true;
     close();
     return status;

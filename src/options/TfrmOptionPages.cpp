@@ -142,10 +142,12 @@ QWidget* TfrmOption::buildTrimPage()
 QWidget* TfrmOption::buildPrintPage()
 {
     m_prnMode = new QButtonGroup(this);
-    auto* modes = group("印刷方法(&P)",
-                        {radio(m_prnMode, 2, "optPrnPort", "画面のサイズをそのまま出力する"),
-                         radio(m_prnMode, 1, "optPrnFit", "プリンタの用紙サイズに合わせて出力する"),
-                         radio(m_prnMode, 0, "optPrnNone", "プリンタの解像度で出力する")});
+    auto* modes = group(
+        "印刷方法(&P)",
+        {radio(m_prnMode, 2, "optPrnPort", "画面のサイズをそのまま出力する"),
+         radio(m_prnMode, 1, "optPrnFit", "プリンタの用紙サイズに合わせて出力する"),
+         radio(m_prnMode, 0, "optPrnNone", "プリンタの解像度で出力する"),
+         radio(m_prnMode, 3, "optPrnSplit", "用紙の幅に合わせて複数のページに分けて出力する")});
     modes->setFocusProxy(m_prnMode->button(2));
 
     m_prnOrient = new QButtonGroup(this);

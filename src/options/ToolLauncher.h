@@ -22,11 +22,16 @@ using ProgramStarter = std::function<bool(const QString& program, const QStringL
 // our descriptors beyond the standard three. Searches PATH for a bare name.
 bool StartDetachedProgram(const QString& program, const QStringList& arguments);
 
-// Writes `picture` (when there is one) to the exchange file in `folder` as a
-// 24-bit bitmap, then starts the tool with "$F" standing for that file. Write
-// errors throw before anything is started; false when the start failed.
+// Writes `picture` to the exchange file in `folder` as a 24-bit bitmap that only this
+// user may read, then starts the tool with "$F" standing for that file. Without a picture
+// nothing is written or started. Write errors throw before anything is started; false when
+// the start failed.
 bool RunTool(const ToolEntry& tool, const QImage& picture, const QString& folder,
              const ProgramStarter& start = StartDetachedProgram);
+
+// Removes the exchange file from `folder`: the picture it holds is the user's, not to be
+// left for others to find after the run.
+void DeleteExchangePicture(const QString& folder);
 
 QString ToolStartFailedText(const QString& program);
 

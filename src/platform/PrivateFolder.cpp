@@ -1,6 +1,8 @@
 #include "platform/PrivateFolder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -25,6 +27,18 @@ bool MakePrivateFolder(const QString& path)
         info.st_uid != ::geteuid())
         return false;
     return (info.st_mode & 07777) == 0700 || ::chmod(native.constData(), 0700) == 0;
+}
+
+bool MakeFolderPathPrivately(const QString& path)
+{
+    const QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (QFileInfo(folder).isDir())
+        return true;
+    const QString parent = QFileInfo(folder).path();
+    if (parent != folder && !MakeFolderPathPrivately(parent))
+        return false;
+    // Another program may have made it meanwhile: that one is left alone too.
+    return ::mkdir(QFile::encodeName(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
 }
 
 } // namespace vistrel

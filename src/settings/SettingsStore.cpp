@@ -1,5 +1,6 @@
 #include "settings/SettingsStore.h"
 
+#include "platform/PrivateFolder.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsTable.h"
 
@@ -142,7 +143,7 @@ void SettingsStore::save(const Settings& settings, bool maximised) const
     // A run that changed nothing leaves the file alone: no write, no sync to disk.
     if (!stored.isEmpty() && ini.toBytes() == stored)
         return;
-    if (!QDir().mkpath(m_folder))
+    if (!MakeFolderPathPrivately(m_folder))
         throw std::runtime_error(
             QStringLiteral("%1 に書き込めません").arg(filePath()).toStdString());
     ini.saveAtomically(filePath());

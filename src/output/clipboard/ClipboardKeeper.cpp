@@ -1,6 +1,5 @@
 #include "output/clipboard/ClipboardKeeper.h"
 
-#include "output/BmpFile.h"
 #include "output/clipboard/ClipboardPicture.h"
 #include "platform/SelectionKeeper.h"
 
@@ -10,6 +9,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -90,8 +90,10 @@ QImage receivePicture(int fd)
     if (!readAll(fd, reinterpret_cast<char*>(&header), sizeof header) ||
         std::memcmp(header.magic, Magic, sizeof Magic) != 0)
         return {};
-    if (header.width == 0 || header.height == 0 || header.width > 65535 || header.height > 65535 ||
-        qint64(header.width) * header.height > BmpFile::MaxPixels)
+    // Any picture the program could hold comes here (a long scroll capture is far over
+    // 65,535 rows); large values are served in pieces. QImage refuses what it cannot hold.
+    if (header.width == 0 || header.height == 0 || header.width > quint32(INT_MAX / 4) ||
+        header.height > quint32(INT_MAX))
         return {};
     QImage picture(int(header.width), int(header.height), QImage::Format_RGB32);
     if (picture.isNull())

@@ -23,7 +23,7 @@ namespace {
 // value pairs (the key of Qt's own CUPS engine).
 constexpr auto CupsOptionsKey = static_cast<QPrintEngine::PrintEnginePropertyKey>(0xfe00);
 
-double screenDpi()
+double screenResolution()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInch() : 96.0;
@@ -96,13 +96,31 @@ bool CupsPrinter::choosePrinter()
     return accepted;
 }
 
+void CupsPrinter::setOrientationFor(const QImage& picture, const TPrintOutMode& mode)
+{
+    if (const auto orientation = PrintOrientation(mode.Orientation, picture.size()))
+        printer().setPageOrientation(*orientation == PageOrientation::Portrait
+                                         ? QPageLayout::Portrait
+                                         : QPageLayout::Landscape);
+}
+
+std::optional<PrinterMetrics> CupsPrinter::pageFor(const QImage& picture, const TPrintOutMode& mode)
+{
+    setOrientationFor(picture, mode);
+    const QPrinter& current = printer();
+    return PrinterMetrics{QSize(current.width(), current.height()), current.logicalDpiX(),
+                          current.logicalDpiY()};
+}
+
+double CupsPrinter::screenDpi()
+{
+    return screenResolution();
+}
+
 void CupsPrinter::print(const QImage& picture, const TPrintOutMode& mode, PrintScale scale)
 {
+    setOrientationFor(picture, mode);
     QPrinter& current = printer();
-    if (const auto orientation = PrintOrientation(mode.Orientation, picture.size()))
-        current.setPageOrientation(*orientation == PageOrientation::Portrait
-                                       ? QPageLayout::Portrait
-                                       : QPageLayout::Landscape);
     // "Print to file" chosen in the dialog: the file is the result, no queue is involved.
     if (current.outputFormat() == QPrinter::PdfFormat) {
         paint(current, picture, mode, scale);
@@ -131,7 +149,8 @@ void CupsPrinter::paint(QPrinter& target, const QImage& picture, const TPrintOut
         fail(QStringLiteral("印刷を開始できません。"));
     const PrinterMetrics metrics{QSize(target.width(), target.height()), target.logicalDpiX(),
                                  target.logicalDpiY()};
-    PaintPrintPage(painter, metrics, picture, mode, scale, screenDpi());
+    PaintPrintPage(painter, metrics, picture, mode, scale, screenResolution(),
+                   [&target] { return target.newPage(); });
     if (!painter.end())
         fail(QStringLiteral("印刷データを書き込めません。"));
 }

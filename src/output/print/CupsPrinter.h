@@ -24,9 +24,13 @@ public:
     bool hasPrinter() override;
     bool choosePrinter() override;
     void print(const QImage& picture, const TPrintOutMode& mode, PrintScale scale) override;
+    std::optional<PrinterMetrics> pageFor(const QImage& picture,
+                                          const TPrintOutMode& mode) override;
+    double screenDpi() override;
 
 private:
     QPrinter& printer();
+    void setOrientationFor(const QImage& picture, const TPrintOutMode& mode);
     void paint(QPrinter& target, const QImage& picture, const TPrintOutMode& mode,
                PrintScale scale);
     void submit(const QString& pdfPath);

@@ -1,5 +1,6 @@
 #include "output/print/PrintLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vistrel {
@@ -26,6 +27,8 @@ QSize scaledSize(QSize picture, QSize available, const PrinterMetrics& printer, 
             return {t, available.height()};
         return {available.width(), scaled(h, available.width(), w)};
     }
+    case PrintScale::SplitPages: // the first page's share; SplitIntoPages gives them all
+        return {available.width(), std::min(available.height(), scaled(h, available.width(), w))};
     case PrintScale::None:
         break;
     }
@@ -43,6 +46,8 @@ PrintScale PrintScaleFromMode(int mode, PrintScale current)
         return PrintScale::FitToPage;
     case 2:
         return PrintScale::Proportional;
+    case 3:
+        return PrintScale::SplitPages;
     default:
         return current;
     }
@@ -77,7 +82,7 @@ PrintPlacement PlacePrint(QSize picture, const PrinterMetrics& printer, const TP
     const int y = mode.TopOffset + (mode.HeaderOn ? placement.fontHeight : 0);
     if (picture.isEmpty())
         return placement;
-    const QSize available(printer.page.width() - x, printer.page.height() - y);
+    const QSize available = AvailablePrintArea(printer, mode);
     placement.picture =
         QRect(QPoint(x, y), scaledSize(picture, available, printer, scale, screenDpi));
 
@@ -99,6 +104,56 @@ PrintPlacement PlacePrint(QSize picture, const PrinterMetrics& printer, const TP
         }
     }
     return placement;
+}
+
+QSize AvailablePrintArea(const PrinterMetrics& printer, const TPrintOutMode& mode)
+{
+    const int headerHeight = mode.HeaderOn ? HeaderFontHeight(mode.FontSize, printer.dpiY) : 0;
+    return {printer.page.width() - mode.LeftOffset,
+            printer.page.height() - mode.TopOffset - headerHeight};
+}
+
+double FitToPageShare(QSize picture, const PrinterMetrics& printer, const TPrintOutMode& mode,
+                      double screenDpi)
+{
+    const QSize available = AvailablePrintArea(printer, mode);
+    if (picture.isEmpty() || available.isEmpty() || printer.dpiY <= 0 || screenDpi <= 0)
+        return 1.0;
+    const double fit = std::min(double(available.width()) / picture.width(),
+                                double(available.height()) / picture.height());
+    return fit * screenDpi / printer.dpiY;
+}
+
+bool SplitPrintsLarger(QSize picture, const PrinterMetrics& printer, const TPrintOutMode& mode,
+                       double screenDpi)
+{
+    const QSize available = AvailablePrintArea(printer, mode);
+    if (picture.isEmpty() || available.isEmpty())
+        return false;
+    const double acrossWidth = double(available.width()) / picture.width();
+    const double fit = std::min(acrossWidth, double(available.height()) / picture.height());
+    return FitToPageShare(picture, printer, mode, screenDpi) < SmallestReadableFit &&
+           acrossWidth > fit;
+}
+
+std::vector<PrintStrip> SplitIntoPages(QSize picture, QPoint origin, QSize available)
+{
+    std::vector<PrintStrip> pages;
+    if (picture.isEmpty() || available.isEmpty())
+        return pages;
+    const double scale = double(available.width()) / picture.width();
+    const int rowsPerPage = std::max(1, int(std::floor(available.height() / scale)));
+    for (int top = 0; top < picture.height(); top += rowsPerPage) {
+        const int rows = std::min(rowsPerPage, picture.height() - top);
+        // Each page's edges are rounded from the whole picture's, so that no dot row is
+        // lost or doubled where one page would continue the last.
+        const int height = scaled(top + rows, available.width(), picture.width()) -
+                           scaled(top, available.width(), picture.width());
+        pages.push_back(
+            {QRect(0, top, picture.width(), rows),
+             QRect(origin, QSize(available.width(), std::clamp(height, 1, available.height())))});
+    }
+    return pages;
 }
 
 } // namespace vistrel

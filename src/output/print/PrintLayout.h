@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace vistrel {
 
@@ -20,10 +21,11 @@ struct TPrintOutMode {
     int HeaderPos = 0; // 0 left, 1 centre, 2 right
 };
 
-enum class PrintScale { None, FitToPage, Proportional };
+// SplitPages prints a picture at the page's width on as many pages as its height needs.
+enum class PrintScale { None, FitToPage, Proportional, SplitPages };
 
-// The scale the options choose: MODE 2 proportional, 1 fit to page, 0 none; any other
-// value keeps `current`.
+// The scale the options choose: MODE 3 split into pages, 2 proportional, 1 fit to page,
+// 0 none; any other value keeps `current`.
 PrintScale PrintScaleFromMode(int mode, PrintScale current);
 
 enum class PageOrientation { Portrait, Landscape };
@@ -54,5 +56,32 @@ int HeaderFontHeight(int fontSize, int dpiY);
 // header text's width in dots. `screenDpi` serves the proportional scale.
 PrintPlacement PlacePrint(QSize picture, const PrinterMetrics& printer, const TPrintOutMode& mode,
                           PrintScale scale, double screenDpi, int headerWidth);
+
+// Below this share of its size on the screen a picture fitted to the page is too small to
+// read, and printing it on several pages is offered.
+inline constexpr double SmallestReadableFit = 0.25;
+
+// The area left for the picture below the margins and the header line.
+QSize AvailablePrintArea(const PrinterMetrics& printer, const TPrintOutMode& mode);
+
+// The share of its size on a screen of `screenDpi` that `picture` keeps when fitted to the
+// page.
+double FitToPageShare(QSize picture, const PrinterMetrics& printer, const TPrintOutMode& mode,
+                      double screenDpi);
+
+// Whether fitting `picture` to the page would shrink it below SmallestReadableFit of its
+// size on the screen while splitting it at the page's width would print it larger.
+bool SplitPrintsLarger(QSize picture, const PrinterMetrics& printer, const TPrintOutMode& mode,
+                       double screenDpi);
+
+// One page of a split print: the rows of the picture and where they go on the page.
+struct PrintStrip {
+    QRect source;
+    QRect target;
+};
+
+// Cuts `picture` into pages: each row scaled to the width of `available`, which starts at
+// `origin` on every page, and as many whole rows per page as its height takes.
+std::vector<PrintStrip> SplitIntoPages(QSize picture, QPoint origin, QSize available);
 
 } // namespace vistrel

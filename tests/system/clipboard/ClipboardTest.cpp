@@ -57,9 +57,9 @@ public:
     XSession& session() { return m_session; }
     VistrelProcess& vistrel() { return m_vistrel; }
 
-    void start()
+    void start(const QStringList& args = {})
     {
-        m_vistrel.start();
+        m_vistrel.start(args);
         const auto window = m_vistrel.waitForMainWindow();
         if (!window)
             throw std::runtime_error("no main window:\n" + log());
@@ -268,6 +268,38 @@ TEST(Clipboard, CommandLineCopyOutlivesTheProgram)
     ASSERT_TRUE(keeper.has_value());
     scene.offer("something else");
     EXPECT_TRUE(waitFor([&] { return !scene.keeper(); })) << "the keeper stays";
+}
+
+// A picture over 65,535 pixels wide (a long scroll capture turned on its side) stays on the
+// clipboard after the program has ended; its values are larger than one request, so they go
+// to the reader in pieces.
+TEST(Clipboard, AVeryLargeCopyOutlivesTheProgram)
+{
+    ClipboardScene scene;
+    const KeeperGuard guard{scene};
+    QImage wide(70000, 8, QImage::Format_RGB32);
+    quint32 noise = 12345; // incompressible, so that the PNG is large too
+    for (int y = 0; y < wide.height(); ++y)
+        for (int x = 0; x < wide.width(); ++x)
+            wide.setPixel(x, y, 0xff000000 | (noise = noise * 1664525u + 1013904223u) >> 8);
+    const QString file = scene.session().tempDir() + QStringLiteral("/wide.png");
+    ASSERT_TRUE(wide.save(file));
+    scene.start({file});
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("c"));
+    ASSERT_TRUE(
+        scene.vistrel().waitForLogLine(QStringLiteral("status: クリップボードへコピーしました。")))
+        << scene.log();
+    scene.vistrel().signal(SIGTERM);
+    ASSERT_TRUE(scene.vistrel().waitForExit()) << scene.log();
+    EXPECT_EQ(scene.vistrel().exitCode(), 0) << scene.log();
+
+    ASSERT_TRUE(scene.keeper().has_value()) << scene.log();
+    const QByteArray png = scene.read(QStringLiteral("image/png"));
+    EXPECT_GT(png.size(), 1 << 20);
+    EXPECT_EQ(decoded(png), wide);
+    const QImage bmp = QImage::fromData(scene.read(QStringLiteral("image/bmp")), "BMP");
+    EXPECT_EQ(bmp.convertToFormat(QImage::Format_RGB32), wide);
 }
 
 // With a clipboard manager running, the copy is handed to it and nothing of ours stays.

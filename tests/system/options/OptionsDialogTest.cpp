@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -49,9 +50,9 @@ public:
 
     void writeIni(const QString& text) { m_vistrel.writeIni(text.toUtf8()); }
     // Starts the program showing the picture; its main window, focused.
-    WindowId start()
+    WindowId start(bool showPicture = true)
     {
-        m_vistrel.start({picturePath()});
+        m_vistrel.start(showPicture ? QStringList{picturePath()} : QStringList{});
         const std::optional<WindowId> window = m_vistrel.waitForMainWindow();
         if (!window)
             throw std::runtime_error("no main window\n" + log());
@@ -190,6 +191,8 @@ TEST(OptionsDialog, AToolRegisteredInTheDialogRunsOnThePictureAndGoesWhenDeleted
     EXPECT_EQ(*arguments, (QStringList{"--in", scene.exchangePath(), "--flag", "a b"}));
     const QImage exchanged(scene.toolDir() + QStringLiteral("/picture.bmp"));
     EXPECT_TRUE(samePixels(exchanged, scene.picture()));
+    EXPECT_EQ(QFileInfo(scene.exchangePath()).permissions(),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     QFile::remove(scene.toolDir() + QStringLiteral("/args"));
 
     // Deleted, the tool leaves the menu: the first item after the timer is the hotkey list.
@@ -203,6 +206,28 @@ TEST(OptionsDialog, AToolRegisteredInTheDialogRunsOnThePictureAndGoesWhenDeleted
     EXPECT_FALSE(QFile::exists(scene.toolDir() + QStringLiteral("/args")));
     const QByteArray ini = scene.iniAfterExit();
     EXPECT_TRUE(ini.contains("\nTITLE1=\n")) << ini.toStdString();
+    EXPECT_FALSE(QFile::exists(scene.exchangePath())) << "the picture stays after the run";
+}
+
+// With no picture shown a tool is not started on the picture an earlier run left behind.
+TEST(OptionsDialog, AToolWithNoPictureShownSaysSoAndStartsNothing)
+{
+    ToolScene scene;
+    scene.writeIni(QStringLiteral("[ALL]\nWAITTIME=0\n[TOOL]\nTITLE1=Rec\nFILE1=%1\nCOMMAND1=$F\n")
+                       .arg(scene.scriptPath()));
+    QFile stale(scene.exchangePath());
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    scene.start(false);
+    scene.runFirstTool();
+    ASSERT_TRUE(waitFor([&] {
+        return scene.log().find("message: 対象となるビットマップがありません。") !=
+               std::string::npos;
+    })) << scene.log();
+    EXPECT_FALSE(QFile::exists(scene.toolDir() + QStringLiteral("/args")));
+    scene.keys(QStringLiteral("Return"));
+    scene.iniAfterExit();
+    EXPECT_FALSE(QFile::exists(scene.exchangePath()));
 }
 
 TEST(OptionsDialog, ShellSyntaxInAToolCommandRunsNothing)

@@ -5,11 +5,13 @@
 #include "harness/XSession.h"
 
 #include <QImage>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <pwd.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -67,9 +69,9 @@ public:
     VistrelProcess& vistrel() { return m_vistrel; }
     XSession& session() { return m_session; }
 
-    void startMainWindow()
+    void startMainWindow(const QStringList& args = {})
     {
-        m_vistrel.start();
+        m_vistrel.start(args);
         const auto window = m_vistrel.waitForMainWindow();
         if (!window)
             throw std::runtime_error("no main window:\n" + m_vistrel.output().toStdString());
@@ -84,7 +86,9 @@ public:
     }
 
     // Escape on the dialog that comes up over the main window; false when none came.
-    bool cancelDialog()
+    bool cancelDialog() { return answerDialog(QStringLiteral("Escape")); }
+    // `key` on the dialog that comes up over the main window, once it has the focus.
+    bool answerDialog(const QString& key)
     {
         const bool shown = waitFor([&] {
             const CommandResult active = m_session.xdotool({QStringLiteral("getactivewindow")});
@@ -93,7 +97,7 @@ public:
                    m_session.display().pid(window) == m_vistrel.pid();
         });
         if (shown)
-            m_session.xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+            m_session.xdotool({QStringLiteral("key"), key});
         return shown;
     }
 
@@ -246,6 +250,43 @@ TEST(PrintFromCommandLine, ScreenResolutionScaleClipsAtThePaperEdge)
     // 96 screen pixels to the inch: 24000 × 13500 dots, cut at the page's right edge.
     expectNear(pictureOnPage(page.image), QRectF(0, 0, A4Portrait.width(), 13500 * PixelsPerDot),
                "screen resolution");
+}
+
+// A picture that fitting to the page would make unreadable: the offer to split it, taken,
+// prints it at the page's width over several pages, each with the header.
+TEST(PrintAfterCapture, ATallPictureIsSplitIntoPagesWhenTheUserAccepts)
+{
+    SKIP_WITHOUT_CUPS();
+    PrintScene scene("[PRINT]\nMODE=1\nORIENT=0\n[HEAD]\nHEADPRN=1\nTEXT=TallHead\n");
+    QImage tall(1600, 12000, QImage::Format_RGB32);
+    for (int y = 0; y < tall.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(tall.scanLine(y)), tall.width(),
+                    qRgb(y % 256, 40, 255 - y % 256));
+    const QString file = scene.session().tempDir() + QStringLiteral("/tall.png");
+    ASSERT_TRUE(tall.save(file));
+    scene.startMainWindow({file});
+    scene.keys({QStringLiteral("alt+f"), QStringLiteral("p")});
+    ASSERT_TRUE(waitFor([&] {
+        for (const QString& line : scene.vistrel().testLog())
+            if (line.startsWith(QStringLiteral("question: この画像を用紙に合わせると")))
+                return true;
+        return false;
+    })) << scene.log();
+    ASSERT_TRUE(scene.answerDialog(QStringLiteral("Return"))) << scene.log();
+    ASSERT_TRUE(scene.vistrel().waitForLogLine(Printed, std::chrono::seconds(60))) << scene.log();
+    ASSERT_TRUE(waitFor([&] { return !scene.cups().spooledDocuments().isEmpty(); }));
+    const QString sent = scene.cups().spooledDocuments().front();
+    const QString info = QString::fromUtf8(runCommand({QStringLiteral("pdfinfo"), sent}).output);
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    ASSERT_TRUE(pages.hasMatch()) << info.toStdString();
+    // About 6.2 dots a pixel across an A4 page at 1200 dpi: some 2,200 rows a page.
+    const int count = pages.captured(1).toInt();
+    EXPECT_GE(count, 5);
+    EXPECT_LE(count, 7);
+    const QString text = QString::fromUtf8(
+        runCommand({QStringLiteral("pdftotext"), sent, QStringLiteral("-")}).output);
+    EXPECT_EQ(text.count(QStringLiteral("TallHead")), count) << text.toStdString();
 }
 
 TEST(PrintWithoutPrinters, SaysSoInTheStatusBarOnly)

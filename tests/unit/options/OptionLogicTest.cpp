@@ -4,6 +4,7 @@
 #include "output/PictureFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -91,10 +92,21 @@ TEST(RunTool, WritesTheShownPictureAs24BitBitmapThenStartsTheProgram)
     EXPECT_EQ(header.at(28), 24); // bits per pixel
     EXPECT_EQ(loadPictureFile(exchange).pixel(6, 2), qRgb(10, 200, 30));
 
-    // Without a picture nothing is written, and the program starts all the same.
-    QFile::remove(exchange);
+    // Only this user may read it, even when an earlier run left a file open to all; the
+    // folder the launcher makes is private too.
+    EXPECT_EQ(QFileInfo(exchange).permissions() & 0x0077, QFile::Permissions());
+    EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+    ASSERT_TRUE(QFile::setPermissions(exchange, QFile::permissions(exchange) | QFile::ReadOther));
+    ASSERT_TRUE(RunTool({"T", "/bin/viewer", ""}, picture, folder, starter));
+    EXPECT_EQ(QFileInfo(exchange).permissions() & 0x0077, QFile::Permissions());
+
+    // Without a picture nothing is written and nothing started; the exit removes the file.
+    DeleteExchangePicture(folder);
+    EXPECT_FALSE(QFile::exists(exchange));
+    bool started = false;
     EXPECT_FALSE(RunTool({"T", "/bin/viewer", ""}, QImage(), folder,
-                         [](const QString&, const QStringList&) { return false; }));
+                         [&](const QString&, const QStringList&) { return started = true; }));
+    EXPECT_FALSE(started);
     EXPECT_FALSE(QFile::exists(exchange));
 }
 

@@ -3,7 +3,11 @@
 #include "output/print/PrintAction.h"
 #include "settings/Settings.h"
 
+#include <QImage>
 #include <QStringList>
+
+#include <optional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -113,10 +117,18 @@ public:
         calls << "dialog";
         return dialogAccepted;
     }
-    void print(const QImage&, const TPrintOutMode& mode, PrintScale) override
+    std::optional<PrinterMetrics> page;
+    PrintScale lastScale = PrintScale::None;
+
+    void print(const QImage&, const TPrintOutMode& mode, PrintScale scale) override
     {
         calls << "print";
         lastMode = mode;
+        lastScale = scale;
+    }
+    std::optional<PrinterMetrics> pageFor(const QImage&, const TPrintOutMode&) override
+    {
+        return page;
     }
 };
 
@@ -149,4 +161,68 @@ TEST(PrintAction, NoPrinterCancelledDialogAndOnePage)
     printer.calls.clear();
     EXPECT_EQ(PrintPictureAction(printer, picture, settings, PrintScale::None, tokens), "");
     EXPECT_EQ(printer.calls, QStringList{"dialog"});
+}
+
+// A picture 100 times higher than wide fits the page at a few per cent: split at the page's
+// width, every row is printed once, each page full but the last, below the header.
+TEST(PrintLayout, ATallPictureSplitsIntoPagesAtThePageWidth)
+{
+    TPrintOutMode mode;
+    mode.HeaderOn = true; // 10 points at 600 dpi: 83 dots
+    mode.TopOffset = 17;
+    const QSize tall(480, 48000);
+    EXPECT_EQ(AvailablePrintArea(A4At600, mode), QSize(4800, 6700));
+    // 600 dots to the inch print a 96-dpi screen's pixel as 6.25 dots.
+    EXPECT_TRUE(SplitPrintsLarger(tall, A4At600, mode, 96.0));
+    EXPECT_FALSE(SplitPrintsLarger({480, 4000}, A4At600, mode, 96.0)) << "fitted at 27 %";
+    EXPECT_TRUE(SplitPrintsLarger({480, 6000}, A4At600, mode, 96.0)) << "fitted at 18 %";
+    EXPECT_FALSE(SplitPrintsLarger({48000, 480}, A4At600, mode, 96.0)) << "wide: nothing gained";
+
+    const std::vector<PrintStrip> pages = SplitIntoPages(tall, {0, 100}, {4800, 6700});
+    ASSERT_EQ(pages.size(), 72u); // 670 rows a page
+    int printedRows = 0;
+    for (const PrintStrip& page : pages) {
+        EXPECT_EQ(page.source.top(), printedRows);
+        EXPECT_EQ(page.target.topLeft(), QPoint(0, 100));
+        EXPECT_EQ(page.target.width(), 4800);
+        EXPECT_LE(page.target.height(), 6700);
+        printedRows += page.source.height();
+    }
+    EXPECT_EQ(printedRows, 48000);
+    EXPECT_EQ(pages.front().target.height(), 6700);
+    EXPECT_EQ(pages.back().source.height(), 48000 - 71 * 670);
+    EXPECT_EQ(PrintScaleFromMode(3, PrintScale::None), PrintScale::SplitPages);
+}
+
+// Printing a picture that the fit would make unreadable offers the split; declined, it is
+// fitted as before; without anyone to ask, or for a readable fit, nothing is asked.
+TEST(PrintAction, AnUnreadableFitOffersToSplit)
+{
+    Settings settings{};
+    settings.HEAD.HEADPRN = false;
+    const HeaderTokenValues tokens{QDateTime::currentDateTime(), "taro", "desk"};
+    FakePrinter printer;
+    printer.page = A4At600;
+    const QImage tall(100, 40000, QImage::Format_RGB32);
+    std::vector<double> offered;
+    bool accept = true;
+    const SplitOffer offer = [&](double fit) {
+        offered.push_back(fit);
+        return accept;
+    };
+    PrintPictureAction(printer, tall, settings, PrintScale::FitToPage, tokens, offer);
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_NEAR(offered[0], 6800.0 / 40000 * 96 / 600, 1e-9);
+    EXPECT_EQ(printer.lastScale, PrintScale::SplitPages);
+
+    accept = false;
+    PrintPictureAction(printer, tall, settings, PrintScale::FitToPage, tokens, offer);
+    EXPECT_EQ(printer.lastScale, PrintScale::FitToPage);
+    PrintPictureAction(printer, tall, settings, PrintScale::FitToPage, tokens);
+    EXPECT_EQ(printer.lastScale, PrintScale::FitToPage);
+    PrintPictureAction(printer, QImage(100, 200, QImage::Format_RGB32), settings,
+                       PrintScale::FitToPage, tokens, offer);
+    PrintPictureAction(printer, tall, settings, PrintScale::None, tokens, offer);
+    EXPECT_EQ(offered.size(), 2u);
+    EXPECT_EQ(printer.lastScale, PrintScale::None);
 }

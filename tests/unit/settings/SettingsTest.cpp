@@ -262,6 +262,26 @@ TEST_F(SettingsStoreTest, AFolderThatCannotBeMadeIsReported)
     }
 }
 
+// The settings folder holds the pictures handed to tools: the folders the program makes are
+// closed to others, whatever the umask; a folder the user made keeps its mode.
+TEST_F(SettingsStoreTest, FoldersTheSaveMakesArePrivate)
+{
+    const QString config = m_dir.filePath(QStringLiteral("config"));
+    SettingsStore nested(config + QStringLiteral("/vistrel"), DefaultFolder);
+    nested.save(nested.load(), false);
+    const auto others = [](const QString& path) { return QFile::permissions(path) & 0x0077; };
+    EXPECT_EQ(others(config), QFile::Permissions());
+    EXPECT_EQ(others(config + QStringLiteral("/vistrel")), QFile::Permissions());
+
+    const QString open = m_dir.filePath(QStringLiteral("open"));
+    ASSERT_TRUE(QDir().mkdir(open));
+    ASSERT_TRUE(
+        QFile::setPermissions(open, QFile::permissions(open) | QFile::ReadOther | QFile::ExeOther));
+    SettingsStore existing(open, DefaultFolder);
+    existing.save(existing.load(), false);
+    EXPECT_TRUE(others(open) & QFile::ReadOther);
+}
+
 TEST_F(SettingsStoreTest, AnUnreadableFileIsReportedOnceAndNeverReplaced)
 {
     QDir().mkpath(iniPath()); // a folder under the file's name

@@ -81,3 +81,14 @@ TEST_F(OptionsWiringTest, AToolThatCannotStartIsNamedAfterItsPictureWasWritten)
     EXPECT_TRUE(QFile::exists(platform.settingsDir + QStringLiteral("/Cap000.bmp")));
     EXPECT_EQ(window->status().panelText(2), QString());
 }
+
+TEST_F(OptionsWiringTest, AToolWithNoPictureShownSaysSoAndStartsNothing)
+{
+    Settings& s = window->settings();
+    s.TOOL.TITLE[0] = QStringLiteral("Missing");
+    s.TOOL.FILE[0] = QStringLiteral("/nonexistent/viewer");
+    window->options().ApplyToolTable();
+    item(1)->trigger();
+    EXPECT_EQ(messages, QStringList{"対象となるビットマップがありません。"});
+    EXPECT_FALSE(QFile::exists(platform.settingsDir + QStringLiteral("/Cap000.bmp")));
+}

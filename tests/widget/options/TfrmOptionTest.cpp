@@ -58,7 +58,7 @@ const std::vector<Row>& rows()
         ROW("updTrimBottom", TRIM.BOTTOM, 2, 0),
         ROW("updTrimLeft", TRIM.LEFT, 3, 30),
         ROW("updTrimRight", TRIM.RIGHT, 4, 40),
-        ROW("optPrnPort=2,optPrnFit=1,optPrnNone=0", PRINT.MODE, 2, 0),
+        ROW("optPrnPort=2,optPrnFit=1,optPrnNone=0,optPrnSplit=3", PRINT.MODE, 2, 3),
         ROW("optPrnOrient1=0,optPrnOrient2=1,optPrnOrient3=2", PRINT.ORIENT, 1, 2),
         ROW("updSpTop", PRINT.TOP, 5, 100),
         ROW("updSpLeft", PRINT.LEFT, 0, 7),
