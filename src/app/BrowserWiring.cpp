@@ -216,7 +216,7 @@ void BrowserWiring::mnuFileDelClick()
         return;
     }
     if (confirmTrash(paths)) {
-        const QStringList failed = moveFilesToTrash(paths);
+        const QList<TrashFailure> failed = moveFilesToTrash(paths);
         if (!failed.isEmpty())
             MessageBox::error(trashFailureMessage(failed));
     }
