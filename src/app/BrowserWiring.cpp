@@ -55,6 +55,9 @@ BrowserWiring::BrowserWiring(TfrmMain& main, QSplitter& splFile)
         m_pane, &FileListPane::fileSelected, m_pane,
         [this](const QString& path, const ListedFile& file) { openSelectedFile(path, file); });
     QObject::connect(m_pane, &FileListPane::folderChanged, m_pane, [this] { showFileCount(); });
+    QObject::connect(m_pane, &FileListPane::folderRefused, m_pane, [this](const QString& message) {
+        m_main.status().ShowStatusMessage(message);
+    });
     QObject::connect(&PictureFileEvents::instance(), &PictureFileEvents::pictureFileWritten, m_pane,
                      [this](const QString& folder) { pictureFileWritten(folder); });
     QObject::connect(&m_splFile, &QSplitter::splitterMoved, m_pane, [this] {
@@ -175,8 +178,11 @@ void BrowserWiring::showFileCount()
 
 void BrowserWiring::pictureFileWritten(const QString& folder)
 {
-    if (!m_pane->folder().isEmpty() && cleanFolder(folder) == m_pane->folder())
-        DirlstChange();
+    // The written file alone is brought into the list; the folder is not read again.
+    if (!m_pane->folder().isEmpty() && cleanFolder(folder) == m_pane->folder()) {
+        m_pane->applyDiskChanges();
+        showFileCount();
+    }
 }
 
 void BrowserWiring::openSelectedFile(const QString& path, const ListedFile& file)
@@ -185,8 +191,11 @@ void BrowserWiring::openSelectedFile(const QString& path, const ListedFile& file
     try {
         picture = loadPictureFile(path);
     } catch (const std::exception& error) {
-        // The reader's message; the picture on show stays.
-        MessageBox::error(QString::fromUtf8(error.what()));
+        // Said in the status bar, not in a box, so that a walk through the list with the
+        // arrow keys goes on past a broken file; the picture on show stays.
+        m_main.status().ShowStatusMessage(
+            QStringLiteral("%1 を開けません: ").arg(QFileInfo(path).fileName()) +
+            QString::fromUtf8(error.what()).simplified());
         return;
     }
     if (!picture.isNull())

@@ -8,6 +8,8 @@
 #include <QMimeDatabase>
 #include <QSet>
 
+#include <algorithm>
+
 namespace vistrel {
 
 FileListModel::FileListModel(QObject* parent)
@@ -39,6 +41,63 @@ void FileListModel::FillFileList(const QString& folder)
         if (const auto it = m_thumbnailOf.find(filePath(file.name));
             it != m_thumbnailOf.end() && it->modified != file.modified)
             m_thumbnailOf.erase(it);
+}
+
+void FileListModel::updateFiles(const QStringList& names)
+{
+    for (const QString& name : names) {
+        const int row = rowOfName(name);
+        const std::optional<ListedFile> file = listPictureFile(m_folder, name);
+        if (!file) {
+            if (row >= 0)
+                removeRow(row);
+        } else if (row < 0) {
+            insertSorted(*file);
+        } else if (m_files[row].size != file->size || m_files[row].modified != file->modified) {
+            updateFile(row, *file);
+        }
+    }
+}
+
+void FileListModel::removeRow(int row)
+{
+    m_thumbnailOf.remove(filePath(row));
+    beginRemoveRows({}, row, row);
+    m_files.removeAt(row);
+    endRemoveRows();
+}
+
+void FileListModel::insertSorted(const ListedFile& file)
+{
+    const auto place = std::lower_bound(
+        m_files.cbegin(), m_files.cend(), file,
+        [this](const ListedFile& a, const ListedFile& b) { return m_sort.before(a, b); });
+    const int row = int(place - m_files.cbegin());
+    beginInsertRows({}, row, row);
+    m_files.insert(row, file);
+    endInsertRows();
+}
+
+void FileListModel::updateFile(int row, const ListedFile& file)
+{
+    m_thumbnailOf.remove(filePath(row));
+    m_files[row] = file;
+    const bool inOrder = (row == 0 || m_sort.before(m_files[row - 1], file)) &&
+                         (row + 1 == m_files.size() || m_sort.before(file, m_files[row + 1]));
+    if (inOrder) {
+        Q_EMIT dataChanged(index(row, 0), index(row, 2));
+        return;
+    }
+    // A new size or date moves the file: it goes to its place, the selection with it.
+    int to = row;
+    while (to > 0 && m_sort.before(file, m_files[to - 1]))
+        --to;
+    while (to + 1 < m_files.size() && m_sort.before(m_files[to + 1], file))
+        ++to;
+    beginMoveRows({}, row, row, {}, to > row ? to + 1 : to);
+    m_files.move(row, to);
+    endMoveRows();
+    Q_EMIT dataChanged(index(to, 0), index(to, 2));
 }
 
 void FileListModel::mergeFiles(const QList<ListedFile>& files)

@@ -23,6 +23,10 @@ public:
     // Lists the folder again (or a new one) in the current sort order. The same folder
     // again changes only the rows that changed.
     void FillFileList(const QString& folder);
+    // Brings the named files of the listed folder up to date one by one: a name that
+    // is gone leaves, a new one takes its place in the sort order, a changed one is
+    // updated; the rest of the folder is not read again.
+    void updateFiles(const QStringList& names);
     QString folder() const { return m_folder; }
     const QList<ListedFile>& files() const { return m_files; }
     QString filePath(int row) const;
@@ -44,6 +48,9 @@ public:
 
 private:
     void mergeFiles(const QList<ListedFile>& files);
+    void removeRow(int row);
+    void insertSorted(const ListedFile& file);
+    void updateFile(int row, const ListedFile& file);
     void reorder(const QList<ListedFile>& files);
     QIcon typeIcon(const QString& name) const;
     QVariant thumbnailFor(int row) const;
