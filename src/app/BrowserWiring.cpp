@@ -55,6 +55,7 @@ BrowserWiring::BrowserWiring(TfrmMain& main, QSplitter& splFile)
         m_pane, &FileListPane::fileSelected, m_pane,
         [this](const QString& path, const ListedFile& file) { openSelectedFile(path, file); });
     QObject::connect(m_pane, &FileListPane::folderChanged, m_pane, [this] { showFileCount(); });
+    QObject::connect(m_pane, &FileListPane::listingFinished, m_pane, [this] { showFileCount(); });
     QObject::connect(m_pane, &FileListPane::folderRefused, m_pane, [this](const QString& message) {
         m_main.status().ShowStatusMessage(message);
     });
@@ -171,9 +172,13 @@ void BrowserWiring::DirlstChange()
 
 void BrowserWiring::showFileCount()
 {
-    if (m_shown)
-        m_main.status().ShowStatusMessage(
-            QStringLiteral("%1個のファイルが見つかりました").arg(m_pane->fileCount()));
+    if (!m_shown)
+        return;
+    // A large folder is still being read in the background: its count comes later.
+    m_main.status().ShowStatusMessage(
+        m_pane->model().loading()
+            ? QStringLiteral("ファイルの一覧を読み込んでいます...")
+            : QStringLiteral("%1個のファイルが見つかりました").arg(m_pane->fileCount()));
 }
 
 void BrowserWiring::pictureFileWritten(const QString& folder)

@@ -8,23 +8,92 @@
 #include <QMimeDatabase>
 #include <QSet>
 
+#include <dirent.h>
+
 #include <algorithm>
 
 namespace vistrel {
+
+namespace {
+
+// A folder with more entries than this is read and sorted off the GUI thread (stat and
+// the locale-aware sort of 100,000 names take seconds).
+constexpr int BackgroundEntries = 5000;
+
+// Counts the folder's entries by name only, stopping at `limit`.
+int entriesUpTo(const QString& folder, int limit)
+{
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return 0;
+    int count = 0;
+    while (count <= limit && ::readdir(dir) != nullptr)
+        ++count;
+    ::closedir(dir);
+    return count;
+}
+
+} // namespace
 
 FileListModel::FileListModel(QObject* parent)
     : QAbstractTableModel(parent), m_loader(new ThumbnailLoader(this))
 {
     connect(m_loader, &ThumbnailLoader::thumbnailReady, this, &FileListModel::thumbnailReady);
+    m_listingPool.setMaxThreadCount(1);
 }
 
-FileListModel::~FileListModel() = default;
+FileListModel::~FileListModel()
+{
+    // The worker's result is posted to this object: it must not outlive it.
+    ++m_listing;
+    m_listingPool.clear();
+    m_listingPool.waitForDone();
+}
 
 void FileListModel::FillFileList(const QString& folder)
 {
-    QList<ListedFile> files = listPictureFiles(folder);
-    m_sort.sort(files);
+    const quint64 listing = ++m_listing;
+    if (entriesUpTo(folder, BackgroundEntries) <= BackgroundEntries) {
+        QList<ListedFile> files = listPictureFiles(folder);
+        m_sort.sort(files);
+        m_loading = false;
+        listingArrived(folder, std::move(files));
+        return;
+    }
     if (folder != m_folder) {
+        // The old folder's rows go at once; the new ones follow when read.
+        beginResetModel();
+        m_loader->cancelPending();
+        m_thumbnailOf.clear();
+        m_folder = folder;
+        m_files.clear();
+        endResetModel();
+    }
+    m_loading = true;
+    const FileSortOrder order = m_sort;
+    m_listingPool.start([this, folder, order, listing] {
+        QList<ListedFile> files = listPictureFiles(folder);
+        order.sort(files);
+        QMetaObject::invokeMethod(
+            this,
+            [this, folder, order, files = std::move(files), listing]() mutable {
+                if (listing != m_listing)
+                    return; // another listing was asked for meanwhile
+                m_loading = false;
+                // A header clicked meanwhile: the list follows the new order.
+                if (m_sort.column() != order.column() ||
+                    m_sort.direction(m_sort.column()) != order.direction(order.column()))
+                    m_sort.sort(files);
+                listingArrived(folder, std::move(files));
+                Q_EMIT listingFinished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void FileListModel::listingArrived(const QString& folder, QList<ListedFile> files)
+{
+    if (folder != m_folder || (m_files.isEmpty() && !files.isEmpty())) {
         beginResetModel();
         m_loader->cancelPending();
         m_thumbnailOf.clear();

@@ -61,6 +61,12 @@ FileListPane::FileListPane(QWidget* parent)
             m_settle->start();
     });
     connect(m_settle, &QTimer::timeout, this, &FileListPane::applyDiskChanges);
+    connect(m_model, &FileListModel::listingFinished, this, [this] {
+        applyDiskChanges();
+        if (m_style == Details)
+            fitColumns();
+        Q_EMIT listingFinished();
+    });
 }
 
 FileListPane::~FileListPane() = default;
@@ -244,6 +250,10 @@ void FileListPane::watchFolder(const QString& folder)
 void FileListPane::applyDiskChanges()
 {
     m_settle->stop();
+    // Changes during a listing in the background wait for it (they are applied once it
+    // is in, whether or not it saw them).
+    if (m_model->loading())
+        return;
     m_watcher->readPending();
     if (!m_watcher->watching() || m_watcher->takeWholeFolder()) {
         refresh();

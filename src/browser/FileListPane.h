@@ -59,6 +59,8 @@ Q_SIGNALS:
     void folderChanged(const QString& folder);
     // Exactly one file is selected after a change of the selection by the user.
     void fileSelected(const QString& path, const ListedFile& file);
+    // A large folder read in the background is in the list now.
+    void listingFinished();
     // A typed folder that does not exist; the text says so.
     void folderRefused(const QString& message);
 

@@ -240,3 +240,20 @@ TEST_F(FilePaneWidgetTest, ChangesOnDiskArriveNameByName)
     QFile::remove(folder.filePath(QStringLiteral("b.bmp")));
     QTRY_COMPARE(listed(), (QStringList{"m.bmp", "z.bmp"}));
 }
+
+// A folder of thousands of files is read in the background: the window goes on, the
+// count follows, and a file added meanwhile is in the list too.
+TEST_F(FilePaneWidgetTest, LargeFolderIsReadInTheBackground)
+{
+    for (int i = 0; i < 5001; ++i) {
+        QFile file(folder.filePath(QStringLiteral("s%1.bmp").arg(i, 4, 10, QLatin1Char('0'))));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    open("[MAIN]\nFILELIST=1\nVIEW=4\n");
+    EXPECT_TRUE(pane().model().loading());
+    EXPECT_EQ(window->status().panelText(2), "ファイルの一覧を読み込んでいます...");
+    writePicture(QStringLiteral("new.bmp"), 20);
+    QTRY_COMPARE_WITH_TIMEOUT(pane().fileCount(), 5002, 20000);
+    EXPECT_EQ(window->status().panelText(2), "5002個のファイルが見つかりました");
+    EXPECT_EQ(listed().front(), "new.bmp");
+}
