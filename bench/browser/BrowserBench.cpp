@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -72,6 +73,49 @@ void BM_ListFolder(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ListFolder)->Unit(benchmark::kMillisecond);
+
+// A folder of 100,000 (empty) files where one new file appears, as a
+// continuous save adds one: the whole folder listed again (arg 0, the former way) against
+// the new name alone (arg 1). Both leave the same list.
+QString LargeFolder()
+{
+    static QTemporaryDir folder;
+    static bool made = false;
+    if (!made) {
+        for (int i = 0; i < 100000; ++i) {
+            QFile file(
+                folder.filePath(QStringLiteral("Vist%1.bmp").arg(i, 6, 10, QLatin1Char('0'))));
+            if (!file.open(QIODevice::WriteOnly))
+                std::abort();
+        }
+        made = true;
+    }
+    return folder.path();
+}
+
+void BM_NewFileInLargeFolder(benchmark::State& state)
+{
+    const QString folder = LargeFolder();
+    vistrel::FileListModel model;
+    model.FillFileList(folder);
+    const QString name = QStringLiteral("New.bmp");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile(QDir(folder).filePath(name)).open(QIODevice::WriteOnly);
+        state.ResumeTiming();
+        if (state.range(0) == 0)
+            model.FillFileList(folder);
+        else
+            model.updateFiles({name});
+        state.PauseTiming();
+        QFile::remove(QDir(folder).filePath(name));
+        model.updateFiles({name});
+        state.ResumeTiming();
+    }
+    if (model.rowCount() != 100000)
+        state.SkipWithError("wrong count");
+}
+BENCHMARK(BM_NewFileInLargeFolder)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Thumbnails of `count` screenshots made from an empty cache while a 5 ms timer ticks on
 // the event loop: the longest gap between ticks is how long the window would freeze.

@@ -55,6 +55,10 @@ BrowserWiring::BrowserWiring(TfrmMain& main, QSplitter& splFile)
         m_pane, &FileListPane::fileSelected, m_pane,
         [this](const QString& path, const ListedFile& file) { openSelectedFile(path, file); });
     QObject::connect(m_pane, &FileListPane::folderChanged, m_pane, [this] { showFileCount(); });
+    QObject::connect(m_pane, &FileListPane::listingFinished, m_pane, [this] { showFileCount(); });
+    QObject::connect(m_pane, &FileListPane::folderRefused, m_pane, [this](const QString& message) {
+        m_main.status().ShowStatusMessage(message);
+    });
     QObject::connect(&PictureFileEvents::instance(), &PictureFileEvents::pictureFileWritten, m_pane,
                      [this](const QString& folder) { pictureFileWritten(folder); });
     QObject::connect(&m_splFile, &QSplitter::splitterMoved, m_pane, [this] {
@@ -168,15 +172,22 @@ void BrowserWiring::DirlstChange()
 
 void BrowserWiring::showFileCount()
 {
-    if (m_shown)
-        m_main.status().ShowStatusMessage(
-            QStringLiteral("%1個のファイルが見つかりました").arg(m_pane->fileCount()));
+    if (!m_shown)
+        return;
+    // A large folder is still being read in the background: its count comes later.
+    m_main.status().ShowStatusMessage(
+        m_pane->model().loading()
+            ? QStringLiteral("ファイルの一覧を読み込んでいます...")
+            : QStringLiteral("%1個のファイルが見つかりました").arg(m_pane->fileCount()));
 }
 
 void BrowserWiring::pictureFileWritten(const QString& folder)
 {
-    if (!m_pane->folder().isEmpty() && cleanFolder(folder) == m_pane->folder())
-        DirlstChange();
+    // The written file alone is brought into the list; the folder is not read again.
+    if (!m_pane->folder().isEmpty() && cleanFolder(folder) == m_pane->folder()) {
+        m_pane->applyDiskChanges();
+        showFileCount();
+    }
 }
 
 void BrowserWiring::openSelectedFile(const QString& path, const ListedFile& file)
@@ -185,8 +196,11 @@ void BrowserWiring::openSelectedFile(const QString& path, const ListedFile& file
     try {
         picture = loadPictureFile(path);
     } catch (const std::exception& error) {
-        // The reader's message; the picture on show stays.
-        MessageBox::error(QString::fromUtf8(error.what()));
+        // Said in the status bar, not in a box, so that a walk through the list with the
+        // arrow keys goes on past a broken file; the picture on show stays.
+        m_main.status().ShowStatusMessage(
+            QStringLiteral("%1 を開けません: ").arg(QFileInfo(path).fileName()) +
+            QString::fromUtf8(error.what()).simplified());
         return;
     }
     if (!picture.isNull())
@@ -216,7 +230,7 @@ void BrowserWiring::mnuFileDelClick()
         return;
     }
     if (confirmTrash(paths)) {
-        const QStringList failed = moveFilesToTrash(paths);
+        const QList<TrashFailure> failed = moveFilesToTrash(paths);
         if (!failed.isEmpty())
             MessageBox::error(trashFailureMessage(failed));
     }

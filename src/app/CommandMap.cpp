@@ -276,7 +276,7 @@ const CommandRow OtherPopups[] = {
      "mnuHyojiFileLstClick"},
     {R::Separator, "", ""},
     {R::Item, "mnuPopBIcon", "大きいアイコン(&G)", nullptr, 1, "mnuHyojiBIconClick"},
-    {R::Item, "mnuPopSIcon", "小さいアイコン(&M)", nullptr, 2, "mnuHyojiBIconClick"},
+    {R::Item, "mnuPopSIcon", "小さいアイコン(&S)", nullptr, 2, "mnuHyojiBIconClick"},
     {R::Item, "mnuPopList", "一覧(&L)", nullptr, 3, "mnuHyojiBIconClick"},
     {R::Item, "mnuPopReport", "詳細(&D)", nullptr, 4, "mnuHyojiBIconClick"},
     {R::Separator, "", ""},

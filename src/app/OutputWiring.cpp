@@ -14,6 +14,7 @@
 #include "output/clipboard/ClipboardPicture.h"
 #include "output/mail/DesktopMail.h"
 #include "output/print/CupsPrinter.h"
+#include "platform/FileWriting.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/WaitCursor.h"
@@ -247,6 +248,8 @@ QString OutputWiring::sendCurrentImageByMail()
 
 void OutputWiring::showAutoSaveFolder()
 {
+    // Partial files of a run that was killed are swept once the folder is known.
+    removeStalePartialFiles(m_main.settings().AUTOSAVE.DIR);
     m_main.status().setPanelText(1, QStringLiteral("連続: ") + m_main.settings().AUTOSAVE.DIR);
 }
 

@@ -8,21 +8,92 @@
 #include <QMimeDatabase>
 #include <QSet>
 
+#include <dirent.h>
+
+#include <algorithm>
+
 namespace vistrel {
+
+namespace {
+
+// A folder with more entries than this is read and sorted off the GUI thread (stat and
+// the locale-aware sort of 100,000 names take seconds).
+constexpr int BackgroundEntries = 5000;
+
+// Counts the folder's entries by name only, stopping at `limit`.
+int entriesUpTo(const QString& folder, int limit)
+{
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return 0;
+    int count = 0;
+    while (count <= limit && ::readdir(dir) != nullptr)
+        ++count;
+    ::closedir(dir);
+    return count;
+}
+
+} // namespace
 
 FileListModel::FileListModel(QObject* parent)
     : QAbstractTableModel(parent), m_loader(new ThumbnailLoader(this))
 {
     connect(m_loader, &ThumbnailLoader::thumbnailReady, this, &FileListModel::thumbnailReady);
+    m_listingPool.setMaxThreadCount(1);
 }
 
-FileListModel::~FileListModel() = default;
+FileListModel::~FileListModel()
+{
+    // The worker's result is posted to this object: it must not outlive it.
+    ++m_listing;
+    m_listingPool.clear();
+    m_listingPool.waitForDone();
+}
 
 void FileListModel::FillFileList(const QString& folder)
 {
-    QList<ListedFile> files = listPictureFiles(folder);
-    m_sort.sort(files);
+    const quint64 listing = ++m_listing;
+    if (entriesUpTo(folder, BackgroundEntries) <= BackgroundEntries) {
+        QList<ListedFile> files = listPictureFiles(folder);
+        m_sort.sort(files);
+        m_loading = false;
+        listingArrived(folder, std::move(files));
+        return;
+    }
     if (folder != m_folder) {
+        // The old folder's rows go at once; the new ones follow when read.
+        beginResetModel();
+        m_loader->cancelPending();
+        m_thumbnailOf.clear();
+        m_folder = folder;
+        m_files.clear();
+        endResetModel();
+    }
+    m_loading = true;
+    const FileSortOrder order = m_sort;
+    m_listingPool.start([this, folder, order, listing] {
+        QList<ListedFile> files = listPictureFiles(folder);
+        order.sort(files);
+        QMetaObject::invokeMethod(
+            this,
+            [this, folder, order, files = std::move(files), listing]() mutable {
+                if (listing != m_listing)
+                    return; // another listing was asked for meanwhile
+                m_loading = false;
+                // A header clicked meanwhile: the list follows the new order.
+                if (m_sort.column() != order.column() ||
+                    m_sort.direction(m_sort.column()) != order.direction(order.column()))
+                    m_sort.sort(files);
+                listingArrived(folder, std::move(files));
+                Q_EMIT listingFinished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void FileListModel::listingArrived(const QString& folder, QList<ListedFile> files)
+{
+    if (folder != m_folder || (m_files.isEmpty() && !files.isEmpty())) {
         beginResetModel();
         m_loader->cancelPending();
         m_thumbnailOf.clear();
@@ -39,6 +110,63 @@ void FileListModel::FillFileList(const QString& folder)
         if (const auto it = m_thumbnailOf.find(filePath(file.name));
             it != m_thumbnailOf.end() && it->modified != file.modified)
             m_thumbnailOf.erase(it);
+}
+
+void FileListModel::updateFiles(const QStringList& names)
+{
+    for (const QString& name : names) {
+        const int row = rowOfName(name);
+        const std::optional<ListedFile> file = listPictureFile(m_folder, name);
+        if (!file) {
+            if (row >= 0)
+                removeRow(row);
+        } else if (row < 0) {
+            insertSorted(*file);
+        } else if (m_files[row].size != file->size || m_files[row].modified != file->modified) {
+            updateFile(row, *file);
+        }
+    }
+}
+
+void FileListModel::removeRow(int row)
+{
+    m_thumbnailOf.remove(filePath(row));
+    beginRemoveRows({}, row, row);
+    m_files.removeAt(row);
+    endRemoveRows();
+}
+
+void FileListModel::insertSorted(const ListedFile& file)
+{
+    const auto place = std::lower_bound(
+        m_files.cbegin(), m_files.cend(), file,
+        [this](const ListedFile& a, const ListedFile& b) { return m_sort.before(a, b); });
+    const int row = int(place - m_files.cbegin());
+    beginInsertRows({}, row, row);
+    m_files.insert(row, file);
+    endInsertRows();
+}
+
+void FileListModel::updateFile(int row, const ListedFile& file)
+{
+    m_thumbnailOf.remove(filePath(row));
+    m_files[row] = file;
+    const bool inOrder = (row == 0 || m_sort.before(m_files[row - 1], file)) &&
+                         (row + 1 == m_files.size() || m_sort.before(file, m_files[row + 1]));
+    if (inOrder) {
+        Q_EMIT dataChanged(index(row, 0), index(row, 2));
+        return;
+    }
+    // A new size or date moves the file: it goes to its place, the selection with it.
+    int to = row;
+    while (to > 0 && m_sort.before(file, m_files[to - 1]))
+        --to;
+    while (to + 1 < m_files.size() && m_sort.before(m_files[to + 1], file))
+        ++to;
+    beginMoveRows({}, row, row, {}, to > row ? to + 1 : to);
+    m_files.move(row, to);
+    endMoveRows();
+    Q_EMIT dataChanged(index(to, 0), index(to, 2));
 }
 
 void FileListModel::mergeFiles(const QList<ListedFile>& files)

@@ -1,13 +1,14 @@
 #include "browser/FileListPane.h"
 
 #include "browser/FileListModel.h"
+#include "browser/FolderWatch.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QFileSystemWatcher>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
@@ -23,10 +24,9 @@ namespace {
 
 constexpr int LargeIconSize = 64;
 constexpr int SmallIconSize = 16;
-// Changes on disk come in bursts (a copy creates, then writes): list once they settle,
-// and once more a little later for a writer that was still busy.
+// Changes on disk come in bursts (a copy creates, then writes many times): they are
+// gathered and applied together at most this long after the first.
 constexpr int SettleMs = 150;
-constexpr int LateWritesMs = 1500;
 constexpr int RevealMs = 1500;
 
 } // namespace
@@ -35,9 +35,8 @@ FileListPane::FileListPane(QWidget* parent)
     : QWidget(parent)
     , m_model(new FileListModel(this))
     , m_folders(new QFileSystemModel(this))
-    , m_watcher(new QFileSystemWatcher(this))
+    , m_watcher(new FolderWatch(this))
     , m_settle(new QTimer(this))
-    , m_lateWrites(new QTimer(this))
 {
     setObjectName(QStringLiteral("pnlFile"));
     auto* layout = new QVBoxLayout(this);
@@ -57,15 +56,17 @@ FileListPane::FileListPane(QWidget* parent)
 
     m_settle->setSingleShot(true);
     m_settle->setInterval(SettleMs);
-    m_lateWrites->setSingleShot(true);
-    m_lateWrites->setInterval(LateWritesMs);
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
-            &FileListPane::folderChangedOnDisk);
-    connect(m_settle, &QTimer::timeout, this, [this] {
-        refresh();
-        m_lateWrites->start();
+    connect(m_watcher, &FolderWatch::changed, this, [this] {
+        if (!m_settle->isActive())
+            m_settle->start();
     });
-    connect(m_lateWrites, &QTimer::timeout, this, &FileListPane::refresh);
+    connect(m_settle, &QTimer::timeout, this, &FileListPane::applyDiskChanges);
+    connect(m_model, &FileListModel::listingFinished, this, [this] {
+        applyDiskChanges();
+        if (m_style == Details)
+            fitColumns();
+        Q_EMIT listingFinished();
+    });
 }
 
 FileListPane::~FileListPane() = default;
@@ -74,8 +75,13 @@ void FileListPane::buildPlaces()
 {
     m_drvCbo = new QComboBox(this);
     m_drvCbo->setObjectName(QStringLiteral("DrvCbo"));
-    m_drvCbo->setToolTip(QStringLiteral("よく使うフォルダ"));
+    m_drvCbo->setToolTip(
+        QStringLiteral("よく使うフォルダ (フォルダのパスを入力することもできます)"));
+    // A folder can be typed in as well as chosen; Enter shows it.
+    m_drvCbo->setEditable(true);
+    m_drvCbo->setInsertPolicy(QComboBox::NoInsert);
     connect(m_drvCbo, &QComboBox::activated, this, &FileListPane::placeChosen);
+    connect(m_drvCbo->lineEdit(), &QLineEdit::returnPressed, this, &FileListPane::typedFolder);
 }
 
 void FileListPane::setPlaces(const QStringList& folders)
@@ -92,11 +98,25 @@ void FileListPane::showFolderInPlaces()
     // A folder that is no place of its own shows as the box's text.
     m_drvCbo->setPlaceholderText(QDir::toNativeSeparators(folder()));
     m_drvCbo->setCurrentIndex(m_drvCbo->findData(folder()));
+    m_drvCbo->setEditText(QDir::toNativeSeparators(folder()));
 }
 
 void FileListPane::placeChosen(int index)
 {
     setFolder(m_drvCbo->itemData(index).toString());
+}
+
+void FileListPane::typedFolder()
+{
+    QString typed = m_drvCbo->currentText().trimmed();
+    if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
+        typed = QDir::homePath() + typed.mid(1);
+    if (typed.isEmpty() || QDir::cleanPath(QDir::fromNativeSeparators(typed)) == folder())
+        return;
+    if (!setFolder(QDir::fromNativeSeparators(typed))) {
+        Q_EMIT folderRefused(QStringLiteral("フォルダ %1 が見つかりません。").arg(typed));
+        showFolderInPlaces();
+    }
 }
 
 void FileListPane::buildTree()
@@ -214,8 +234,8 @@ void FileListPane::DirlstChange()
     // The tree's model moves rows about as it loads; only another folder lists anew.
     if (folder.isEmpty() || folder == m_model->folder())
         return;
-    m_model->FillFileList(folder);
     watchFolder(folder);
+    m_model->FillFileList(folder);
     showFolderInPlaces();
     currentView()->scrollToTop();
     Q_EMIT folderChanged(folder);
@@ -223,27 +243,42 @@ void FileListPane::DirlstChange()
 
 void FileListPane::watchFolder(const QString& folder)
 {
-    if (!m_watcher->directories().isEmpty())
-        m_watcher->removePaths(m_watcher->directories());
-    m_watcher->addPath(folder);
+    m_watcher->watch(folder);
     m_settle->stop();
-    m_lateWrites->stop();
 }
 
-void FileListPane::folderChangedOnDisk()
+void FileListPane::applyDiskChanges()
 {
-    m_settle->start();
+    m_settle->stop();
+    // Changes during a listing in the background wait for it (they are applied once it
+    // is in, whether or not it saw them).
+    if (m_model->loading())
+        return;
+    m_watcher->readPending();
+    if (!m_watcher->watching() || m_watcher->takeWholeFolder()) {
+        refresh();
+        return;
+    }
+    const QSet<QString> names = m_watcher->takeChangedNames();
+    if (names.isEmpty())
+        return;
+    m_restoringSelection = true;
+    m_model->updateFiles(QStringList(names.cbegin(), names.cend()));
+    m_restoringSelection = false;
+    if (m_style == Details)
+        fitColumns();
 }
 
 void FileListPane::refresh()
 {
+    // The folder may have gone and come back: watch it again, before it is read, so
+    // that no change falls between the two.
+    if (!m_watcher->watching() && QFileInfo(m_model->folder()).isDir())
+        watchFolder(m_model->folder());
     // Files that went away leave the selection; what is left is not opened again.
     m_restoringSelection = true;
     m_model->FillFileList(m_model->folder());
     m_restoringSelection = false;
-    // The folder may have gone and come back: watch it again.
-    if (m_watcher->directories().isEmpty() && QFileInfo(m_model->folder()).isDir())
-        m_watcher->addPath(m_model->folder());
     if (m_style == Details)
         fitColumns();
 }
@@ -321,8 +356,14 @@ bool FileListPane::SetFileListView(int style)
     if (style == LargeIcons) {
         m_iconView->setViewMode(QListView::IconMode);
         m_iconView->setIconSize(QSize(LargeIconSize, LargeIconSize));
-        m_iconView->setGridSize(QSize(LargeIconSize + 32, LargeIconSize + 36));
+        // Room for two lines of the name under a square thumbnail.
+        const int line = m_iconView->fontMetrics().lineSpacing();
+        m_iconView->setGridSize(QSize(LargeIconSize + 40, LargeIconSize + 2 * line + 12));
         m_iconView->setWordWrap(true);
+        m_iconView->setTextElideMode(Qt::ElideMiddle);
+        // Set explicitly: the list style's columns would otherwise stay.
+        m_iconView->setFlow(QListView::LeftToRight);
+        m_iconView->setWrapping(true);
     } else {
         m_iconView->setViewMode(QListView::ListMode);
         m_iconView->setIconSize(QSize(SmallIconSize, SmallIconSize));

@@ -5,7 +5,6 @@
 
 class QComboBox;
 class QFileSystemModel;
-class QFileSystemWatcher;
 class QListView;
 class QMenu;
 class QSplitter;
@@ -17,6 +16,7 @@ class QAbstractItemView;
 namespace vistrel {
 
 class FileListModel;
+class FolderWatch;
 struct ListedFile;
 
 // The file pane: a box of places (home, pictures, the continuous-save folder), the
@@ -40,6 +40,8 @@ public:
 
     // Lists the shown folder again; the rows that stay keep their selection.
     void refresh();
+    // Applies the changes on disk seen so far to the list, name by name, at once.
+    void applyDiskChanges();
     // One of the four styles; false (and nothing changed) for any other number.
     bool SetFileListView(int style);
     int viewStyle() const { return m_style; }
@@ -57,6 +59,10 @@ Q_SIGNALS:
     void folderChanged(const QString& folder);
     // Exactly one file is selected after a change of the selection by the user.
     void fileSelected(const QString& path, const ListedFile& file);
+    // A large folder read in the background is in the list now.
+    void listingFinished();
+    // A typed folder that does not exist; the text says so.
+    void folderRefused(const QString& message);
 
 private:
     void buildPlaces();
@@ -64,12 +70,12 @@ private:
     void buildViews();
     void DirlstChange();
     void placeChosen(int index);
+    void typedFolder();
     void showFolderInPlaces();
     void revealFolder();
     void lsvFilelstColumnClick(int column);
     void lsvFilelstSelectItem();
     void watchFolder(const QString& folder);
-    void folderChangedOnDisk();
     void showSortIndicator();
     void fitColumns();
     QStringList selectedNames() const;
@@ -82,9 +88,8 @@ private:
     QStackedWidget* m_views = nullptr;
     QListView* m_iconView = nullptr;
     QTreeView* m_reportView = nullptr;
-    QFileSystemWatcher* m_watcher;
+    FolderWatch* m_watcher;
     QTimer* m_settle;
-    QTimer* m_lateWrites;
     int m_style = LargeIcons;
     bool m_restoringSelection = false;
     // The shown folder is scrolled into view once the tree has loaded its parents.

@@ -1,5 +1,6 @@
 #include "browser/PictureListing.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -42,6 +43,14 @@ QList<ListedFile> listPictureFiles(const QString& folder)
     return files;
 }
 
+std::optional<ListedFile> listPictureFile(const QString& folder, const QString& name)
+{
+    const QFileInfo info(QDir(folder).filePath(name));
+    if (!isPictureFileName(name) || !info.isFile())
+        return std::nullopt;
+    return ListedFile{name, info.size(), info.lastModified()};
+}
+
 void FileSortOrder::headerClicked(int column)
 {
     if (column < 0 || column > 2)
@@ -50,25 +59,23 @@ void FileSortOrder::headerClicked(int column)
     m_column = column;
 }
 
+bool FileSortOrder::before(const ListedFile& a, const ListedFile& b) const
+{
+    // Sizes and dates compare as numbers and times, so 9KB comes before 10KB.
+    const int byName = QString::localeAwareCompare(a.name, b.name);
+    int order = byName;
+    if (m_column == 1)
+        order = a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
+    else if (m_column == 2)
+        order = a.modified < b.modified ? -1 : (a.modified > b.modified ? 1 : 0);
+    order *= m_direction[m_column];
+    return order != 0 ? order < 0 : byName < 0;
+}
+
 void FileSortOrder::sort(QList<ListedFile>& files) const
 {
-    const int direction = m_direction[m_column];
-    const auto byName = [](const ListedFile& a, const ListedFile& b) {
-        return QString::localeAwareCompare(a.name, b.name);
-    };
-    // Sizes and dates compare as numbers and times, so 9KB comes before 10KB.
-    const auto compare = [&](const ListedFile& a, const ListedFile& b) {
-        int order = 0;
-        if (m_column == 1)
-            order = a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
-        else if (m_column == 2)
-            order = a.modified < b.modified ? -1 : (a.modified > b.modified ? 1 : 0);
-        else
-            order = byName(a, b);
-        order *= direction;
-        return order != 0 ? order < 0 : byName(a, b) < 0;
-    };
-    std::stable_sort(files.begin(), files.end(), compare);
+    std::stable_sort(files.begin(), files.end(),
+                     [this](const ListedFile& a, const ListedFile& b) { return before(a, b); });
 }
 
 } // namespace vistrel

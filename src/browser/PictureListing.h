@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace vistrel {
 
 // One picture file of a listed folder.
@@ -20,6 +22,10 @@ QString fileSizeText(qint64 bytes);
 // The date column: "yyyy/MM/dd hh:mm".
 QString fileDateText(const QDateTime& modified);
 
+// The picture file `name` in `folder` as it is now; nullopt when it is gone or is no
+// picture file.
+std::optional<ListedFile> listPictureFile(const QString& folder, const QString& name);
+
 // The picture files directly inside `folder` (no folders, no other files), in no
 // particular order. A folder that cannot be read gives an empty list.
 QList<ListedFile> listPictureFiles(const QString& folder);
@@ -33,6 +39,8 @@ public:
     void headerClicked(int column);
     // Sorts by the current column; equal entries keep name order.
     void sort(QList<ListedFile>& files) const;
+    // Whether `a` comes before `b` in that order.
+    bool before(const ListedFile& a, const ListedFile& b) const;
 
 private:
     int m_column = 0;

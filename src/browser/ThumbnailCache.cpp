@@ -11,16 +11,36 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <cerrno>
 #include <exception>
+#include <sys/stat.h>
 
 namespace vistrel::ThumbnailCache {
 
 namespace {
 
+QString cacheHome()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+}
+
 QString cacheFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/thumbnails/normal");
+    return cacheHome() + QStringLiteral("/thumbnails/normal");
+}
+
+// Creates the missing thumbnail folders owner-only; folders that exist (a link to a
+// shared cache included) are left as their owner made them.
+bool makeCacheFolder()
+{
+    if (!QDir().mkpath(cacheHome()))
+        return false;
+    for (const char* folder : {"/thumbnails", "/thumbnails/normal"}) {
+        const QByteArray path = QFile::encodeName(cacheHome() + QLatin1String(folder));
+        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return QFileInfo(cacheFolder()).isDir();
 }
 
 QString mtimeText(const QFileInfo& info)
@@ -51,10 +71,8 @@ QImage readScaled(const QString& path)
 
 void store(const QString& path, QImage thumbnail, const QFileInfo& info, QSize fullSize)
 {
-    if (!QDir().mkpath(cacheFolder()))
+    if (!makeCacheFolder())
         return;
-    QFile::setPermissions(cacheFolder(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     thumbnail.setText(QStringLiteral("Thumb::URI"), fileUri(path));
     thumbnail.setText(QStringLiteral("Thumb::MTime"), mtimeText(info));
     thumbnail.setText(QStringLiteral("Thumb::Size"), QString::number(info.size()));

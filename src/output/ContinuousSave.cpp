@@ -3,11 +3,11 @@
 #include "output/NoReplaceRename.h"
 #include "output/PictureFile.h"
 #include "output/SaveSettingsValidation.h"
+#include "platform/FileWriting.h"
 #include "platform/MessageBox.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSignalBlocker>
 
 #include <cerrno>
@@ -33,13 +33,6 @@ struct NamePattern {
     }
     QString path(int number) const { return folder + name(number); }
 };
-
-// A hidden name beside the target for the finished file before it takes its place.
-QString partialPath(const QString& folder)
-{
-    return folder + QStringLiteral(".vistrel-%1.part")
-                        .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-}
 
 // Removes the partial file however the save ends; after the move there is nothing left.
 class PartialFile {
@@ -104,7 +97,8 @@ std::optional<QString> ContinuousSave::save(const QImage& picture,
     int number = counter;
     // Finish the file under a private name first, so that the final name never holds half a
     // picture and a symbolic link under it is replaced rather than written through.
-    PartialFile partial(partialPath(pattern.folder));
+    removeStalePartialFiles(pattern.folder);
+    PartialFile partial(newPartialFilePath(pattern.folder));
     if (settings.overwrite) {
         // The finished file will replace an old one: it must be on disk before it does.
         PictureSaveOptions replacing = options;

@@ -38,10 +38,28 @@ extern "C" void jpegProgress(j_common_ptr info)
     }
 }
 
+// The library's own texts are English; the user reads the cause in Japanese.
+const char* japaneseCause(int code)
+{
+    switch (code) {
+    case JERR_NO_SOI:
+        return "JPEG ファイルではありません";
+    case JERR_INPUT_EOF:
+    case JWRN_JPEG_EOF:
+        return "画像データが足りません";
+    case JERR_OUT_OF_MEMORY:
+        return "メモリが足りません";
+    case JERR_FILE_WRITE:
+        return "書き込めません";
+    default:
+        return "データの形式が正しくありません";
+    }
+}
+
 extern "C" void jpegErrorExit(j_common_ptr info)
 {
     auto* error = reinterpret_cast<JpegError*>(info->err);
-    (*info->err->format_message)(info, error->message);
+    std::snprintf(error->message, JMSG_LENGTH_MAX, "%s", japaneseCause(info->err->msg_code));
     std::longjmp(error->jump, 1);
 }
 

@@ -2,6 +2,7 @@
 
 #include "output/PictureFile.h"
 #include "output/SaveAsLogic.h"
+#include "platform/FileWriting.h"
 
 #include <QFileInfo>
 
@@ -64,6 +65,7 @@ bool ExecuteSaveAs(int family, const QImage& picture, PictureFileSettings& setti
         settings.asSaveType = type;
     settings.curDir = folderOfPath(choice->path);
     const BusyCursor busy(prompts);
+    removeStalePartialFiles(settings.curDir);
     savePictureFile(picture, type, choice->path, options);
     return true;
 }

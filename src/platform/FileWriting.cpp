@@ -1,10 +1,17 @@
 #include "platform/FileWriting.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QRandomGenerator>
+#include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -50,7 +57,65 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
+constexpr char PartialPrefix[] = ".vistrel-";
+constexpr char PartialSuffix[] = ".part";
+constexpr int StaleSeconds = 60;
+
 } // namespace
+
+bool isPartialFileName(const QString& name)
+{
+    const QLatin1StringView prefix(PartialPrefix);
+    const QLatin1StringView suffix(PartialSuffix);
+    if (!name.startsWith(prefix) || !name.endsWith(suffix))
+        return false;
+    const QStringView middle =
+        QStringView(name).mid(prefix.size(), name.size() - prefix.size() - suffix.size());
+    return middle.size() >= 6 && middle.size() <= 16 &&
+           std::all_of(middle.begin(), middle.end(),
+                       [](QChar c) { return c.unicode() < 0x80 && (c.isLetterOrNumber()); });
+}
+
+QString newPartialFilePath(const QString& folder)
+{
+    return QDir(folder).filePath(
+        QLatin1String(PartialPrefix) +
+        QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, u'0') +
+        QLatin1String(PartialSuffix));
+}
+
+int removeStalePartialFiles(const QString& folder)
+{
+    static QMutex lock;
+    static QSet<QString> swept;
+    const QString key = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    {
+        const QMutexLocker locked(&lock);
+        if (swept.contains(key))
+            return 0;
+        swept.insert(key);
+    }
+    const QByteArray base = QFile::encodeName(key);
+    DIR* dir = ::opendir(base.constData());
+    if (dir == nullptr)
+        return 0;
+    const std::time_t now = std::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, PartialPrefix, sizeof PartialPrefix - 1) != 0 ||
+            !isPartialFileName(QFile::decodeName(entry->d_name)))
+            continue;
+        struct stat info = {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_uid != ::getuid() ||
+            now - info.st_mtime < StaleSeconds)
+            continue;
+        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
 
 QString systemErrorText(int error)
 {
@@ -93,8 +158,11 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes, bool dura
         failWrite(path, EISDIR);
     if (exists && ::access(target.constData(), W_OK) != 0)
         failWrite(path, errno);
-    QByteArray temporary = target + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    // The partial file's one recognisable name, so that a later run can sweep it up
+    // after a kill.
+    QByteArray temporary = QFile::encodeName(QFileInfo(QFile::decodeName(target)).path()) + '/' +
+                           PartialPrefix + "XXXXXX" + PartialSuffix;
+    const int fd = ::mkostemps(temporary.data(), int(sizeof PartialSuffix - 1), O_CLOEXEC);
     if (fd < 0)
         failWrite(path, errno);
     const mode_t mask = ::umask(0);

@@ -20,6 +20,17 @@ QString systemErrorText(int error);
 // Throws std::runtime_error "<path> に書き込めません" plus the cause.
 void writeFileAtomically(const QString& path, const QByteArray& bytes, bool durable = false);
 
+// Every file written under a temporary name first is named ".vistrel-<6 to 16 letters or
+// digits>.part", in the folder of the file it will become.
+bool isPartialFileName(const QString& name);
+// A fresh, unused partial file's path in `folder` (not created).
+QString newPartialFilePath(const QString& folder);
+// Removes this user's partial files in `folder` left over from a run that was killed
+// (untouched for a minute, so that a save in progress elsewhere keeps its file); anything
+// else, links and other users' files included, stays. Each folder is swept once per run.
+// Returns how many were removed.
+int removeStalePartialFiles(const QString& folder);
+
 // Reads a whole regular file of at most `maxBytes`. Returns false with
 // `missing` set when there is no file; throws std::runtime_error
 // "<path> を読み込めません" plus the cause for anything else that fails (a

@@ -15,7 +15,8 @@ namespace vistrel {
 namespace {
 
 constexpr int MinimumFilePaneWidth = 100;
-constexpr int DefaultFilePaneWidth = 150;
+// Wide enough for a dated screenshot name beside its icon (the 150 pixels of old cut them).
+constexpr int DefaultFilePaneWidth = 220;
 
 void readKey(const IniFile& ini, const SettingKey& row)
 {

@@ -151,7 +151,7 @@ void addWindowSections(TableBuilder& t, Settings& s)
     t.integer(QStringLiteral("HEIGHT"), s.SCREEN.HEIGHT, 400, Flag::WindowGeometry);
     t.integer(QStringLiteral("WIDTH"), s.SCREEN.WIDTH, 650, Flag::WindowGeometry);
     t.boolean(QStringLiteral("WINDOWSTATE"), s.SCREEN.WINDOWSTATE, false);
-    t.integer(QStringLiteral("SPPLIT"), s.SCREEN.SPPLIT, 150, Flag::WindowGeometry);
+    t.integer(QStringLiteral("SPPLIT"), s.SCREEN.SPPLIT, 220, Flag::WindowGeometry);
 
     t.section(QStringLiteral("HOTKEY"));
     for (int slot = 0; slot < Settings::HotkeySlots; ++slot) {

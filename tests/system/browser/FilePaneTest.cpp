@@ -189,7 +189,8 @@ TEST(FilePane, ListsOpensTrashesAndFollowsTheFolder)
     FilePaneScene scene;
     const QString a = scene.writePicture(QStringLiteral("a.bmp"), {100, 100}, ColourA);
     const QString b = scene.writePicture(QStringLiteral("b.bmp"), {200, 100}, ColourB);
-    const QString c = scene.writePicture(QStringLiteral("c.BMP"), {150, 100}, ColourC);
+    // A space and Japanese in the name: Path= in the trash information is escaped.
+    const QString c = scene.writePicture(QStringLiteral("c 画像.BMP"), {150, 100}, ColourC);
     QFile notes(scene.folder() + QStringLiteral("/notes.txt"));
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.write("not a picture");
@@ -214,10 +215,12 @@ TEST(FilePane, ListsOpensTrashesAndFollowsTheFolder)
     ASSERT_TRUE(scene.answerQuestion()) << scene.log();
     ASSERT_TRUE(scene.waitForLine(found(2))) << scene.log();
     EXPECT_FALSE(QFileInfo::exists(c));
-    EXPECT_TRUE(QFileInfo::exists(scene.data() + QStringLiteral("/Trash/files/c.BMP")));
-    QFile info(scene.data() + QStringLiteral("/Trash/info/c.BMP.trashinfo"));
+    EXPECT_TRUE(QFileInfo::exists(scene.data() + QStringLiteral("/Trash/files/c 画像.BMP")));
+    QFile info(scene.data() + QStringLiteral("/Trash/info/c 画像.BMP.trashinfo"));
     ASSERT_TRUE(info.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(info.readAll().contains("Path=" + QUrl::toPercentEncoding(c, "/")));
+    const QByteArray said = info.readAll();
+    EXPECT_TRUE(said.contains("Path=" + QUrl::toPercentEncoding(c, "/") + '\n'))
+        << said.constData();
     EXPECT_TRUE(QFileInfo::exists(a) && QFileInfo::exists(b));
 
     // A capture saved into the shown folder refreshes the list.

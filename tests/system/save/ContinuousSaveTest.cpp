@@ -2,7 +2,9 @@
 #include "harness/Wait.h"
 #include "harness/XSession.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -90,10 +92,20 @@ QStringList filesIn(const QString& folder)
 
 } // namespace
 
+// A partial file a killed run left in the folder is gone once the program has started.
 TEST(ContinuousSaveAfterCapture, WritesNumberedFilesAndNamesThemInTheStatusBar)
 {
     QTemporaryDir folder;
+    QFile leftover(folder.filePath(QStringLiteral(".vistrel-Ab12Cd34.part")));
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.write("half a picture");
+    ASSERT_TRUE(leftover.flush());
+    ASSERT_TRUE(leftover.setFileTime(QDateTime::currentDateTime().addSecs(-600),
+                                     QFileDevice::FileModificationTime));
+    leftover.close();
     SaveScene scene(folder.path());
+    EXPECT_TRUE(waitFor([&] { return filesIn(folder.path()).isEmpty(); }))
+        << filesIn(folder.path()).join(u' ').toStdString();
 
     scene.captureFullScreen();
     ASSERT_TRUE(scene.waitForLine(savedLine(QStringLiteral("Vist001.bmp")))) << scene.log();

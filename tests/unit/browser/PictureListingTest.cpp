@@ -1,4 +1,5 @@
 #include "browser/PictureListing.h"
+#include "browser/FileListModel.h"
 #include "browser/ThumbnailCache.h"
 
 #include <QDir>
@@ -118,4 +119,72 @@ TEST(ThumbnailCache, MakesSharedThumbnailsAndSeesThemGoStale)
     EXPECT_TRUE(ThumbnailCache::thumbnail(broken).isNull());
     EXPECT_FALSE(QFile::exists(ThumbnailCache::thumbnailPath(broken)));
     qunsetenv("XDG_CACHE_HOME");
+}
+
+// Missing thumbnail folders are made owner-only; a folder reached through a link keeps
+// its owner's permissions.
+TEST(ThumbnailCache, MakesMissingFoldersPrivateAndLeavesLinkedOnesAlone)
+{
+    QTemporaryDir home;
+    const QString picture = home.filePath(QStringLiteral("p.png"));
+    QImage source(40, 30, QImage::Format_RGB32);
+    source.fill(0xff336699);
+    ASSERT_TRUE(source.save(picture));
+    const auto groupAndOthers = [](const QString& path) {
+        return (QFile::permissions(path) & 0x00ff).toInt();
+    };
+
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("fresh"))));
+    ASSERT_FALSE(ThumbnailCache::thumbnail(picture).isNull());
+    EXPECT_EQ(groupAndOthers(home.filePath(QStringLiteral("fresh/thumbnails"))), 0);
+    EXPECT_EQ(groupAndOthers(home.filePath(QStringLiteral("fresh/thumbnails/normal"))), 0);
+
+    const QString shared = home.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(shared + QStringLiteral("/normal")));
+    const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                      QFileDevice::ExeOther;
+    for (const QString& folder : {shared, shared + QStringLiteral("/normal")})
+        ASSERT_TRUE(QFile::setPermissions(folder, open));
+    ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral("linked"))));
+    ASSERT_TRUE(QFile::link(shared, home.filePath(QStringLiteral("linked/thumbnails"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("linked"))));
+    ASSERT_FALSE(ThumbnailCache::makeThumbnail(picture).isNull());
+    EXPECT_TRUE(QFile::exists(ThumbnailCache::thumbnailPath(picture)));
+    EXPECT_EQ(groupAndOthers(shared), 0x55);
+    EXPECT_EQ(groupAndOthers(shared + QStringLiteral("/normal")), 0x55);
+    qunsetenv("XDG_CACHE_HOME");
+}
+
+// Named changes move single rows: a new file takes its place in the sort order, a
+// grown one moves, a gone one leaves, and nothing else is read or reset.
+TEST(FileListModel, NamedChangesMoveSingleRows)
+{
+    QTemporaryDir folder;
+    writeBytes(folder.filePath(QStringLiteral("a.bmp")), 3000);
+    writeBytes(folder.filePath(QStringLiteral("c.bmp")), 1000);
+    FileListModel model;
+    model.FillFileList(folder.path());
+    model.sortOrder().headerClicked(1); // smallest first
+    model.sortFiles();
+    const QPersistentModelIndex kept = model.index(1, 0); // a.bmp
+    int wholeChanges = 0;
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++wholeChanges; });
+    QObject::connect(&model, &QAbstractItemModel::layoutChanged, [&] { ++wholeChanges; });
+
+    writeBytes(folder.filePath(QStringLiteral("b.bmp")), 2000);
+    writeBytes(folder.filePath(QStringLiteral("c.bmp")), 9000);
+    writeBytes(folder.filePath(QStringLiteral("notes.txt")), 10);
+    model.updateFiles(
+        {QStringLiteral("b.bmp"), QStringLiteral("c.bmp"), QStringLiteral("notes.txt")});
+    QStringList order;
+    for (const ListedFile& file : model.files())
+        order << file.name;
+    EXPECT_EQ(order, (QStringList{"b.bmp", "a.bmp", "c.bmp"}));
+    EXPECT_EQ(kept.row(), 1);
+    QFile::remove(folder.filePath(QStringLiteral("b.bmp")));
+    model.updateFiles({QStringLiteral("b.bmp"), QStringLiteral("gone.bmp")});
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(kept.row(), 0);
+    EXPECT_EQ(wholeChanges, 0);
 }

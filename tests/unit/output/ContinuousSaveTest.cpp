@@ -2,6 +2,7 @@
 
 #include "output/ContinuousSave.h"
 #include "output/PictureFile.h"
+#include "platform/FileWriting.h"
 #include "platform/MessageBox.h"
 
 #include <QDir>
@@ -11,7 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <ctime>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
 
 using namespace vistrel;
 
@@ -296,4 +301,53 @@ TEST_F(ContinuousSaving, ANameReachingOutsideTheFolderIsRefusedHoweverItWasSet)
     EXPECT_TRUE(QDir(settings.dir).isEmpty()) << "nothing written";
     EXPECT_EQ(files(), QStringList{}) << "nothing written beside it";
     EXPECT_EQ(counter, 1);
+}
+
+// A save sweeps up this user's partial files that a killed run left (older than a
+// minute, in the one partial name pattern) and touches nothing else; its own partial
+// file follows the same pattern.
+TEST_F(ContinuousSaving, LeftoverPartialFilesOfAKilledRunAreSweptAndNothingElse)
+{
+    const auto age = [&](const char* name) {
+        const struct utimbuf old {
+            std::time(nullptr) - 120, std::time(nullptr) - 120
+        };
+        ASSERT_EQ(::utime(QFile::encodeName(dir.filePath(name)).constData(), &old), 0);
+    };
+    for (const char* stale : {".vistrel-0123456789abcdef.part", ".vistrel-Ab12Cd.part"}) {
+        putFile(dir.filePath(stale), "half");
+        age(stale);
+    }
+    putFile(dir.filePath(".vistrel-Fresh1.part"), "in progress elsewhere");
+    for (const char* other :
+         {".vistrel-notes.txt", "mine.part", ".vistrel-x.part", "Vist.bmp.Ab12Cd"}) {
+        putFile(dir.filePath(other), "keep");
+        age(other);
+    }
+    putFile(dir.filePath(".vistrel-Other1.part"), "another user's");
+    age(".vistrel-Other1.part");
+    const bool root = ::getuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(dir.filePath(".vistrel-Other1.part")).constData(),
+                          65534, 65534),
+                  0);
+    }
+
+    QString partial;
+    const ContinuousSave saver(
+        [] { return Fixed; },
+        [&](const QImage& image, int type, const QString& path, const PictureSaveOptions& options) {
+            partial = QFileInfo(path).fileName();
+            savePictureFile(image, type, path, options);
+        });
+    EXPECT_EQ(saveWith(saver), "Vist001.bmp");
+    EXPECT_TRUE(isPartialFileName(partial)) << partial.toStdString();
+    QStringList left = files();
+    left.sort();
+    QStringList wanted{".vistrel-Fresh1.part", ".vistrel-notes.txt", ".vistrel-x.part",
+                       "Vist.bmp.Ab12Cd",      "Vist001.bmp",        "mine.part"};
+    if (root)
+        wanted << ".vistrel-Other1.part";
+    wanted.sort();
+    EXPECT_EQ(left, wanted);
 }

@@ -123,7 +123,7 @@ TEST_F(SettingsStoreTest, MissingFileGivesTheDefaults)
     EXPECT_EQ(s.SCREEN.TOP, 0);
     EXPECT_EQ(s.SCREEN.HEIGHT, 400);
     EXPECT_EQ(s.SCREEN.WIDTH, 650);
-    EXPECT_EQ(s.SCREEN.SPPLIT, 150);
+    EXPECT_EQ(s.SCREEN.SPPLIT, 220);
     EXPECT_EQ(s.autoSaveNumber, 1);
     Settings loaded = s;
     Settings defaults = store().defaults();
@@ -163,12 +163,12 @@ TEST_F(SettingsStoreTest, EveryKeyRoundTrips)
     EXPECT_NE(inode(), before);
 }
 
-TEST_F(SettingsStoreTest, NarrowFilePaneComesBackAt150)
+TEST_F(SettingsStoreTest, NarrowFilePaneComesBackAtTheDefaultWidth)
 {
     writeIni("[SCREEN]\r\nSPPLIT=80\r\n");
-    EXPECT_EQ(store().load().SCREEN.SPPLIT, 150);
+    EXPECT_EQ(store().load().SCREEN.SPPLIT, 220);
     writeIni("[SCREEN]\r\nSPPLIT=99\r\n");
-    EXPECT_EQ(store().load().SCREEN.SPPLIT, 150);
+    EXPECT_EQ(store().load().SCREEN.SPPLIT, 220);
     writeIni("[SCREEN]\r\nSPPLIT=100\r\n");
     EXPECT_EQ(store().load().SCREEN.SPPLIT, 100);
 }
@@ -230,7 +230,7 @@ TEST_F(SettingsStoreTest, ANewFileHasTheWindowStateBeforeTheGeometry)
     store().save(store().load(), false);
     const QByteArray bytes = readIni();
     EXPECT_TRUE(bytes.contains("[SCREEN]\r\nWINDOWSTATE=0\r\nLEFT=0\r\nTOP=0\r\nHEIGHT=400\r\n"
-                               "WIDTH=650\r\nSPPLIT=150\r\n"));
+                               "WIDTH=650\r\nSPPLIT=220\r\n"));
 }
 
 TEST_F(SettingsStoreTest, UnknownEntriesAndShiftJisSurviveASave)

@@ -166,6 +166,20 @@ TEST_F(CommandTableTest, TrayMenuItemsInOrder)
     expectRows(expected::trayMenu(), walk(tray));
 }
 
+TEST_F(CommandTableTest, PopupMenuItemsInOrder)
+{
+    const std::pair<const char*, std::vector<MenuRow>> popups[] = {
+        {"mnuPopFlist", expected::fileListMenu()},
+        {"mnuPopDrawLine", expected::lineStyleMenu()},
+    };
+    for (const auto& [name, rows] : popups) {
+        SCOPED_TRACE(name);
+        const QMenu* popup = window.commands().menu(QString::fromLatin1(name));
+        ASSERT_NE(popup, nullptr);
+        expectRows(rows, walk(popup));
+    }
+}
+
 namespace {
 
 struct FoundButton {

@@ -225,4 +225,30 @@ std::vector<MenuRow> trayMenu()
     };
 }
 
+std::vector<MenuRow> fileListMenu()
+{
+    // The view styles are radio items here too; the small icons take &S in this menu.
+    return {
+        item("現在のフォルダを連続格納先とする(&R)", "mnuFileAtdirSetClick"),
+        item("ファイルの削除(&D)", "mnuFileDelClick"),
+        item("ファイルリストを閉じる(&C)", "mnuHyojiFileLstClick"),
+        {0, "大きいアイコン(&G)", "", 1, Kind::Radio, "mnuHyojiBIconClick"},
+        {0, "小さいアイコン(&S)", "", 2, Kind::Radio, "mnuHyojiBIconClick"},
+        {0, "一覧(&L)", "", 3, Kind::Radio, "mnuHyojiBIconClick"},
+        {0, "詳細(&D)", "", 4, Kind::Radio, "mnuHyojiBIconClick"},
+        item("最新情報に更新する(&R)", "mnuHyojiRefreshClick"),
+    };
+}
+
+std::vector<MenuRow> lineStyleMenu()
+{
+    std::vector<MenuRow> rows;
+    static const char* const Captions[] = {
+        "実線  1Pixel", "実線  2Pixel", "実線  3Pixel", "実線  4Pixel", "実線  5Pixel",
+        "点線  1Pixel", "点線  2Pixel", "点線  3Pixel", "点線  4Pixel", "点線  5Pixel"};
+    for (int tag = 0; tag < 10; ++tag)
+        rows.push_back({0, Captions[tag], "", tag, Kind::Radio, "mnuLinedot0Click"});
+    return rows;
+}
+
 } // namespace vistrel::expected

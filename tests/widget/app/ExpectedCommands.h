@@ -42,5 +42,7 @@ std::vector<Menu> mainMenus();
 std::vector<ButtonRow> mainToolBar();
 std::vector<ButtonRow> editToolBar();
 std::vector<MenuRow> trayMenu();
+std::vector<MenuRow> fileListMenu();
+std::vector<MenuRow> lineStyleMenu();
 
 } // namespace vistrel::expected

@@ -8,10 +8,13 @@
 #include "platform/fake/FakePlatform.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -161,4 +164,96 @@ TEST_F(FilePaneWidgetTest, MissingStartFolderIsReported)
     EXPECT_EQ(messages,
               QStringList{"[オプション設定]-[ファイルリスト]の初期表示フォルダが存在しません"});
     EXPECT_EQ(pane().folder(), QDir::homePath());
+}
+
+// Walking the list onto a broken file says so in the status bar, in Japanese, and the
+// walk goes on; a typed folder is shown (or refused in the status bar); the large icons
+// lay out in rows with room for the names after the list style.
+TEST_F(FilePaneWidgetTest, BrokenFilesTypedFoldersAndIconLayout)
+{
+    writePicture(QStringLiteral("a.bmp"), 30);
+    QFile broken(folder.filePath(QStringLiteral("b.jpg")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray("\x01\x73 not a picture at all").repeated(8));
+    broken.close();
+    writePicture(QStringLiteral("c.bmp"), 50);
+    open("[MAIN]\nFILELIST=1\nVIEW=4\n");
+    QAbstractItemView* view = pane().currentView();
+    const auto select = [&](int row) {
+        view->selectionModel()->select(pane().model().index(row, 0),
+                                       QItemSelectionModel::ClearAndSelect |
+                                           QItemSelectionModel::Rows);
+    };
+    select(0);
+    select(1);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    const QString said = window->status().panelText(2);
+    EXPECT_TRUE(said.startsWith("b.jpg を開けません")) << said.toStdString();
+    EXPECT_TRUE(said.contains("JPEG ファイルではありません")) << said.toStdString();
+    EXPECT_EQ(window->document().currentImage().width(), 30);
+    select(2);
+    EXPECT_EQ(window->document().currentImage().width(), 50);
+
+    QDir(folder.path()).mkdir(QStringLiteral("sub"));
+    auto* places = pane().findChild<QComboBox*>(QStringLiteral("DrvCbo"));
+    ASSERT_NE(places, nullptr);
+    ASSERT_TRUE(places->isEditable());
+    places->setEditText(folder.filePath(QStringLiteral("sub")));
+    QTest::keyClick(places->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(pane().folder(), folder.filePath(QStringLiteral("sub")));
+    places->setEditText(QStringLiteral("/no/such/folder"));
+    QTest::keyClick(places->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(pane().folder(), folder.filePath(QStringLiteral("sub")));
+    EXPECT_EQ(window->status().panelText(2), "フォルダ /no/such/folder が見つかりません。");
+    EXPECT_TRUE(messages.isEmpty());
+
+    action("mnuHyojiList")->trigger();
+    action("mnuHyojiBIcon")->trigger();
+    auto* icons = qobject_cast<QListView*>(pane().currentView());
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ(icons->flow(), QListView::LeftToRight);
+    EXPECT_TRUE(icons->isWrapping());
+    EXPECT_GE(icons->gridSize().height(),
+              icons->iconSize().height() + 2 * icons->fontMetrics().lineSpacing());
+}
+
+// Files another program adds, rewrites, renames and removes reach the list name by
+// name; the selected file stays selected and is not opened again.
+TEST_F(FilePaneWidgetTest, ChangesOnDiskArriveNameByName)
+{
+    writePicture(QStringLiteral("a.bmp"), 30);
+    writePicture(QStringLiteral("m.bmp"), 40);
+    open("[MAIN]\nFILELIST=1\nVIEW=4\n");
+    pane().currentView()->selectionModel()->select(pane().model().index(1, 0),
+                                                   QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+    ASSERT_EQ(window->document().undoDepth(), 1);
+
+    writePicture(QStringLiteral("b.bmp"), 20);
+    writePicture(QStringLiteral("m.bmp"), 400);
+    ASSERT_TRUE(QFile::rename(folder.filePath(QStringLiteral("a.bmp")),
+                              folder.filePath(QStringLiteral("z.bmp"))));
+    QTRY_COMPARE(listed(), (QStringList{"b.bmp", "m.bmp", "z.bmp"}));
+    QTRY_COMPARE(pane().model().index(1, 1).data().toString(), QStringLiteral("12KB"));
+    EXPECT_EQ(pane().selectedPaths(), QStringList{folder.filePath(QStringLiteral("m.bmp"))});
+    EXPECT_EQ(window->document().undoDepth(), 1);
+    QFile::remove(folder.filePath(QStringLiteral("b.bmp")));
+    QTRY_COMPARE(listed(), (QStringList{"m.bmp", "z.bmp"}));
+}
+
+// A folder of thousands of files is read in the background: the window goes on, the
+// count follows, and a file added meanwhile is in the list too.
+TEST_F(FilePaneWidgetTest, LargeFolderIsReadInTheBackground)
+{
+    for (int i = 0; i < 5001; ++i) {
+        QFile file(folder.filePath(QStringLiteral("s%1.bmp").arg(i, 4, 10, QLatin1Char('0'))));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    open("[MAIN]\nFILELIST=1\nVIEW=4\n");
+    EXPECT_TRUE(pane().model().loading());
+    EXPECT_EQ(window->status().panelText(2), "ファイルの一覧を読み込んでいます...");
+    writePicture(QStringLiteral("new.bmp"), 20);
+    QTRY_COMPARE_WITH_TIMEOUT(pane().fileCount(), 5002, 20000);
+    EXPECT_EQ(window->status().panelText(2), "5002個のファイルが見つかりました");
+    EXPECT_EQ(listed().front(), "new.bmp");
 }

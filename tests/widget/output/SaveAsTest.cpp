@@ -103,6 +103,24 @@ TEST_F(SaveAs, BitmapFamilyRemembersAnyEntry)
     EXPECT_EQ(settings.asSaveType, 12);
 }
 
+// Saving over a file leaves no sibling behind, and a killed run's old partial file in
+// that folder is swept up.
+TEST_F(SaveAs, OverwriteLeavesNoSiblingAndSweepsOldPartialFiles)
+{
+    const QString stale = dir.filePath(".vistrel-Zz9Yy8.part");
+    QFile half(stale);
+    ASSERT_TRUE(half.open(QIODevice::WriteOnly));
+    half.close();
+    ASSERT_TRUE(half.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(half.setFileTime(QDateTime::currentDateTime().addSecs(-300),
+                                 QFileDevice::FileModificationTime));
+    half.close();
+    ASSERT_TRUE(save(SaveAsLogic::Bitmap, "pic.bmp", 1));
+    prompts.overwrite = true;
+    ASSERT_TRUE(save(SaveAsLogic::Bitmap, "pic.bmp", 1));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pic.bmp"});
+}
+
 TEST_F(SaveAs, DeclinedOverwriteAndCancelWriteNothing)
 {
     const QString path = dir.filePath("keep.bmp");
