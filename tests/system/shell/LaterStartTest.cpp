@@ -123,6 +123,34 @@ TEST_F(LaterStartTest, HandedContinuousSaveFieldsHoldForTheirRequestOnly)
     EXPECT_EQ(program.iniValue("AUTOSAVE", "SAVETYPE"), QStringLiteral("10"));
 }
 
+TEST_F(LaterStartTest, ResidentStartsOverrideIsTakenBackButChangesMadeMeanwhileStay)
+{
+    QDir().mkpath(shots());
+    const QString other = program.scratch("other");
+    const QString listed = program.scratch("listed");
+    QDir().mkpath(other);
+    QDir().mkpath(listed);
+    program.writeIni((QStringLiteral("[ALL]\nWAITTIME=0\nICON=0\nAPCLOSE=0\n[MAIN]\nFILELIST=1\n"
+                                     "[FILELIST]\nAPEND=0\nINITDIR=") +
+                      listed + QStringLiteral("\n[AUTOSAVE]\nDIR=") + shots() +
+                      QStringLiteral("\nSAVETYPE=10\nFILE=shot\nOVERWRITE=1\n"))
+                         .toUtf8());
+    ChildProcess& first =
+        program.start({QStringLiteral("/C1"), QStringLiteral("/A5;") + other + QStringLiteral(";2"),
+                       QStringLiteral("/U")});
+    const std::optional<WindowId> window = program.waitForMainWindow(first.pid());
+    ASSERT_TRUE(window) << program.output().toStdString();
+    EXPECT_EQ(QDir(other).entryList(QDir::Files).size(), 1);
+    // File > "現在のフォルダを連続格納先とする": the user's own choice of folder.
+    ASSERT_TRUE(chooseFromMainMenu(first.pid(), *window, "f", "r"));
+
+    first.signal(SIGTERM);
+    ASSERT_TRUE(first.waitForExit(std::chrono::seconds(20)));
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "DIR"), listed);
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "SAVETYPE"), QStringLiteral("10"));
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "OVERWRITE"), QStringLiteral("1"));
+}
+
 TEST_F(LaterStartTest, PicturesNamedOnTheCommandLineOpenInTheView)
 {
     writeSettings(QStringLiteral("ICON=1\n")); // a picture to look at shows the window anyway
