@@ -151,6 +151,26 @@ TEST_F(LaterStartTest, ResidentStartsOverrideIsTakenBackButChangesMadeMeanwhileS
     EXPECT_EQ(program.iniValue("AUTOSAVE", "OVERWRITE"), QStringLiteral("1"));
 }
 
+TEST_F(LaterStartTest, MissingStartFolderIsReportedAfterAResidentStartsCapture)
+{
+    QDir().mkpath(shots());
+    // The wait before the grab lets the events of the starting program through.
+    program.writeIni((QStringLiteral("[ALL]\nWAITTIME=300\nICON=0\nAPCLOSE=0\n[MAIN]\n"
+                                     "FILELIST=1\n[FILELIST]\nAPEND=0\nINITDIR=/no/such/folder\n"
+                                     "[AUTOSAVE]\nSAVETYPE=10\nFILE=shot\nDIR=") +
+                      shots() + u'\n')
+                         .toUtf8());
+    ChildProcess& first =
+        program.start({QStringLiteral("/C1"), QStringLiteral("/A5"), QStringLiteral("/U")});
+    ASSERT_TRUE(waitFor([&] { return shotFiles().size() == 1; })) << "the capture waited for a box";
+    EXPECT_TRUE(waitFor([&] {
+        return !program.testLog()
+                    .filter(QStringLiteral("初期表示フォルダが存在しません"))
+                    .isEmpty();
+    }));
+    EXPECT_TRUE(first.isRunning());
+}
+
 TEST_F(LaterStartTest, PicturesNamedOnTheCommandLineOpenInTheView)
 {
     writeSettings(QStringLiteral("ICON=1\n")); // a picture to look at shows the window anyway
