@@ -63,9 +63,10 @@ RequestResult InstanceWiring::openHandedPictures(const QStringList& pictures)
     }
     if (shown.isEmpty())
         return result;
-    if (result.exitCode == 0)
-        result.exitCode = shown.first().isError ? 1 : 0;
-    result.reason = shown.first().text;
+    if (shown.first().isError)
+        result.exitCode = 1;
+    if (result.exitCode != 0)
+        result.reason = shown.first().text;
     QTimer::singleShot(0, &m_main, [shown] {
         for (const CollectedMessages::Message& message : shown) {
             if (message.isError)
