@@ -117,6 +117,21 @@ void BrowserWiring::showStartFolder()
     // new account: that is no choice of the user's to report.
     if (start == QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
         return;
+    m_startFolderMissing = true;
+    if (m_windowRunStarted)
+        reportMissingStartFolder();
+}
+
+void BrowserWiring::windowRunStarted()
+{
+    m_windowRunStarted = true;
+    if (m_startFolderMissing)
+        reportMissingStartFolder();
+}
+
+void BrowserWiring::reportMissingStartFolder()
+{
+    m_startFolderMissing = false;
     // Told once the window is up, not in the middle of building it.
     QTimer::singleShot(0, m_pane, [] {
         MessageBox::information(

@@ -27,6 +27,10 @@ public:
     void applySettings();
     // Writes the pane's state back into the settings, before they are saved.
     void storeSettings();
+    // The normal window run has begun: a start folder found missing is reported now, and
+    // from now on when found. Before, a command-line capture would take the box for its
+    // own result or show it in the middle of the capture.
+    void windowRunStarted();
 
     FileListPane& pane() { return *m_pane; }
     bool isShown() const { return m_shown; }
@@ -42,6 +46,7 @@ public:
 
 private:
     void showStartFolder();
+    void reportMissingStartFolder();
     void showFileCount();
     void makePopupStylesRadio();
     void openSelectedFile(const QString& path, const ListedFile& file);
@@ -52,6 +57,8 @@ private:
     QSplitter& m_splFile;
     FileListPane* m_pane;
     bool m_shown = false;
+    bool m_windowRunStarted = false;
+    bool m_startFolderMissing = false;
     int m_width = 150;
 };
 

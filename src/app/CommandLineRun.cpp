@@ -68,8 +68,7 @@ void CommandLineRun::runExitSteps()
     // No tab was made, so there are no tab pictures to remove.
     Settings stored = *m_settings;
     // A continuous-save override on the command line lasts for this run only.
-    if (const auto& autoSave = m_requests->autoSaveToStore())
-        stored.AUTOSAVE = *autoSave;
+    m_requests->runOverride().restoreInto(stored.AUTOSAVE);
     m_store.save(stored, m_settings->SCREEN.WINDOWSTATE != 0);
 }
 

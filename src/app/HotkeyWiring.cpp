@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 
 namespace vistrel {
@@ -150,12 +151,23 @@ void HotkeyWiring::runRequest(int slot, bool fromHotkey)
     runExclusive(ParseCaptureParam(m_main.settings().HOTKEY[size_t(slot)].PARAM), fromHotkey);
 }
 
+QString HotkeyWiring::busyReason() const
+{
+    // A request during a running capture (its countdown, its dialogs) is refused:
+    // a nested capture would restore the window to the wrong state.
+    if (m_running || m_main.captureEngine().busy)
+        return QStringLiteral("他のキャプチャを実行中のため、要求を実行できません。");
+    // An open dialog works on the picture or the settings a capture would change (the
+    // size dialog, the hotkey list whose entry may be about to change), and hiding the
+    // windows would leave it on the screen.
+    if (m_editingList || QApplication::activeModalWidget())
+        return QStringLiteral("ダイアログを開いているため、要求を実行できません。");
+    return {};
+}
+
 bool HotkeyWiring::runExclusive(const CaptureRequest& request, bool fromHotkey)
 {
-    // A request during a running capture (its countdown, its dialogs) is dropped:
-    // a nested capture would restore the window to the wrong state. So is a tray
-    // item clicked while the list is open, whose entry may be about to change.
-    if (m_running || m_editingList || m_main.captureEngine().busy)
+    if (!busyReason().isEmpty())
         return false;
     m_running = true;
     const CaptureEngine::BusyScope busy(m_main.captureEngine());
@@ -174,9 +186,17 @@ bool HotkeyWiring::runExclusive(const CaptureRequest& request, bool fromHotkey)
 
 RequestResult HotkeyWiring::runHandedRequest(const CaptureRequest& request)
 {
-    if (m_running || m_main.captureEngine().busy)
-        return {1, QStringLiteral("another capture is in progress")};
-    const RequestResult result = runReported(request, false);
+    if (const QString busy = busyReason(); !busy.isEmpty())
+        return {1, busy};
+    m_requests.handedOver = true;
+    RequestResult result;
+    try {
+        result = runReported(request, false);
+    } catch (...) {
+        m_requests.handedOver = false;
+        throw;
+    }
+    m_requests.handedOver = false;
     // "Keep running with the picture shown": this program runs already, so only show it.
     if (request.StayResident && result.exitCode == 0 && m_requests.lastAction() != PreviewAction) {
         PerformAfterAction(PreviewAction);
@@ -191,8 +211,8 @@ RequestResult HotkeyWiring::runReported(const CaptureRequest& request, bool from
     try {
         if (fromCommandLine)
             m_requests.CaptureByHotkey(request, true);
-        else
-            runExclusive(request, false);
+        else if (!runExclusive(request, false))
+            return {1, busyReason()};
     } catch (const std::exception& error) {
         MessageBox::error(QString::fromUtf8(error.what()));
     }

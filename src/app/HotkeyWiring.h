@@ -37,6 +37,8 @@ public:
     // A capture handed over by a later start, carried out as a tray item's would be; its
     // messages go back to the caller instead of into boxes.
     RequestResult runHandedRequest(const CaptureRequest& request);
+    // Why a request cannot run now (a capture runs, a dialog is open); empty when it can.
+    QString busyReason() const;
     void RegisterAllHotkeys();
     void UnregisterAllHotkeys();
     void FillTrayHotkeyMenu();

@@ -2,6 +2,7 @@
 
 #include "app/InstanceChannel.h"
 #include "app/RequestResult.h"
+#include "hotkeys/CaptureRequest.h"
 
 #include <QStringList>
 
@@ -21,9 +22,12 @@ public:
     bool listen();
     // Shows the window with the first of the pictures (from this start or a later one).
     RequestResult openPictures(const QStringList& pictures);
+    // Carries out what a later start asks for and answers it.
+    RequestResult serve(const HandedRequest& request);
 
 private:
-    RequestResult serve(const HandedRequest& request);
+    static void resolveAgainstCaller(CaptureRequest& request, const QString& workingDir);
+    RequestResult openHandedPictures(const QStringList& pictures);
 
     TfrmMain& m_main;
     RequestServer m_server;

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/BrowserWiring.h"
 #include "app/CommandLine.h"
 #include "app/HotkeyWiring.h"
 #include "app/InstanceWiring.h"
@@ -96,6 +97,7 @@ int runVistrel(int argc, char** argv)
         laterStarts.openPictures(line.pictures);
     else if (mainWindow.startsVisible() || line.request.AfterAction == PreviewAction)
         mainWindow.show();
+    mainWindow.browser().windowRunStarted();
     if (!settingsProblem.isEmpty())
         QTimer::singleShot(0, &mainWindow, [&mainWindow, settingsProblem] {
             MessageBox::error(settingsProblem, &mainWindow);

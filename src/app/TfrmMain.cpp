@@ -355,8 +355,7 @@ void TfrmMain::SaveSettings()
     m_browser->storeSettings();
     Settings stored = m_settings;
     // A command-line override of the continuous save lasts for its run only.
-    if (const auto& autoSave = m_hotkeys->requests().autoSaveToStore())
-        stored.AUTOSAVE = *autoSave;
+    m_hotkeys->requests().runOverride().restoreInto(stored.AUTOSAVE);
     m_store.save(stored, maximised);
 }
 

@@ -23,6 +23,21 @@ CaptureOptions optionsOf(const CaptureRequest& request)
     return options;
 }
 
+// Takes a request's own override back however the request ends.
+class TakeBackOnExit {
+public:
+    TakeBackOnExit(const AutoSaveRestore& fields, Settings& settings)
+        : m_fields(fields), m_settings(settings)
+    {}
+    ~TakeBackOnExit() { m_fields.restoreInto(m_settings.AUTOSAVE); }
+    TakeBackOnExit(const TakeBackOnExit&) = delete;
+    TakeBackOnExit& operator=(const TakeBackOnExit&) = delete;
+
+private:
+    const AutoSaveRestore& m_fields;
+    Settings& m_settings;
+};
+
 } // namespace
 
 RequestCapture::RequestCapture(CaptureEngine& engine, Settings& settings, QImage& currentImage,
@@ -42,12 +57,21 @@ bool RequestCapture::CaptureByHotkey(const CaptureRequest& request, bool fromCom
         return true;
     }
     // The continuous-save fields change the settings only when a request runs.
+    AutoSaveRestore requestOverride;
+    const TakeBackOnExit takeBack{requestOverride, m_settings};
     if (request.AutoSave) {
-        if (fromCommandLine && !m_storedAutoSave)
-            m_storedAutoSave = m_settings.AUTOSAVE;
-        ApplyAutoSaveOverride(*request.AutoSave, m_settings);
+        if (handedOver)
+            requestOverride.apply(*request.AutoSave, m_settings);
+        else if (fromCommandLine)
+            m_runOverride.apply(*request.AutoSave, m_settings);
+        else
+            ApplyAutoSaveOverride(*request.AutoSave, m_settings);
     }
+    return carryOut(request, fromCommandLine);
+}
 
+bool RequestCapture::carryOut(const CaptureRequest& request, bool fromCommandLine)
+{
     int kind = request.CaptureKind;
     CaptureOptions options = optionsOf(request);
     if (kind == Ask) {

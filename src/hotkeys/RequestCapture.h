@@ -1,13 +1,12 @@
 #pragma once
 
 #include "capture/CaptureEngine.h"
+#include "hotkeys/AutoSaveRestore.h"
 #include "hotkeys/CaptureRequest.h"
 #include "settings/Settings.h"
 
 #include <QImage>
 #include <QString>
-
-#include <optional>
 
 namespace vistrel {
 
@@ -46,18 +45,21 @@ public:
     // Set while a real hotkey press is being served: an active-window capture
     // then takes the window in front instead of the one before our menu.
     bool hotkeyInProgress = false;
+    // Set while a request handed over by a later start is served: its continuous-save
+    // fields hold for that request only.
+    bool handedOver = false;
 
     // False when the request has no kind or no action (nothing is done).
     bool CaptureByHotkey(const CaptureRequest& request, bool fromCommandLine);
     Outcome lastOutcome() const { return m_outcome; }
     // The action code of the last request once known (after the question, if any).
     int lastAction() const { return m_action; }
-    // The continuous-save settings to store at exit when a command-line request
-    // overrode them: such an override lasts for its run only. Empty otherwise.
-    using AutoSaveSection = decltype(Settings::AUTOSAVE);
-    const std::optional<AutoSaveSection>& autoSaveToStore() const { return m_storedAutoSave; }
+    // The continuous-save fields a command-line request of this start overrode: such an
+    // override lasts for its run only, so the settings stored at exit take it back.
+    const AutoSaveRestore& runOverride() const { return m_runOverride; }
 
 private:
+    bool carryOut(const CaptureRequest& request, bool fromCommandLine);
     int captureWithRestore(int kind, bool visible, bool fromCommandLine);
     bool perform(int action, bool visible, bool fromCommandLine);
     void finish(int action, bool visible, bool fromCommandLine);
@@ -68,7 +70,7 @@ private:
     RequestHost& m_host;
     Outcome m_outcome = Outcome::NotRun;
     int m_action = 0;
-    std::optional<AutoSaveSection> m_storedAutoSave;
+    AutoSaveRestore m_runOverride;
 };
 
 } // namespace vistrel

@@ -2,8 +2,11 @@
 #include "harness/TrayHost.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QUrl>
+
+#include <csignal>
 
 using namespace vistrel::test;
 
@@ -92,6 +95,82 @@ TEST_F(LaterStartTest, CapturesAreCarriedOutByTheRunningCopyAndItsResultComesBac
     EXPECT_TRUE(program.testLog().filter(QStringLiteral("error: ")).isEmpty());
 }
 
+TEST_F(LaterStartTest, HandedContinuousSaveFieldsHoldForTheirRequestOnly)
+{
+    QDir().mkpath(shots());
+    const QString caller = program.scratch("caller");
+    QDir().mkpath(caller + "/relative");
+    program.writeIni((QStringLiteral("[ALL]\nWAITTIME=0\nICON=1\nAPCLOSE=0\n[AUTOSAVE]\nDIR=") +
+                      shots() + QStringLiteral("\nSAVETYPE=10\nFILE=shot\nOVERWRITE=1\n"))
+                         .toUtf8());
+    ChildProcess& first = program.start();
+    ASSERT_TRUE(tray.waitForIcon()) << program.output().toStdString();
+
+    // As the usual desktop binding of the Print key runs it.
+    const ShellRun bare = program.run({QStringLiteral("/C1"), QStringLiteral("/A5")});
+    EXPECT_EQ(bare.exitCode, 0) << bare.errors.toStdString();
+    // A relative folder is the caller's, not the running copy's.
+    const ShellRun relative =
+        program.run({QStringLiteral("/C1"), QStringLiteral("/A5;relative;2;rel")}, caller);
+    EXPECT_EQ(relative.exitCode, 0) << relative.errors.toStdString();
+    EXPECT_EQ(QDir(caller + "/relative").entryList(QDir::Files).size(), 1);
+
+    first.signal(SIGTERM); // ends the run as a log-off would: the settings are written
+    ASSERT_TRUE(first.waitForExit(std::chrono::seconds(20)));
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "OVERWRITE"), QStringLiteral("1"));
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "DIR"), shots());
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "FILE"), QStringLiteral("shot"));
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "SAVETYPE"), QStringLiteral("10"));
+}
+
+TEST_F(LaterStartTest, ResidentStartsOverrideIsTakenBackButChangesMadeMeanwhileStay)
+{
+    QDir().mkpath(shots());
+    const QString other = program.scratch("other");
+    const QString listed = program.scratch("listed");
+    QDir().mkpath(other);
+    QDir().mkpath(listed);
+    program.writeIni((QStringLiteral("[ALL]\nWAITTIME=0\nICON=0\nAPCLOSE=0\n[MAIN]\nFILELIST=1\n"
+                                     "[FILELIST]\nAPEND=0\nINITDIR=") +
+                      listed + QStringLiteral("\n[AUTOSAVE]\nDIR=") + shots() +
+                      QStringLiteral("\nSAVETYPE=10\nFILE=shot\nOVERWRITE=1\n"))
+                         .toUtf8());
+    ChildProcess& first =
+        program.start({QStringLiteral("/C1"), QStringLiteral("/A5;") + other + QStringLiteral(";2"),
+                       QStringLiteral("/U")});
+    const std::optional<WindowId> window = program.waitForMainWindow(first.pid());
+    ASSERT_TRUE(window) << program.output().toStdString();
+    EXPECT_EQ(QDir(other).entryList(QDir::Files).size(), 1);
+    // File > "現在のフォルダを連続格納先とする": the user's own choice of folder.
+    ASSERT_TRUE(chooseFromMainMenu(first.pid(), *window, "f", "r"));
+
+    first.signal(SIGTERM);
+    ASSERT_TRUE(first.waitForExit(std::chrono::seconds(20)));
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "DIR"), listed);
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "SAVETYPE"), QStringLiteral("10"));
+    EXPECT_EQ(program.iniValue("AUTOSAVE", "OVERWRITE"), QStringLiteral("1"));
+}
+
+TEST_F(LaterStartTest, MissingStartFolderIsReportedAfterAResidentStartsCapture)
+{
+    QDir().mkpath(shots());
+    // The wait before the grab lets the events of the starting program through.
+    program.writeIni((QStringLiteral("[ALL]\nWAITTIME=300\nICON=0\nAPCLOSE=0\n[MAIN]\n"
+                                     "FILELIST=1\n[FILELIST]\nAPEND=0\nINITDIR=/no/such/folder\n"
+                                     "[AUTOSAVE]\nSAVETYPE=10\nFILE=shot\nDIR=") +
+                      shots() + u'\n')
+                         .toUtf8());
+    ChildProcess& first =
+        program.start({QStringLiteral("/C1"), QStringLiteral("/A5"), QStringLiteral("/U")});
+    ASSERT_TRUE(waitFor([&] { return shotFiles().size() == 1; })) << "the capture waited for a box";
+    EXPECT_TRUE(waitFor([&] {
+        return !program.testLog()
+                    .filter(QStringLiteral("初期表示フォルダが存在しません"))
+                    .isEmpty();
+    }));
+    EXPECT_TRUE(first.isRunning());
+}
+
 TEST_F(LaterStartTest, PicturesNamedOnTheCommandLineOpenInTheView)
 {
     writeSettings(QStringLiteral("ICON=1\n")); // a picture to look at shows the window anyway
@@ -110,4 +189,42 @@ TEST_F(LaterStartTest, PicturesNamedOnTheCommandLineOpenInTheView)
     EXPECT_EQ(later.exitCode, 0) << later.errors.toStdString();
     EXPECT_TRUE(shows(*window, red)) << "the later start's picture is not in view";
     EXPECT_EQ(program.mainWindows().size(), 1);
+
+    // A picture that cannot be opened: the caller learns it at once, the box waits for
+    // the user in the running copy.
+    const QString broken = program.scratch("broken.png");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("\x01sno picture") > 0);
+    file.close();
+    const ShellRun failed = program.run({broken});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.errors.contains(broken)) << failed.errors.toStdString();
+    EXPECT_TRUE(waitFor([&] { return !program.testLog().filter(broken).isEmpty(); }))
+        << "no box in the running copy";
+}
+
+TEST_F(LaterStartTest, CaptureHandedOverWhileADialogIsOpenIsRefusedAsBusy)
+{
+    writeSettings(QStringLiteral("ICON=1\nAPCLOSE=0\n"));
+    const QRgb green = qRgb(0x12, 0xab, 0x34);
+    ChildProcess& first = program.start({picture("green.png", green)});
+    const std::optional<WindowId> window = program.waitForMainWindow(first.pid());
+    ASSERT_TRUE(window) << program.output().toStdString();
+    ASSERT_TRUE(chooseFromMainMenu(first.pid(), *window, "e", "s"));
+    const QString sizeDialogTitle = QStringLiteral("イメージサイズ");
+    const std::optional<WindowId> sizeDialog = session.waitForWindow(sizeDialogTitle, first.pid());
+    ASSERT_TRUE(sizeDialog);
+
+    const ShellRun refused = program.run({QStringLiteral("/C1"), QStringLiteral("/A5")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.errors,
+              QStringLiteral("vistrel: ダイアログを開いているため、要求を実行できません。\n"));
+    EXPECT_EQ(shotFiles(), QStringList{});
+    EXPECT_FALSE(program.mainWindows(first.pid()).isEmpty()) << "the windows were hidden";
+
+    probe.requestClose(*sizeDialog);
+    ASSERT_TRUE(waitFor([&] { return session.findWindows(sizeDialogTitle).isEmpty(); }));
+    const ShellRun later = program.run({QStringLiteral("/C1"), QStringLiteral("/A5")});
+    EXPECT_EQ(later.exitCode, 0) << later.errors.toStdString();
+    EXPECT_EQ(shotFiles().size(), 1);
 }

@@ -46,12 +46,17 @@ ChildProcess& ShellProgram::start(const QStringList& args)
     return m_session.start(QStringList{QStringLiteral(VISTREL_BINARY)} + args, m_options);
 }
 
-ShellRun ShellProgram::run(const QStringList& args)
+ShellRun ShellProgram::run(const QStringList& args, const QString& workingDir)
 {
     ChildOptions options = m_options;
     options.outputFile = path("run") + QString::number(++m_runs) + QStringLiteral(".log");
-    const CommandResult result = runCommand(QStringList{QStringLiteral(VISTREL_BINARY)} + args,
-                                            m_session.optionsFor(options), DefaultTimeout);
+    QStringList argv = QStringList{QStringLiteral(VISTREL_BINARY)} + args;
+    if (!workingDir.isEmpty())
+        argv = QStringList{QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                           QStringLiteral("cd \"$1\" && shift && exec \"$@\""),
+                           QStringLiteral("sh"), workingDir} +
+               argv;
+    const CommandResult result = runCommand(argv, m_session.optionsFor(options), DefaultTimeout);
     return {result.exitCode, QString::fromUtf8(result.output),
             QString::fromUtf8(readAll(options.outputFile))};
 }

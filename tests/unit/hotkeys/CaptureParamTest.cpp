@@ -1,4 +1,5 @@
 #include "hotkeys/CaptureParam.h"
+#include "hotkeys/AutoSaveRestore.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,32 @@ TEST(ApplyAutoSaveOverride, ReplacesPresentFieldsAndTurnsOverwritingOff)
     EXPECT_EQ(settings.AUTOSAVE.SAVETYPE, 9);
     EXPECT_EQ(settings.AUTOSAVE.FILE, QStringLiteral("shot"));
     EXPECT_EQ(settings.AUTOSAVE.FILEAFTER, QStringLiteral("_x"));
+}
+
+TEST(AutoSaveRestore, TakesBackOnlyTheFieldsThatStillHoldTheOverride)
+{
+    Settings settings;
+    settings.AUTOSAVE.DIR = QStringLiteral("/home/u");
+    settings.AUTOSAVE.SAVETYPE = 10;
+    settings.AUTOSAVE.FILE = QStringLiteral("cap");
+    settings.AUTOSAVE.OVERWRITE = true;
+    AutoSaveRestore restore;
+    restore.apply(*ParseCaptureParam(QStringLiteral("/A5;/srv;9;shot")).AutoSave, settings);
+    restore.apply(*ParseCaptureParam(QStringLiteral("/A5;/srv2")).AutoSave, settings);
+    settings.AUTOSAVE.FILE = QStringLiteral("mine"); // the user's change meanwhile
+    settings.AUTOSAVE.AUTONOKETA = 5;
+
+    AutoSaveRestore::Section stored = settings.AUTOSAVE;
+    restore.restoreInto(stored);
+    EXPECT_EQ(stored.DIR, QStringLiteral("/home/u")) << "back to before the first override";
+    EXPECT_EQ(stored.SAVETYPE, 10);
+    EXPECT_EQ(stored.FILE, QStringLiteral("mine"));
+    EXPECT_EQ(stored.AUTONOKETA, 5);
+    EXPECT_TRUE(stored.OVERWRITE);
+
+    AutoSaveRestore unchanged; // an override that changed nothing has nothing to take back
+    unchanged.apply(*ParseCaptureParam(QStringLiteral("/A5;/srv2")).AutoSave, settings);
+    EXPECT_TRUE(unchanged.empty());
 }
 
 TEST(FormatCaptureParam, WritesTheTokensInTheirOrder)

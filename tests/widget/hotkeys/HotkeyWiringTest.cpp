@@ -1,13 +1,20 @@
 #include "app/HotkeyWiring.h"
 #include "app/CommandMap.h"
+#include "app/InstanceWiring.h"
 #include "app/TfrmMain.h"
+#include "hotkeys/CaptureParam.h"
 #include "hotkeys/HotkeyTable.h"
 #include "platform/MessageBox.h"
 #include "platform/fake/FakePlatform.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -52,9 +59,21 @@ protected:
             ->findChild<QAction*>(QStringLiteral("mnuTrayCapKey%1").arg(slot));
     }
 
+    // Continuous saves go to a folder of their own.
+    void saveInto(const QString& folder)
+    {
+        auto& autoSave = window->settings().AUTOSAVE;
+        autoSave.DIR = folder;
+        autoSave.SAVETYPE = 10;
+        autoSave.FILE = QStringLiteral("shot");
+        autoSave.OVERWRITE = true;
+    }
+    QStringList saved(const QString& folder) const { return QDir(folder).entryList(QDir::Files); }
+
     FakePlatform platform;
     QStringList messages;
     std::unique_ptr<TfrmMain> window;
+    QTemporaryDir temp;
 };
 
 } // namespace
@@ -136,4 +155,84 @@ TEST_F(HotkeyWiringTest, TrayMenuListsNamedEntriesAndRunsThemWithoutTheFlag)
     trayItem(0)->trigger();
     EXPECT_FALSE(flagDuringCapture);
     EXPECT_EQ(window->document().currentImage().size(), platform.screen.size());
+}
+
+TEST_F(HotkeyWiringTest, CommandLineOverrideIsTakenBackAtExitFieldByField)
+{
+    saveInto(temp.path());
+    window->settings().AUTOSAVE.FILEAFTER = QStringLiteral("_a");
+    const QString other = temp.filePath("other");
+    QDir().mkpath(other);
+    hotkeys().requests().CaptureByHotkey(
+        ParseCaptureParam(QStringLiteral("/C1,/A5;") + other + QStringLiteral(";2;cl")), true);
+    EXPECT_EQ(saved(other), QStringList{"cl001_a.bmp"});
+    // Changed during the run: kept at exit.
+    window->settings().AUTOSAVE.FILE = QStringLiteral("mine");
+
+    window->SaveSettings();
+    const Settings stored = window->settingsStore().load();
+    EXPECT_EQ(stored.AUTOSAVE.FILE, QStringLiteral("mine"));
+    EXPECT_EQ(stored.AUTOSAVE.DIR, temp.path());
+    EXPECT_EQ(stored.AUTOSAVE.SAVETYPE, 10);
+    EXPECT_EQ(stored.AUTOSAVE.FILEAFTER, QStringLiteral("_a"));
+    EXPECT_TRUE(stored.AUTOSAVE.OVERWRITE);
+}
+
+TEST_F(HotkeyWiringTest, HandedCaptureOverridesHoldForItsRequestOnly)
+{
+    saveInto(temp.path());
+    InstanceWiring laterStarts(*window);
+    const QString caller = temp.filePath("caller");
+    QDir().mkpath(caller + "/rel");
+
+    EXPECT_EQ(laterStarts.serve({{"/C1", "/A5"}, caller}), RequestResult{});
+    EXPECT_TRUE(window->settings().AUTOSAVE.OVERWRITE);
+    EXPECT_EQ(laterStarts.serve({{"/C1", "/A5;rel;2;r"}, caller}), RequestResult{});
+    EXPECT_EQ(saved(caller + "/rel").size(), 1) << "the caller's folder";
+    EXPECT_EQ(window->settings().AUTOSAVE.DIR, temp.path());
+    EXPECT_EQ(window->settings().AUTOSAVE.FILE, QStringLiteral("shot"));
+    EXPECT_EQ(saved(temp.path()), QStringList{"shot001.png"});
+}
+
+TEST_F(HotkeyWiringTest, HandedCaptureUnderAnOpenDialogIsRefusedAsBusy)
+{
+    saveInto(temp.path());
+    InstanceWiring laterStarts(*window);
+    window->document().replacePicture(QImage(40, 30, QImage::Format_RGB32));
+    QDialog sizeDialog(window.get());
+    sizeDialog.setWindowModality(Qt::ApplicationModal);
+    sizeDialog.show();
+    const RequestResult refused = laterStarts.serve({{"/C1", "/A5"}, temp.path()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.reason, QStringLiteral("ダイアログを開いているため、要求を実行できません。"));
+    EXPECT_EQ(laterStarts.serve({{temp.filePath("none.png")}, temp.path()}).exitCode, 1);
+    EXPECT_EQ(window->document().currentImage().size(), QSize(40, 30));
+    sizeDialog.close();
+
+    // The hotkey list: the previous capture's result must not come back as this one's.
+    EXPECT_EQ(laterStarts.serve({{"/C1", "/A5"}, temp.path()}), RequestResult{});
+    RequestResult whileListed;
+    QTimer::singleShot(0, [&] {
+        whileListed = laterStarts.serve({{"/C1", "/A5"}, temp.path()});
+        QApplication::activeModalWidget()->close();
+    });
+    hotkeys().mnuToolHotkeyClick();
+    EXPECT_EQ(whileListed.exitCode, 1);
+    EXPECT_FALSE(whileListed.reason.isEmpty());
+    EXPECT_EQ(saved(temp.path()).size(), 1);
+}
+
+TEST_F(HotkeyWiringTest, HandedPictureThatFailsAnswersAtOnceAndShowsTheBoxLater)
+{
+    InstanceWiring laterStarts(*window);
+    const QString broken = temp.filePath("broken.png");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("\x01s") == 2);
+    file.close();
+    const RequestResult answer = laterStarts.serve({{broken}, temp.path()});
+    EXPECT_EQ(answer.exitCode, 1);
+    EXPECT_TRUE(answer.reason.contains(broken)) << answer.reason.toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << "no box while the caller waits";
+    QTest::qWait(20);
+    EXPECT_EQ(messages, QStringList{"error: " + answer.reason});
 }
