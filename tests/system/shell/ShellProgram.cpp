@@ -46,6 +46,11 @@ ChildProcess& ShellProgram::start(const QStringList& args)
     return m_session.start(QStringList{QStringLiteral(VISTREL_BINARY)} + args, m_options);
 }
 
+ChildProcess& ShellProgram::startOn(XSession& display, const QStringList& args)
+{
+    return display.start(QStringList{QStringLiteral(VISTREL_BINARY)} + args, m_options);
+}
+
 ShellRun ShellProgram::run(const QStringList& args)
 {
     ChildOptions options = m_options;

@@ -21,6 +21,8 @@ public:
 
     // Starts one more copy; the session stops it at the latest when it ends.
     ChildProcess& start(const QStringList& args = {});
+    // Starts one more copy, with the same folders, on another display.
+    ChildProcess& startOn(XSession& display, const QStringList& args = {});
     // Runs one more copy to its end.
     ShellRun run(const QStringList& args);
     // A folder of this program's own for the test's files.
