@@ -138,3 +138,22 @@ TEST_F(RequestServerTest, HoldsAtMostSixtyFourSilentCallersAndDropsThemInTime)
     EXPECT_EQ(droppedClients(), 100) << "a caller that says nothing is dropped in time";
     EXPECT_EQ(m_served, 1);
 }
+
+TEST_F(RequestServerTest, ALaterStartTellsABusyCopyFromOneThatDoesNotListen)
+{
+    bool listening = true;
+    EXPECT_FALSE(HandToRunningInstance(m_path, HandedRequest{}, 200ms, &listening));
+    EXPECT_FALSE(listening) << "no socket: nothing listens";
+
+    // A copy that listens but is too busy to answer in time.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(m_path);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(fd, 4), 0);
+    EXPECT_FALSE(HandToRunningInstance(m_path, HandedRequest{}, 300ms, &listening));
+    EXPECT_TRUE(listening);
+    ::close(fd);
+}
