@@ -132,17 +132,21 @@ void RequestServer::adopt(int fd)
     if (m_held >= MaximumConnections)
         dropOldestWaiting();
     ++m_held;
-    connect(socket, &QObject::destroyed, this, [this] { --m_held; });
+    connect(socket, &QObject::destroyed, this, [this, socket] {
+        --m_held;
+        m_accepted.remove(socket);
+    });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     m_waiting << socket;
-    // A caller that does not finish its request in time holds a connection for nothing.
+    // A caller that does not finish its request in time holds a connection for nothing. What
+    // arrived while the program was busy counts: it is read before the caller is judged.
     QTimer::singleShot(m_requestTime, socket, [this, socket] {
-        if (m_waiting.contains(socket))
+        readLines(socket);
+        if (m_waiting.contains(socket) || m_accepted.contains(socket))
             drop(socket);
     });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-    if (socket->bytesAvailable() > 0)
-        readRequest(socket);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readLines(socket); });
+    readLines(socket);
 }
 
 void RequestServer::dropOldestWaiting()
@@ -152,9 +156,12 @@ void RequestServer::dropOldestWaiting()
         drop(m_waiting.takeFirst());
 }
 
-void RequestServer::stopWaiting(QLocalSocket* socket)
+void RequestServer::readLines(QLocalSocket* socket)
 {
-    m_waiting.removeAll(socket);
+    if (m_waiting.contains(socket))
+        readRequest(socket);
+    if (m_accepted.contains(socket))
+        readGoAhead(socket);
 }
 
 void RequestServer::readRequest(QLocalSocket* socket)
@@ -164,49 +171,55 @@ void RequestServer::readRequest(QLocalSocket* socket)
             drop(socket);
         return;
     }
-    disconnect(socket, &QLocalSocket::readyRead, this, nullptr); // one request per connection
+    m_waiting.removeAll(socket);
     const std::optional<HandedRequest> request =
         RequestLines::parseRequest(socket->readLine(RequestLines::MaximumLine));
     if (!request) {
         drop(socket);
         return;
     }
+    m_accepted.insert(socket, *request);
     socket->write(RequestLines::Accepted);
     socket->flush();
-    connect(socket, &QLocalSocket::readyRead, this,
-            [this, socket, request = *request] { readGoAhead(socket, request); });
-    if (socket->canReadLine())
-        readGoAhead(socket, *request);
 }
 
-void RequestServer::readGoAhead(QLocalSocket* socket, const HandedRequest& request)
+void RequestServer::readGoAhead(QLocalSocket* socket)
 {
     if (!socket->canReadLine()) {
         if (socket->bytesAvailable() > RequestLines::MaximumLine)
             drop(socket);
         return;
     }
-    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr); // one request per connection
+    const HandedRequest request = m_accepted.take(socket);
     if (socket->readLine(RequestLines::MaximumLine) != RequestLines::Go) {
         drop(socket);
         return;
     }
-    stopWaiting(socket);
+    m_queue.append({socket, request});
     // Carried out from the event loop, not inside the socket's own signal.
-    QTimer::singleShot(0, this, [this, guarded = QPointer<QLocalSocket>(socket), request] {
-        if (guarded && guarded->state() == QLocalSocket::ConnectedState)
-            serve(guarded, request);
-    });
+    QTimer::singleShot(0, this, &RequestServer::serveNext);
 }
 
-void RequestServer::serve(QLocalSocket* socket, const HandedRequest& request)
+void RequestServer::serveNext()
 {
-    const QPointer<QLocalSocket> guarded(socket);
-    const RequestResult result = m_handler(request);
-    if (!guarded || guarded->state() != QLocalSocket::ConnectedState)
-        return; // the caller gave up meanwhile
-    guarded->write(RequestLines::result(result));
-    guarded->disconnectFromServer();
+    // One request at a time, in the order they came: a request handed over while another
+    // runs waits for it instead of meeting a busy program.
+    if (m_serving || m_queue.isEmpty())
+        return;
+    const Queued next = m_queue.takeFirst();
+    if (next.socket && next.socket->state() == QLocalSocket::ConnectedState) {
+        m_serving = true;
+        const RequestResult result = m_handler(next.request);
+        m_serving = false;
+        // The caller may have given up meanwhile.
+        if (next.socket && next.socket->state() == QLocalSocket::ConnectedState) {
+            next.socket->write(RequestLines::result(result));
+            next.socket->disconnectFromServer();
+        }
+    }
+    if (!m_queue.isEmpty())
+        QTimer::singleShot(0, this, &RequestServer::serveNext);
 }
 
 } // namespace vistrel
