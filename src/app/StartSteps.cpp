@@ -86,6 +86,21 @@ std::optional<int> refuseUnknownTokens(int argc, char** argv)
     return 2;
 }
 
+// A full start needs the X server that Qt's xcb plugin would otherwise fail to reach with an
+// English message and an abort: the reason is said here, in the program's words.
+std::optional<int> refuseWithoutDisplay(int argc, char** argv)
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return std::nullopt;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "-display") == 0)
+            return std::nullopt; // Qt's own choice
+    if (!LoadedPlatform(loadPlatformWithoutGui))
+        return 1;
+    return std::nullopt;
+}
+
 // A capture that ends the program and shows nothing: it runs without Qt's window system
 // (whose start costs more than the grab), on a connection to the X server of its own.
 bool runsWithoutWindows(int argc, char** argv)
@@ -148,7 +163,7 @@ std::optional<int> RunLeanStart(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     if (runsWithoutWindows(argc, argv))
         return runWithoutWindows(argc, argv);
-    return std::nullopt;
+    return refuseWithoutDisplay(argc, argv);
 }
 
 } // namespace vistrel
