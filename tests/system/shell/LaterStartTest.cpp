@@ -151,6 +151,12 @@ TEST_F(LaterStartTest, ACopyOnAnotherDisplayRunsThereInsteadOfHandingOver)
     writeSettings(QStringLiteral("APCLOSE=1"));
     ChildProcess& first = program.start();
     ASSERT_TRUE(tray.waitForIcon()) << program.output().toStdString();
+    // Without XDG_RUNTIME_DIR (cron, ssh) a start on the same display still finds it.
+    const ShellRun handed = program.run({}, QStringLiteral("XDG_RUNTIME_DIR"));
+    EXPECT_EQ(handed.exitCode, 0) << "a second full copy started: " << handed.errors.toStdString();
+    EXPECT_EQ(program.mainWindows().size(), 1);
+    EXPECT_EQ(tray.icons().size(), 1);
+
     XSession other;
     ChildProcess& second = program.startOn(other);
     EXPECT_TRUE(waitFor([&] { return !other.findWindows(QStringLiteral("Vistrel")).isEmpty(); }))

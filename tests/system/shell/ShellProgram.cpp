@@ -51,9 +51,11 @@ ChildProcess& ShellProgram::startOn(XSession& display, const QStringList& args)
     return display.start(QStringList{QStringLiteral(VISTREL_BINARY)} + args, m_options);
 }
 
-ShellRun ShellProgram::run(const QStringList& args)
+ShellRun ShellProgram::run(const QStringList& args, const QString& without)
 {
     ChildOptions options = m_options;
+    if (!without.isEmpty())
+        options.setEnv[without] = QString();
     options.outputFile = path("run") + QString::number(++m_runs) + QStringLiteral(".log");
     const CommandResult result = runCommand(QStringList{QStringLiteral(VISTREL_BINARY)} + args,
                                             m_session.optionsFor(options), DefaultTimeout);

@@ -23,8 +23,8 @@ public:
     ChildProcess& start(const QStringList& args = {});
     // Starts one more copy, with the same folders, on another display.
     ChildProcess& startOn(XSession& display, const QStringList& args = {});
-    // Runs one more copy to its end.
-    ShellRun run(const QStringList& args);
+    // Runs one more copy to its end; `without` names a variable its environment lacks.
+    ShellRun run(const QStringList& args, const QString& without = {});
     // A folder of this program's own for the test's files.
     QString scratch(const char* name) const { return path(name); }
 
