@@ -44,16 +44,19 @@ struct ActionLine {
 };
 
 const ActionLine ActionLines[] = {
-    {1, "  /A1           save as a bitmap (asks for the file)\n"},
-    {2, "  /A2           save as JPEG (asks for the file)\n"},
-    {3, "  /A3           save as PNG (asks for the file)\n"},
-    {4, "  /A4           save as GIF (asks for the file)\n"},
-    {5, "  /A5           continuous save under the next generated name\n"
-        "  /A5;DIR;TYPE;PREFIX;SUFFIX   the same into DIR with these settings\n"},
-    {6, "  /A6           copy to the clipboard\n"},
-    {7, "  /A7           print\n"},
-    {8, "  /A8           send by mail\n"},
-    {9, "  /A9           show the picture in the window and keep running\n"},
+    {1, "  /A1           名前を付けて保存する（ビットマップ、保存先を尋ねます）\n"},
+    {2, "  /A2           名前を付けてJPEG保存する（保存先を尋ねます）\n"},
+    {3, "  /A3           名前を付けてPNG保存する（保存先を尋ねます）\n"},
+    {4, "  /A4           名前を付けてGIF保存する（保存先を尋ねます）\n"},
+    {5, "  /A5           連続して保存する（次の名前で保存します）\n"
+        "  /A5;フォルダ;形式;接頭語;接尾語\n"
+        "                同じく、指定したフォルダと設定で保存します。形式は BMP、JPG\n"
+        "                (JPEG)、PNG、GIF のいずれか、または保存形式の番号 1～11\n"
+        "                （9=JPEG、10=PNG、11=GIF、1～8=ビットマップ）\n"},
+    {6, "  /A6           クリップボードへコピー\n"},
+    {7, "  /A7           印刷出力する\n"},
+    {8, "  /A8           電子メールで送信する\n"},
+    {9, "  /A9           ウィンドウに表示して起動したままにする\n"},
 };
 
 } // namespace
@@ -69,34 +72,45 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& workin
             tokens << argument;
     }
     line.request = ParseCaptureParam(tokens.join(u','));
+    QStringList ownTokens;
+    for (const QString& token : tokens)
+        if (!token.startsWith(u'-'))
+            ownTokens << token;
+    line.problem = CaptureParamProblem(ownTokens.join(u','));
     return line;
 }
 
 QString UsageText()
 {
     QString text = QStringLiteral(
-        "Usage: vistrel [TOKEN]... [PICTURE]\n"
-        "Without tokens the program starts normally and shows the picture file (or\n"
-        "file: URL) given. A capture kind and an action capture at once and end the\n"
-        "program: the exit status is 0 when the capture succeeded and the action did\n"
-        "its work, otherwise 1 with the reason on standard error. While Vistrel runs,\n"
-        "a further start hands its request to the running program.\n"
+        "使い方: vistrel [オプション]... [画像ファイル]\n"
+        "オプションがなければ通常どおり起動し、指定した画像ファイル（または file: URL）を\n"
+        "表示します。キャプチャの種類と処理の両方を指定すると、すぐにキャプチャして終了\n"
+        "します。終了コードは、キャプチャと処理が成功すれば 0、失敗すれば 1（理由を標準\n"
+        "エラー出力に書きます）、オプションに誤りがあれば 2 です。Vistrel の起動中に\n"
+        "起動すると、起動中の Vistrel が処理します。\n"
         "\n"
-        "  /C1 /C2 /C3   full screen, active window, window or control (/C asks)\n");
+        "  /C1 /C2 /C3   全画面、アクティブウィンドウ、ウィンドウまたはコントロール\n"
+        "  /C            キャプチャの種類を尋ねる\n");
     for (const ActionLine& action : ActionLines)
         if (IsAfterActionAvailable(action.code))
             text += QString::fromUtf8(action.text);
     text += QStringLiteral(
-        "  /A            ask for the action after the capture\n"
-        "  /W /W1 /W2    window at the screen centre or under the pointer (with /C3)\n"
-        "  /L /M /R      client area, draw the pointer, trim the margins\n"
-        "  /TN           count down N seconds first\n"
-        "  /U            keep running afterwards with the picture shown\n"
+        "  /A            キャプチャ後の処理を尋ねる\n"
+        "  /W /W1 /W2    画面中央またはマウスポインタの下のウィンドウ（/C3 と併用）\n"
+        "  /L /M /R      クライアント領域、マウスカーソルを描く、余白を切り取る\n"
+        "  /TN           N 秒（0～99）数えてからキャプチャする\n"
+        "  /U            キャプチャ後も画像を表示して起動したままにする\n"
         "\n"
-        "Tokens may also be joined with commas: vistrel /C1,/A5\n"
-        "  --help        show this text\n"
-        "  --version     show the version\n");
+        "オプションはカンマでつなげても指定できます: vistrel /C1,/A5\n"
+        "  --help        この説明を表示する\n"
+        "  --version     バージョンを表示する\n");
     return text;
+}
+
+QString RefusedCommandLineText(const QString& problem)
+{
+    return QStringLiteral("vistrel: %1\n\n").arg(problem) + UsageText();
 }
 
 } // namespace vistrel

@@ -11,6 +11,9 @@ namespace vistrel {
 struct CommandLine {
     CaptureRequest request; // the tokens joined with "," and parsed
     QStringList pictures;   // absolute paths (or the text of a URL that is not a file)
+    // Why the tokens cannot be run as given (an unknown token, a save type that names none);
+    // empty when they can. Options that begin with "-" are Qt's and are not looked at.
+    QString problem;
 
     bool hasCapture() const { return request.CaptureKind != 0 && request.AfterAction != 0; }
 };
@@ -22,5 +25,9 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& workin
 
 // The --help text; it lists only the after-capture actions that can be carried out.
 QString UsageText();
+
+// What a start with tokens it cannot run writes on standard error before ending with
+// status 2: the reason, then the usage.
+QString RefusedCommandLineText(const QString& problem);
 
 } // namespace vistrel

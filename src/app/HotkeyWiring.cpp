@@ -6,6 +6,7 @@
 #include "app/TfrmMain.h"
 #include "app/ToolbarIcons.h"
 #include "app/VistrelApplication.h"
+#include "edit/StatusPanels.h"
 #include "hotkeys/CaptureParam.h"
 #include "hotkeys/HotkeyTable.h"
 #include "hotkeys/KeyNames.h"
@@ -23,6 +24,7 @@ namespace vistrel {
 namespace {
 
 constexpr int PreviewAction = 9;
+constexpr int StatusMessagePanel = 2; // the status bar panel of the actions' messages
 
 // The capture commands whose icons the hotkey entries borrow, by image index.
 const char* const EntryIcons[] = {"mnuCapDeskTop",   "mnuCapActive",   "mnuCapWindow",
@@ -216,8 +218,8 @@ RequestResult HotkeyWiring::runReported(const CaptureRequest& request, bool from
     } catch (const std::exception& error) {
         MessageBox::error(QString::fromUtf8(error.what()));
     }
-    return SummariseRequest(m_requests.lastOutcome(), m_requests.lastAction(),
-                            collected.messages());
+    return SummariseRequest(m_requests.lastOutcome(), m_requests.lastAction(), collected.messages(),
+                            m_main.status().panelText(StatusMessagePanel));
 }
 
 TfrmParam& HotkeyWiring::param()

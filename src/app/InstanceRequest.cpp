@@ -23,7 +23,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const QString EndedEarly = QStringLiteral("the running program ended before it answered");
+const QString EndedEarly = QStringLiteral("起動中の Vistrel が応答する前に終了しました。");
 
 QByteArray jsonLine(const QJsonObject& object)
 {
@@ -42,8 +42,9 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // One attempt to connect; false also while the server's queue is full.
-    bool connectTo(const QByteArray& path);
+    // One attempt to connect; false also while the server's queue is full, which sets
+    // `listening`.
+    bool connectTo(const QByteArray& path, bool& listening);
     bool writeAll(const QByteArray& data, std::optional<Clock::time_point> deadline);
     // One line; nothing when the socket closes first or the deadline passes.
     std::optional<QByteArray> readLine(std::optional<Clock::time_point> deadline);
@@ -74,7 +75,7 @@ bool Connection::waitFor(short events, std::optional<Clock::time_point> deadline
     }
 }
 
-bool Connection::connectTo(const QByteArray& path)
+bool Connection::connectTo(const QByteArray& path, bool& listening)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -87,7 +88,13 @@ bool Connection::connectTo(const QByteArray& path)
     if (m_fd < 0)
         return false;
     // A Unix socket connects at once or not at all (EAGAIN: the queue is full, try again).
-    return ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        listening = true;
+        return true;
+    }
+    if (errno == EAGAIN)
+        listening = true;
+    return false;
 }
 
 bool Connection::writeAll(const QByteArray& data, std::optional<Clock::time_point> deadline)
@@ -134,12 +141,13 @@ std::optional<QByteArray> Connection::readLine(std::optional<Clock::time_point> 
     }
 }
 
-bool connectWithin(Connection& connection, const QString& path, Clock::time_point deadline)
+bool connectWithin(Connection& connection, const QString& path, Clock::time_point deadline,
+                   bool& listening)
 {
     const QByteArray encoded = QFile::encodeName(path);
     // The running program may still be starting: try again until it listens.
     for (;;) {
-        if (connection.connectTo(encoded))
+        if (connection.connectTo(encoded, listening))
             return true;
         if (Clock::now() >= deadline)
             return false;
@@ -151,12 +159,30 @@ bool connectWithin(Connection& connection, const QString& path, Clock::time_poin
 
 QString RequestSocketPath()
 {
-    return SingleInstance::runtimeFolder() + QStringLiteral("/VistrelRequests");
+    return RequestSocketPath(SingleInstance::runtimeFolder());
 }
 
-std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
-                                                   const HandedRequest& request,
-                                                   std::chrono::milliseconds answerTime)
+QString RequestSocketPath(const QString& folder)
+{
+    return folder + QStringLiteral("/VistrelRequests-") + SingleInstance::displayKey();
+}
+
+QString RequestChannelProblem()
+{
+    const QString folder = SingleInstance::runtimeFolder();
+    if (folder.isEmpty())
+        return QStringLiteral("後から起動した Vistrel の要求を受け付けられません。"
+                              "ソケットを置く安全なフォルダがありません（%1、%2）。")
+            .arg(qEnvironmentVariable("XDG_RUNTIME_DIR", QStringLiteral("XDG_RUNTIME_DIR なし")),
+                 SingleInstance::cacheFolder());
+    return QStringLiteral("後から起動した Vistrel の要求を受け付けられません（%1）。")
+        .arg(RequestSocketPath(folder));
+}
+
+namespace {
+
+std::optional<RequestResult> handOver(const QString& socketPath, const HandedRequest& request,
+                                      std::chrono::milliseconds answerTime, bool& listening)
 {
     // Only a folder no other user can write to may hold the socket: anyone who could
     // would be able to take the requests, or answer them.
@@ -164,7 +190,7 @@ std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
         return std::nullopt;
     const Clock::time_point deadline = Clock::now() + answerTime;
     Connection connection;
-    if (!connectWithin(connection, socketPath, deadline))
+    if (!connectWithin(connection, socketPath, deadline, listening))
         return std::nullopt;
     if (!connection.writeAll(RequestLines::request(request), deadline))
         return std::nullopt;
@@ -176,6 +202,20 @@ std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
     if (!answer)
         return RequestResult{1, EndedEarly};
     return RequestLines::parseResult(*answer);
+}
+
+} // namespace
+
+std::optional<RequestResult> HandToRunningInstance(const QString& socketPath,
+                                                   const HandedRequest& request,
+                                                   std::chrono::milliseconds answerTime,
+                                                   bool* listening)
+{
+    bool reached = false;
+    const std::optional<RequestResult> result = handOver(socketPath, request, answerTime, reached);
+    if (listening != nullptr)
+        *listening = reached;
+    return result;
 }
 
 namespace RequestLines {

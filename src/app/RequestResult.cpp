@@ -6,31 +6,49 @@ namespace vistrel {
 
 namespace {
 
+// The after-capture actions as the menus name them.
+QString actionName(int action)
+{
+    static const char* const Names[] = {"名前を付けて保存する",
+                                        "名前を付けてJPEG保存する",
+                                        "名前を付けてPNG保存する",
+                                        "名前を付けてGIF保存する",
+                                        "連続して保存する",
+                                        "クリップボードへコピー",
+                                        "印刷出力する",
+                                        "電子メールで送信する",
+                                        "表示する"};
+    if (action >= 1 && action <= 9)
+        return QStringLiteral("「%1」").arg(QString::fromUtf8(Names[action - 1]));
+    return QString::number(action);
+}
+
 QString outcomeReason(RequestCapture::Outcome outcome, int action)
 {
     using Outcome = RequestCapture::Outcome;
     switch (outcome) {
     case Outcome::NotRun:
-        return QStringLiteral("no capture kind or no after-capture action was given");
+        return QStringLiteral("キャプチャの種類かキャプチャ後の処理が指定されていません。");
     case Outcome::Aborted:
-        return QStringLiteral("the capture was aborted");
+        return QStringLiteral("キャプチャ処理が中断されました。");
     case Outcome::Cancelled:
-        return QStringLiteral("the request was cancelled");
+        return QStringLiteral("要求は取り消されました。");
     case Outcome::Unavailable:
-        return QStringLiteral("after-capture action %1 is not available").arg(action);
+        return QStringLiteral("キャプチャ後の処理%1は使用できません。").arg(actionName(action));
     case Outcome::NotDone:
-        return QStringLiteral("after-capture action %1 did not complete").arg(action);
+        return QStringLiteral("キャプチャ後の処理%1は完了しませんでした。").arg(actionName(action));
     case Outcome::Failed:
     case Outcome::Done:
         break;
     }
-    return QStringLiteral("after-capture action %1 failed").arg(action);
+    return QStringLiteral("キャプチャ後の処理%1に失敗しました。").arg(actionName(action));
 }
 
 } // namespace
 
 RequestResult SummariseRequest(RequestCapture::Outcome outcome, int action,
-                               const QList<CollectedMessages::Message>& messages)
+                               const QList<CollectedMessages::Message>& messages,
+                               const QString& actionNote)
 {
     for (const CollectedMessages::Message& message : messages)
         if (message.isError)
@@ -38,7 +56,11 @@ RequestResult SummariseRequest(RequestCapture::Outcome outcome, int action,
     const QString shown = messages.isEmpty() ? QString() : messages.first().text;
     if (outcome == RequestCapture::Outcome::Done)
         return {0, shown};
-    return {1, shown.isEmpty() ? outcomeReason(outcome, action) : shown};
+    if (!shown.isEmpty())
+        return {1, shown};
+    if (outcome == RequestCapture::Outcome::NotDone && !actionNote.isEmpty())
+        return {1, actionNote};
+    return {1, outcomeReason(outcome, action)};
 }
 
 void ReportOnStandardError(const QString& reason)

@@ -24,21 +24,26 @@ namespace {
 constexpr std::chrono::seconds AnswerTime{5};
 
 const char* const AlreadyRunningText = "「Vistrel」は既に起動しています。";
+const char* const BusyText = "「Vistrel」は起動していますが、ほかの処理中のため要求を受け付けられ"
+                             "ませんでした。しばらくしてからやり直してください。";
 
 // A start while the program runs: the running one does the work and gives the result.
-int handOver(const HandedRequest& request)
+int handOver(const QString& requestFolder, const HandedRequest& request)
 {
-    if (const std::optional<RequestResult> result =
-            HandToRunningInstance(RequestSocketPath(), request, AnswerTime)) {
+    bool listening = false;
+    if (const std::optional<RequestResult> result = HandToRunningInstance(
+            RequestSocketPath(requestFolder), request, AnswerTime, &listening)) {
         ReportOnStandardError(result->reason);
         return result->exitCode;
     }
-    // No answer: a script is told on its own channel, a user in a box.
+    // No answer: a script is told on its own channel, a user in a box. A copy that listens
+    // but did not answer in time is busy, not merely running.
+    const QString reason = QString::fromUtf8(listening ? BusyText : AlreadyRunningText);
     if (ParseCommandLine(request.arguments, request.workingDir).hasCapture()) {
-        ReportOnStandardError(QString::fromUtf8(AlreadyRunningText));
+        ReportOnStandardError(reason);
         return 1;
     }
-    MessageBox::information(QString::fromUtf8(AlreadyRunningText));
+    MessageBox::information(reason);
     return 0;
 }
 
@@ -63,6 +68,36 @@ std::optional<int> answerInformationRequest(int argc, char** argv)
             return 0;
         }
     }
+    return std::nullopt;
+}
+
+// Tokens the program does not know end the start at once, before anything is grabbed or
+// opened: a script gets status 2 with the reason and the usage rather than a full program
+// that waits for a user.
+std::optional<int> refuseUnknownTokens(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString problem = ParseCommandLine(arguments, QDir::currentPath()).problem;
+    if (problem.isEmpty())
+        return std::nullopt;
+    std::fputs(RefusedCommandLineText(problem).toLocal8Bit().constData(), stderr);
+    return 2;
+}
+
+// A full start needs the X server that Qt's xcb plugin would otherwise fail to reach with an
+// English message and an abort: the reason is said here, in the program's words.
+std::optional<int> refuseWithoutDisplay(int argc, char** argv)
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return std::nullopt;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "-display") == 0)
+            return std::nullopt; // Qt's own choice
+    if (!LoadedPlatform(loadPlatformWithoutGui))
+        return 1;
     return std::nullopt;
 }
 
@@ -103,7 +138,7 @@ std::optional<int> HandOverIfRunning(const SingleInstance& instance, const Hande
     if (!instance.problem().isEmpty())
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(instance.problem()));
     if (!instance.acquired())
-        return handOver(started);
+        return handOver(instance.requestFolder(), started);
     return std::nullopt;
 }
 
@@ -121,12 +156,14 @@ std::optional<int> RunLeanStart(int argc, char** argv)
 {
     if (const std::optional<int> answered = answerInformationRequest(argc, argv))
         return *answered;
+    if (const std::optional<int> refused = refuseUnknownTokens(argc, argv))
+        return *refused;
     // A file size limit makes writes fail with EFBIG, which every writer reports, instead
     // of killing the program with its pictures unsaved. Kept across exec.
     std::signal(SIGXFSZ, SIG_IGN);
     if (runsWithoutWindows(argc, argv))
         return runWithoutWindows(argc, argv);
-    return std::nullopt;
+    return refuseWithoutDisplay(argc, argv);
 }
 
 } // namespace vistrel

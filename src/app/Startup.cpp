@@ -34,7 +34,7 @@ bool keepClipboard()
     QString reason;
     if (ClipboardKeeper::keepAfterExit(&reason) != ClipboardKeeper::Result::Failed)
         return true;
-    ReportOnStandardError(QStringLiteral("the picture could not stay on the clipboard: ") + reason);
+    ReportOnStandardError(QStringLiteral("画像をクリップボードに残せませんでした: ") + reason);
     return false;
 }
 
@@ -72,8 +72,7 @@ int runVistrel(int argc, char** argv)
     mainWindow.hotkeys().FillTrayHotkeyMenu();
     InstanceWiring laterStarts(mainWindow);
     if (!laterStarts.listen())
-        std::fprintf(stderr, "vistrel: later starts cannot reach this one (%s)\n",
-                     qUtf8Printable(RequestSocketPath()));
+        ReportOnStandardError(RequestChannelProblem());
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSessionAndExit(); });

@@ -4,9 +4,16 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace vistrel {
 
 namespace {
+
+const QString UnknownTokenText = QStringLiteral("「%1」は指定できないオプションです。");
+const QString UnknownSaveTypeText =
+    QStringLiteral("保存形式「%1」（%2）は指定できません。"
+                   "BMP、JPG、PNG、GIF または 1～11 の番号で指定してください。");
 
 bool isDigitIn(QChar c, char first, char last)
 {
@@ -21,20 +28,18 @@ void parseKind(const QString& token, CaptureRequest& request)
         request.CaptureKind = token[2].digitValue();
 }
 
+constexpr qsizetype AutoSaveFieldCount = 5; // /A5;DIR;TYPE;FILE;FILEAFTER
+
 AutoSaveOverride parseAutoSaveFields(const QString& token)
 {
     const QStringList fields = token.split(u';');
     AutoSaveOverride result;
     if (fields.size() > 1)
         result.Dir = fields[1];
-    if (fields.size() > 2) {
-        // A field that is not one of the save types leaves the setting as it was,
-        // so that a mistyped entry cannot make every later continuous save fail.
-        bool ok = false;
-        const int type = fields[2].toInt(&ok);
-        if (ok && type >= 1 && type <= 11)
-            result.SaveType = type;
-    }
+    // A field that is not one of the save types leaves the setting as it was,
+    // so that a mistyped entry cannot make every later continuous save fail.
+    if (fields.size() > 2)
+        result.SaveType = ParseSaveTypeField(fields[2]);
     if (fields.size() > 3)
         result.File = fields[3];
     if (fields.size() > 4)
@@ -96,7 +101,79 @@ void parseToken(const QString& token, CaptureRequest& request)
         request.StayResident = true;
 }
 
+bool isKnownKind(const QString& token)
+{
+    return token.size() == 2 || (token.size() == 3 && isDigitIn(token[2], '1', '3'));
+}
+
+bool isKnownPointMode(const QString& token)
+{
+    return token.size() == 2 || (token.size() == 3 && isDigitIn(token[2], '1', '2'));
+}
+
+bool isKnownTimer(const QString& token)
+{
+    return (token.size() == 3 || token.size() == 4) &&
+           std::all_of(token.begin() + 2, token.end(),
+                       [](QChar c) { return isDigitIn(c, '0', '9'); });
+}
+
+// An action token: "/A" alone, one digit, or the continuous save with at most its four
+// fields and a save type (when given) that names one.
+QString actionProblem(const QString& token)
+{
+    const QStringList fields = token.split(u';');
+    const QString& head = fields.first();
+    const bool known = head.size() == 2 || (head.size() == 3 && isDigitIn(head[2], '1', '9'));
+    const bool withFields = fields.size() > 1;
+    if (!known || (withFields && head != QLatin1String("/A5")) ||
+        fields.size() > AutoSaveFieldCount)
+        return UnknownTokenText.arg(token);
+    if (fields.size() > 2 && !fields[2].isEmpty() && !ParseSaveTypeField(fields[2]))
+        return UnknownSaveTypeText.arg(fields[2], token);
+    return {};
+}
+
+QString tokenProblem(const QString& token)
+{
+    const QString head = token.left(2);
+    if (head == QLatin1String("/A"))
+        return actionProblem(token);
+    const bool known = (head == QLatin1String("/C") && isKnownKind(token)) ||
+                       (head == QLatin1String("/W") && isKnownPointMode(token)) ||
+                       (head == QLatin1String("/T") && isKnownTimer(token)) ||
+                       token == QLatin1String("/M") || token == QLatin1String("/L") ||
+                       token == QLatin1String("/R") || token == QLatin1String("/U");
+    return known ? QString() : UnknownTokenText.arg(token);
+}
+
 } // namespace
+
+std::optional<int> ParseSaveTypeField(const QString& field)
+{
+    bool ok = false;
+    const int type = field.toInt(&ok);
+    if (ok)
+        return type >= 1 && type <= 11 ? std::optional<int>(type) : std::nullopt;
+    const QString name = field.toUpper();
+    if (name == QLatin1String("BMP"))
+        return 1;
+    if (name == QLatin1String("JPG") || name == QLatin1String("JPEG"))
+        return 9;
+    if (name == QLatin1String("PNG"))
+        return 10;
+    if (name == QLatin1String("GIF"))
+        return 11;
+    return std::nullopt;
+}
+
+QString CaptureParamProblem(const QString& text)
+{
+    for (const QString& token : text.split(u',', Qt::SkipEmptyParts))
+        if (const QString problem = tokenProblem(token); !problem.isEmpty())
+            return problem;
+    return {};
+}
 
 CaptureRequest ParseCaptureParam(const QString& text)
 {

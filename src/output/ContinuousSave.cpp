@@ -54,9 +54,8 @@ void replaceWith(const QString& from, const QString& to)
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return;
     const int error = errno;
-    throw std::runtime_error(QStringLiteral("%1 に書き込めません\n%2")
-                                 .arg(to, QString::fromLocal8Bit(std::strerror(error)))
-                                 .toStdString());
+    throw std::runtime_error(
+        QStringLiteral("%1 に書き込めません\n%2").arg(to, systemErrorText(error)).toStdString());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "output/NoReplaceRename.h"
 
+#include "platform/FileWriting.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -15,9 +17,8 @@ namespace {
 
 [[noreturn]] void fail(const QString& to, int error)
 {
-    throw std::runtime_error(QStringLiteral("%1 に書き込めません\n%2")
-                                 .arg(to, QString::fromLocal8Bit(std::strerror(error)))
-                                 .toStdString());
+    throw std::runtime_error(
+        QStringLiteral("%1 に書き込めません\n%2").arg(to, systemErrorText(error)).toStdString());
 }
 
 bool unsupported(int error)

@@ -142,8 +142,25 @@ QString systemErrorText(int error)
         return QStringLiteral("メモリが足りません。");
     case ENAMETOOLONG:
         return QStringLiteral("名前が長すぎます。");
+    case EEXIST:
+        return QStringLiteral("同じ名前のファイルが既にあります。");
+    case EXDEV:
+        return QStringLiteral("別のファイルシステムへは移動できません。");
+    case ELOOP:
+        return QStringLiteral("シンボリックリンクが多すぎるか、循環しています。");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("開いているファイルが多すぎます。");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("ファイルまたはフォルダが使用中です。");
+    case EINVAL:
+        return QStringLiteral("無効な引数です。");
+    case ENOTEMPTY:
+        return QStringLiteral("フォルダが空ではありません。");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        // No text of our own: the number at least lets the cause be looked up.
+        return QStringLiteral("システムエラーが発生しました（エラー番号 %1）。").arg(error);
     }
 }
 

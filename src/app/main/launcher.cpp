@@ -3,6 +3,7 @@
 // script or a hotkey daemon pays only for the libraries it uses. Every other start becomes
 // the full program in the same process, with the same arguments.
 #include "app/StartSteps.h"
+#include "platform/FileWriting.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -35,8 +36,9 @@ int runFullProgram(char** argv)
     const std::string beside = fullProgramBesideThis();
     const char* const path = beside.empty() ? VISTREL_INSTALLED_FULL_PROGRAM : beside.c_str();
     ::execv(path, argv);
+    const int error = errno;
     std::fprintf(stderr, "vistrel: プログラム本体を起動できません: %s: %s\n", path,
-                 std::strerror(errno));
+                 vistrel::systemErrorText(error).toLocal8Bit().constData());
     return 1;
 }
 

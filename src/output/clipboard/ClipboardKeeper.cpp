@@ -1,6 +1,7 @@
 #include "output/clipboard/ClipboardKeeper.h"
 
 #include "output/clipboard/ClipboardPicture.h"
+#include "platform/FileWriting.h"
 #include "platform/SelectionKeeper.h"
 
 #include <QClipboard>
@@ -201,7 +202,7 @@ ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason)
 
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
-        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        *reason = systemErrorText(errno);
         return Result::Failed;
     }
     const pid_t keeper = startKeeper(sockets[1]);

@@ -52,8 +52,8 @@ void X11Platform::sendWheelDown()
 {
     const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(m_connection, &xcb_test_id);
     if (xtest == nullptr || xtest->present == 0)
-        throw std::runtime_error("The X server has no XTEST extension: the window cannot be "
-                                 "scrolled.");
+        throw std::runtime_error("X サーバーに XTEST 拡張機能がないため、ウィンドウを"
+                                 "スクロールできません。");
     // Button 5 is one notch downwards; a press and a release, as a real wheel sends.
     xcb_test_fake_input(m_connection, XCB_BUTTON_PRESS, 5, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     xcb_test_fake_input(m_connection, XCB_BUTTON_RELEASE, 5, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);

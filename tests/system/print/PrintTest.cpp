@@ -289,6 +289,21 @@ TEST(PrintAfterCapture, ATallPictureIsSplitIntoPagesWhenTheUserAccepts)
     EXPECT_EQ(text.count(QStringLiteral("TallHead")), count) << text.toStdString();
 }
 
+TEST(PrintWithoutPrinters, ACommandLinePrintSaysWhyOnStandardError)
+{
+    QTemporaryDir nowhere;
+    XSession session;
+    VistrelProcess vistrel(session);
+    vistrel.setEnv(QStringLiteral("CUPS_SERVER"), nowhere.filePath(QStringLiteral("none.sock")));
+    vistrel.writeIni("[ALL]\nWAITTIME=0\n");
+    vistrel.start({QStringLiteral("/C1"), QStringLiteral("/A7")});
+    ASSERT_TRUE(vistrel.waitForExit()) << vistrel.output().toStdString();
+    EXPECT_EQ(vistrel.exitCode(), 1);
+    EXPECT_TRUE(
+        vistrel.output().contains(QStringLiteral("vistrel: 印刷するプリンタがありません。")))
+        << vistrel.output().toStdString();
+}
+
 TEST(PrintWithoutPrinters, SaysSoInTheStatusBarOnly)
 {
     // No scheduler at all answers here, so the printer list is empty.

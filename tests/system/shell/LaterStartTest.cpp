@@ -80,7 +80,7 @@ TEST_F(LaterStartTest, CapturesAreCarriedOutByTheRunningCopyAndItsResultComesBac
             continue;
         const ShellRun refused = program.run({QStringLiteral("/C1,/A%1").arg(code)});
         EXPECT_EQ(refused.exitCode, 1) << code;
-        EXPECT_TRUE(refused.errors.contains(QStringLiteral("not available")))
+        EXPECT_TRUE(refused.errors.contains(QStringLiteral("使用できません")))
             << refused.errors.toStdString();
     }
     EXPECT_TRUE(program.mainWindows().isEmpty()) << "a window or a message box appeared";
@@ -227,4 +227,56 @@ TEST_F(LaterStartTest, CaptureHandedOverWhileADialogIsOpenIsRefusedAsBusy)
     const ShellRun later = program.run({QStringLiteral("/C1"), QStringLiteral("/A5")});
     EXPECT_EQ(later.exitCode, 0) << later.errors.toStdString();
     EXPECT_EQ(shotFiles().size(), 1);
+}
+
+TEST_F(LaterStartTest, UnknownTokensAndSaveTypesAreRefusedAndTypeNamesAreTaken)
+{
+    writeSettings(QStringLiteral("APCLOSE=1"));
+    for (const QStringList& args : {QStringList{"/C9", "/A5"}, QStringList{"/C1", "/A5", "/X"},
+                                    QStringList{"/C1", "/A5;" + shots() + ";TIFF"}}) {
+        const ShellRun refused = program.run(args);
+        EXPECT_EQ(refused.exitCode, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(refused.errors.startsWith(QStringLiteral("vistrel: ")) &&
+                    refused.errors.contains(args.last()))
+            << refused.errors.toStdString();
+        EXPECT_TRUE(refused.errors.contains(QStringLiteral("使い方: vistrel")));
+    }
+    EXPECT_TRUE(program.mainWindows().isEmpty()) << "a refused start opened the program";
+
+    const ShellRun alone = program.run({QStringLiteral("/C1"), "/A5;" + shots() + ";JPG"});
+    EXPECT_EQ(alone.exitCode, 0) << alone.errors.toStdString();
+    ChildProcess& first = program.start();
+    ASSERT_TRUE(tray.waitForIcon()) << program.output().toStdString();
+    const ShellRun handed = program.run({QStringLiteral("/C1"), "/A5;" + shots() + ";gif"});
+    EXPECT_EQ(handed.exitCode, 0) << handed.errors.toStdString();
+    const QStringList files = shotFiles();
+    ASSERT_EQ(files.size(), 2) << files.join(u' ').toStdString();
+    EXPECT_TRUE(files[0].endsWith(QStringLiteral(".gif")) &&
+                files[1].endsWith(QStringLiteral(".jpg")))
+        << files.join(u' ').toStdString();
+    QFile jpeg(QDir(shots()).filePath(files[1]));
+    ASSERT_TRUE(jpeg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(jpeg.read(2) == QByteArray("\xff\xd8")) << "not a JPEG";
+    const ShellRun refused = program.run({QStringLiteral("/C3"), QStringLiteral("/A5;;JPG2")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(first.isRunning());
+}
+
+TEST_F(LaterStartTest, ACopyOnAnotherDisplayRunsThereInsteadOfHandingOver)
+{
+    writeSettings(QStringLiteral("APCLOSE=1"));
+    ChildProcess& first = program.start();
+    ASSERT_TRUE(tray.waitForIcon()) << program.output().toStdString();
+    // Without XDG_RUNTIME_DIR (cron, ssh) a start on the same display still finds it.
+    const ShellRun handed = program.run({}, {}, QStringLiteral("XDG_RUNTIME_DIR"));
+    EXPECT_EQ(handed.exitCode, 0) << "a second full copy started: " << handed.errors.toStdString();
+    EXPECT_EQ(program.mainWindows().size(), 1);
+    EXPECT_EQ(tray.icons().size(), 1);
+
+    XSession other;
+    ChildProcess& second = program.startOn(other);
+    EXPECT_TRUE(waitFor([&] { return !other.findWindows(QStringLiteral("Vistrel")).isEmpty(); }))
+        << "the start on the other display handed over: " << program.output().toStdString();
+    EXPECT_TRUE(second.isRunning());
+    EXPECT_TRUE(first.isRunning());
 }

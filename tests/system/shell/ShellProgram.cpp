@@ -46,9 +46,17 @@ ChildProcess& ShellProgram::start(const QStringList& args)
     return m_session.start(QStringList{QStringLiteral(VISTREL_BINARY)} + args, m_options);
 }
 
-ShellRun ShellProgram::run(const QStringList& args, const QString& workingDir)
+ChildProcess& ShellProgram::startOn(XSession& display, const QStringList& args)
+{
+    return display.start(QStringList{QStringLiteral(VISTREL_BINARY)} + args, m_options);
+}
+
+ShellRun ShellProgram::run(const QStringList& args, const QString& workingDir,
+                           const QString& without)
 {
     ChildOptions options = m_options;
+    if (!without.isEmpty())
+        options.setEnv[without] = QString();
     options.outputFile = path("run") + QString::number(++m_runs) + QStringLiteral(".log");
     QStringList argv = QStringList{QStringLiteral(VISTREL_BINARY)} + args;
     if (!workingDir.isEmpty())

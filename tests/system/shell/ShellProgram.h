@@ -21,8 +21,12 @@ public:
 
     // Starts one more copy; the session stops it at the latest when it ends.
     ChildProcess& start(const QStringList& args = {});
-    // Runs one more copy to its end (in a working folder of its own when given).
-    ShellRun run(const QStringList& args, const QString& workingDir = {});
+    // Starts one more copy, with the same folders, on another display.
+    ChildProcess& startOn(XSession& display, const QStringList& args = {});
+    // Runs one more copy to its end (in a working folder of its own when given); `without`
+    // names a variable its environment lacks.
+    ShellRun run(const QStringList& args, const QString& workingDir = {},
+                 const QString& without = {});
     // A folder of this program's own for the test's files.
     QString scratch(const char* name) const { return path(name); }
 

@@ -9,7 +9,10 @@ using namespace vistrel::test;
 
 namespace {
 
-const QString AlreadyRunning = QStringLiteral("message: 「Vistrel」は既に起動しています。");
+// A copy that listens but does not answer is busy, not merely running.
+const QString Busy =
+    QStringLiteral("「Vistrel」は起動していますが、ほかの処理中のため要求を受け付け"
+                   "られませんでした。しばらくしてからやり直してください。");
 
 class TrayResidencyTest : public ShellTestBase {
 protected:
@@ -97,10 +100,11 @@ TEST_F(TrayResidencyTest, SecondStartIsRefusedOnlyWhenTheRunningCopyDoesNotAnswe
     first.signal(SIGSTOP); // it hangs: later starts reach its socket but get no answer
     const ShellRun request = program.run({QStringLiteral("/C1"), QStringLiteral("/A5;") + shots});
     EXPECT_EQ(request.exitCode, 1) << "a script is told, not shown a box";
-    EXPECT_EQ(request.errors, QStringLiteral("vistrel: 「Vistrel」は既に起動しています。\n"));
+    EXPECT_EQ(request.errors, QStringLiteral("vistrel: ") + Busy + u'\n');
 
     ChildProcess& second = program.start();
-    ASSERT_TRUE(program.waitForLogLine(AlreadyRunning)) << program.output().toStdString();
+    ASSERT_TRUE(program.waitForLogLine(QStringLiteral("message: ") + Busy))
+        << program.output().toStdString();
     // The message box waits for its OK.
     const std::optional<WindowId> box = program.waitForMainWindow(second.pid());
     ASSERT_TRUE(box) << "no message box";
@@ -118,7 +122,8 @@ TEST_F(TrayResidencyTest, SecondStartIsRefusedOnlyWhenTheRunningCopyDoesNotAnswe
     EXPECT_EQ(program.mainWindows().size(), 1);
     EXPECT_EQ(tray.icons().size(), 1);
     EXPECT_TRUE(first.isRunning());
-    EXPECT_EQ(program.testLog().filter(QStringLiteral("message: ")), QStringList{AlreadyRunning});
+    EXPECT_EQ(program.testLog().filter(QStringLiteral("message: ")),
+              QStringList{QStringLiteral("message: ") + Busy});
 }
 
 TEST_F(TrayResidencyTest, TermSignalSavesTheSettingsAndRemovesTheTabPictures)

@@ -31,6 +31,23 @@ TEST(CommandLine, SplitsTokensFromPicturesAndResolvesThemFromTheStartFolder)
     EXPECT_EQ(pictures.request.AfterAction, 6);
 }
 
+TEST(CommandLine, UnknownTokensAreNamedButQtOptionsAndPicturesAreLeftAlone)
+{
+    QTemporaryDir folder;
+    const QString work = folder.path();
+    EXPECT_TRUE(ParseCommandLine({"/C9", "/A5"}, work).problem.contains("/C9"));
+    EXPECT_TRUE(ParseCommandLine({"/C1", "/A5,/X"}, work).problem.contains("/X"));
+    EXPECT_TRUE(ParseCommandLine({"/C1", "/A5;/srv;TIFF"}, work).problem.contains("TIFF"));
+    EXPECT_EQ(
+        ParseCommandLine({"-platform", "offscreen", "--unknown", "/A6", "/home/u/a.png"}, work)
+            .problem,
+        QString());
+    const QString refused =
+        RefusedCommandLineText(QStringLiteral("「/C9」は指定できないオプションです。"));
+    EXPECT_TRUE(refused.startsWith(QStringLiteral("vistrel: 「/C9」")));
+    EXPECT_TRUE(refused.endsWith(UsageText()));
+}
+
 TEST(CommandLine, HelpListsOnlyTheActionsThatCanBeCarriedOut)
 {
     const QString usage = UsageText();
@@ -50,7 +67,12 @@ TEST(RequestResult, OnlyADoneRequestWithoutErrorsSucceedsAndEveryFailureSaysWhy)
     EXPECT_EQ(SummariseRequest(Outcome::Done, 5, cannotSave), (RequestResult{1, "cannot save"}));
     EXPECT_EQ(SummariseRequest(Outcome::NotDone, 5, folderMissing),
               (RequestResult{1, "folder missing"}));
-    EXPECT_TRUE(SummariseRequest(Outcome::Unavailable, 7, none).reason.contains("not available"));
+    EXPECT_TRUE(SummariseRequest(Outcome::Unavailable, 7, none)
+                    .reason.contains(QStringLiteral("使用できません")));
+    const QString noPrinter = QStringLiteral("印刷するプリンタがありません。");
+    EXPECT_EQ(SummariseRequest(Outcome::NotDone, 7, none, noPrinter), (RequestResult{1, noPrinter}))
+        << "the status bar's reason, not only that it did not complete";
+    EXPECT_EQ(SummariseRequest(Outcome::Done, 7, none, QStringLiteral("印刷しました")).exitCode, 0);
     for (const Outcome outcome : {Outcome::NotRun, Outcome::Aborted, Outcome::Cancelled,
                                   Outcome::Failed, Outcome::NotDone}) {
         const RequestResult result = SummariseRequest(outcome, 1, none);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,54 @@ TEST(SingleInstance, ALockFolderOthersCanWriteIsRefusedForTheUsersOwn)
                    &info),
             0);
         EXPECT_EQ(info.st_mode & 0777, 0700u);
+    }
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("XDG_CACHE_HOME", oldCache);
+}
+
+TEST(SingleInstance, EachDisplayHasItsOwnLockWhateverTheScreen)
+{
+    const QByteArray oldDisplay = qgetenv("DISPLAY");
+    const std::pair<const char*, const char*> keys[] = {{":0", "x11-0"},
+                                                        {":0.1", "x11-0"},
+                                                        {"unix:0", "x11-0"},
+                                                        {":1", "x11-1"},
+                                                        {"localhost:10.0", "x11-localhost-10"},
+                                                        {"a/b:2", "x11-a_b-2"}};
+    for (const auto& [display, key] : keys) {
+        qputenv("DISPLAY", display);
+        EXPECT_EQ(SingleInstance::displayKey(), QString::fromLatin1(key)) << display;
+    }
+    qputenv("DISPLAY", oldDisplay);
+}
+
+TEST(SingleInstance, AStartWithoutTheRuntimeFolderFindsTheCopyThatHasOne)
+{
+    QTemporaryDir dir;
+    const QString runtime = dir.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("cache"))));
+    {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        const SingleInstance withRuntime(QStringLiteral("TestLock"));
+        ASSERT_TRUE(withRuntime.acquired());
+        qunsetenv("XDG_RUNTIME_DIR");
+        const SingleInstance without(QStringLiteral("TestLock"));
+        EXPECT_FALSE(without.acquired()) << "a second full copy";
+        EXPECT_EQ(QFileInfo(without.requestFolder()).canonicalFilePath(),
+                  QFileInfo(runtime).canonicalFilePath())
+            << "hands over to the socket beside the running copy's lock";
+    }
+    {
+        qunsetenv("XDG_RUNTIME_DIR");
+        const SingleInstance without(QStringLiteral("TestLock"));
+        ASSERT_TRUE(without.acquired());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        const SingleInstance withRuntime(QStringLiteral("TestLock"));
+        EXPECT_FALSE(withRuntime.acquired()) << "the copy in the cache folder is found";
     }
     qputenv("XDG_RUNTIME_DIR", oldRuntime);
     qputenv("XDG_CACHE_HOME", oldCache);

@@ -86,6 +86,42 @@ TEST(ParseCaptureParam, ContinuousSaveFieldsAreCarriedNotApplied)
     EXPECT_FALSE(ParseCaptureParam(QStringLiteral("/A6;/tmp")).AutoSave) << "only action 5";
 }
 
+TEST(ParseCaptureParam, SaveTypesAreNamedOrNumbered)
+{
+    const std::pair<const char*, int> named[] = {{"BMP", 1},  {"jpg", 9}, {"JPEG", 9}, {"Png", 10},
+                                                 {"GIF", 11}, {"2", 2},   {"11", 11}};
+    for (const auto& [name, type] : named) {
+        SCOPED_TRACE(name);
+        const QString token = QStringLiteral("/A5;/srv;%1").arg(QString::fromLatin1(name));
+        EXPECT_EQ(ParseCaptureParam(token).AutoSave->SaveType, type);
+        EXPECT_EQ(CaptureParamProblem(token), QString());
+    }
+}
+
+TEST(CaptureParamProblem, NamesTheFirstTokenTheGrammarDoesNotKnow)
+{
+    EXPECT_EQ(CaptureParamProblem(QStringLiteral(
+                  ",/C1,/A5;/srv/a b;JPG;shot;_x,/L,/M,/R,/T5,/T45,/U,/W,/W2,/C,/A,/A9")),
+              QString());
+    for (const char* text : {"/C9", "/X", "/c1", "/C12", "/A0", "/A9extra", "/A6;/tmp", "/W3", "/T",
+                             "/T100", "/Tx", "/MM", "/A5;/srv;1;a;b;c"}) {
+        SCOPED_TRACE(text);
+        const QString problem = CaptureParamProblem(QStringLiteral("/C1,/A5,") + text);
+        EXPECT_TRUE(problem.contains(QString::fromLatin1(text))) << problem.toStdString();
+    }
+    for (const char* type : {"TIFF", "0", "12", "JPG2"}) {
+        SCOPED_TRACE(type);
+        const QString problem =
+            CaptureParamProblem(QStringLiteral("/C1,/A5;/srv;%1").arg(QString::fromLatin1(type)));
+        EXPECT_TRUE(
+            problem.contains(QStringLiteral("保存形式「%1」").arg(QString::fromLatin1(type))))
+            << problem.toStdString();
+        EXPECT_FALSE(ParseCaptureParam(QStringLiteral("/A5;d;%1").arg(QString::fromLatin1(type)))
+                         .AutoSave->SaveType)
+            << "a hotkey entry keeps the setting as it was";
+    }
+}
+
 TEST(ApplyAutoSaveOverride, ReplacesPresentFieldsAndTurnsOverwritingOff)
 {
     Settings settings;
