@@ -84,7 +84,7 @@ RequestResult InstanceWiring::openPictures(const QStringList& pictures)
     const QString& path = pictures.first();
     try {
         if (!m_main.output().openPictureFile(path))
-            return {1, QStringLiteral("%1 is no picture file that can be opened").arg(path)};
+            return {1, QStringLiteral("%1 は開くことのできる画像ファイルではありません。").arg(path)};
     } catch (const std::exception& error) {
         const QString message = QString::fromUtf8(error.what());
         VistrelApplication::showError(message);
