@@ -279,6 +279,20 @@ TEST(SettingsFile, ChangesOfTheSessionAreSavedWhenTheDisplayDies)
         return seen && seen->frame.topLeft() != QPoint(210, 160);
     }));
     const QPoint moved = seen->frame.topLeft();
+    // The program has seen the move once it has handled a key pressed after it: the File menu.
+    const auto shownWindows = [&] {
+        const QByteArray found =
+            session
+                .xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), QString::number(vistrel.pid())})
+                .output;
+        return QString::fromUtf8(found).split(u'\n', Qt::SkipEmptyParts).size();
+    };
+    const qsizetype before = shownWindows();
+    session.xdotool(
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(*window)});
+    session.xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
+    ASSERT_TRUE(waitFor([&] { return shownWindows() > before; })) << "no File menu";
     session.killServer();
 
     ASSERT_TRUE(vistrel.waitForExit()) << "the program outlived its display";
