@@ -71,8 +71,8 @@ private:
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
-            if (m_tasks.empty())
-                return; // stopping, with nothing left that anyone waits for
+            if (m_stopping)
+                return; // the program is ending: no one will ask for what is left
             std::packaged_task<UndoHistory::Packed()> task = std::move(m_tasks.front());
             m_tasks.pop_front();
             lock.unlock();
