@@ -175,8 +175,6 @@ void OutputWiring::mnuEditPasteClick()
             QStringLiteral("クリップボードの形式がビットマップではありません。"));
         return;
     }
-    // An unfinished selection or shape belongs to the picture that is being replaced.
-    endEditMode();
     m_main.document().replacePicture(picture);
 }
 

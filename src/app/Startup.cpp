@@ -38,6 +38,29 @@ bool keepClipboard()
     return false;
 }
 
+// Saves the settings and removes the tab pictures, as a normal exit does, when the
+// connection to the display breaks; unhooked before the window goes.
+class DisplayLossSave {
+public:
+    DisplayLossSave(Platform& platform, TfrmMain& mainWindow) : m_platform(platform)
+    {
+        m_platform.displayLost = [&mainWindow] {
+            try {
+                mainWindow.SaveSettings();
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "vistrel: %s\n", error.what());
+            }
+            mainWindow.removeRunFiles();
+        };
+    }
+    ~DisplayLossSave() { m_platform.displayLost = nullptr; }
+    DisplayLossSave(const DisplayLossSave&) = delete;
+    DisplayLossSave& operator=(const DisplayLossSave&) = delete;
+
+private:
+    Platform& m_platform;
+};
+
 } // namespace
 
 int runVistrel(int argc, char** argv)
@@ -73,6 +96,8 @@ int runVistrel(int argc, char** argv)
     InstanceWiring laterStarts(mainWindow);
     if (!laterStarts.listen())
         ReportOnStandardError(RequestChannelProblem());
+    // Qt ends the program at once when the display goes away: keep what the session changed.
+    const DisplayLossSave displayLossSave(*platform, mainWindow);
     SignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSessionAndExit(); });

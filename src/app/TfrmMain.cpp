@@ -363,6 +363,11 @@ void TfrmMain::runExitSteps()
 {
     SaveSettings();
     m_hotkeys->UnregisterAllHotkeys();
+    removeRunFiles();
+}
+
+void TfrmMain::removeRunFiles()
+{
     m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
     m_options->DeleteExchangePicture();
 }
@@ -399,8 +404,7 @@ int TfrmMain::endSession()
         status = 1;
     }
     m_hotkeys->UnregisterAllHotkeys();
-    m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
-    m_options->DeleteExchangePicture();
+    removeRunFiles();
     m_closing = true;
     close();
     return status;

@@ -68,6 +68,8 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // The tab pictures and the exchange picture of this run, removed as it ends.
+    void removeRunFiles();
 
     // The exit sequence: save the settings, delete the tab pictures and close.
     // Throws (and goes no further) when the settings cannot be saved.

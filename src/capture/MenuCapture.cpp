@@ -51,6 +51,8 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
         return;
     const CaptureEngine::BusyScope busy(m_engine);
     m_host.endEditMode();
+    // The capture replaces the current image: the tab being left keeps what it shows.
+    m_document.storeSelectedTab();
     m_host.hideForCapture();
     ShowAgain showAgain(m_host);
 

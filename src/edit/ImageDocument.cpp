@@ -23,6 +23,8 @@ void ImageDocument::SetCurrentImage(Mode mode)
         m_undo.push(m_current);
     if (mode == Mode::Commit && !m_tabs.isEmpty())
         writeSelectedTab();
+    else if (mode == Mode::ShowOnly)
+        m_selectedTabStored = false;
     Q_EMIT viewChanged();
     Q_EMIT imageSizeChanged(imageSizeText(m_current));
 }
@@ -37,10 +39,30 @@ void ImageDocument::mnuEditUndoClick()
     SetCurrentImage(Mode::ShowOnly);
 }
 
-void ImageDocument::writeSelectedTab() const
+void ImageDocument::writeSelectedTab()
 {
-    if (m_selected >= 0 && m_selected < m_tabs.size())
-        m_temp.WriteTempPicture(m_current, TempPictures::Kind::Tab, m_tabs[m_selected].Number);
+    if (m_selected < 0 || m_selected >= m_tabs.size())
+        return;
+    m_selectedTabStored = false; // until the write has succeeded
+    m_temp.WriteTempPicture(m_current, TempPictures::Kind::Tab, m_tabs[m_selected].Number);
+    m_selectedTabStored = true;
+}
+
+// What the tab shows: a request-driven capture may have replaced the current
+// image behind the view.
+void ImageDocument::writeShownPicture()
+{
+    if (m_selected < 0 || m_selected >= m_tabs.size() || m_view.isNull())
+        return;
+    m_selectedTabStored = false;
+    m_temp.WriteTempPicture(m_view, TempPictures::Kind::Tab, m_tabs[m_selected].Number);
+    m_selectedTabStored = true;
+}
+
+void ImageDocument::storeSelectedTab()
+{
+    if (!m_selectedTabStored)
+        writeShownPicture();
 }
 
 void ImageDocument::AddCaptureTab(const QString& title)
@@ -55,6 +77,7 @@ void ImageDocument::AddCaptureTab(const QString& title)
         m_tabs.removeFirst();
     m_tabs.append(TTabRec{title, number});
     m_selected = static_cast<int>(m_tabs.size()) - 1;
+    m_selectedTabStored = true;
     Q_EMIT tabsChanged();
 }
 
@@ -64,14 +87,14 @@ void ImageDocument::tabWindowChanging()
         return;
     if (endEditMode)
         endEditMode();
-    // What the tab shows: a request-driven capture may have replaced the
-    // current image behind the view.
-    if (m_selected >= 0 && m_selected < m_tabs.size() && !m_view.isNull())
-        m_temp.WriteTempPicture(m_view, TempPictures::Kind::Tab, m_tabs[m_selected].Number);
+    writeShownPicture();
 }
 
 void ImageDocument::replacePicture(const QImage& picture)
 {
+    // An unfinished selection or shape belongs to the picture that is being replaced.
+    if (endEditMode)
+        endEditMode();
     m_current = picture;
     SetCurrentImage(Mode::Commit);
 }
@@ -80,9 +103,13 @@ void ImageDocument::tabWindowChange(int index)
 {
     if (index < 0 || index >= m_tabs.size())
         return;
+    // Read first: a file that cannot be read leaves the document on the tab it was on.
+    QImage entered = m_current;
+    m_temp.ReadTempPicture(entered, TempPictures::Kind::Tab, m_tabs[index].Number);
     m_selected = index;
-    m_temp.ReadTempPicture(m_current, TempPictures::Kind::Tab, m_tabs[index].Number);
+    m_current = std::move(entered);
     SetCurrentImage(Mode::Reset);
+    m_selectedTabStored = true;
     Q_EMIT tabsChanged();
 }
 
@@ -90,8 +117,13 @@ void ImageDocument::selectTab(int index)
 {
     if (index == m_selected)
         return;
-    tabWindowChanging();
-    tabWindowChange(index);
+    try {
+        tabWindowChanging();
+        tabWindowChange(index);
+    } catch (...) {
+        Q_EMIT tabsChanged(); // the tab bar has moved already
+        throw;
+    }
 }
 
 } // namespace vistrel

@@ -33,7 +33,8 @@ public:
     void SetCurrentImage(Mode mode);
     int undoDepth() const { return m_undo.size(); }
     // A picture from a file or the clipboard replaces the selected tab's
-    // picture as an edit, so that undo brings the capture back.
+    // picture as an edit, so that undo brings the capture back; an unfinished edit mode ends
+    // first.
     void replacePicture(const QImage& picture);
 
     // Shows "１つ前の操作がありません" when there is nothing to go back to.
@@ -42,9 +43,13 @@ public:
     const QList<TTabRec>& tabs() const { return m_tabs; }
     int selectedTab() const { return m_selected; }
     void AddCaptureTab(const QString& title);
+    // Writes what the selected tab shows to its file, unless the file holds it already: a
+    // capture that is about to replace the current image leaves the tab as it was.
+    void storeSelectedTab();
     void tabWindowChanging();
     void tabWindowChange(int index);
-    // Leaves the selected tab and enters another, as a click on the tab does.
+    // Leaves the selected tab and enters another, as a click on the tab does. When the tab
+    // cannot be written or read the selection stays, and tabsChanged puts the tab bar back.
     void selectTab(int index);
 
     // Settles an unfinished edit before a tab is left; set by the edit modes.
@@ -58,7 +63,8 @@ Q_SIGNALS:
     void tabsChanged();
 
 private:
-    void writeSelectedTab() const;
+    void writeSelectedTab();
+    void writeShownPicture();
 
     const TempPictures& m_temp;
     std::function<int()> m_tabMaximum;
@@ -67,6 +73,8 @@ private:
     UndoHistory m_undo; // the last equals the current image
     QList<TTabRec> m_tabs;
     int m_selected = -1;
+    // Whether the selected tab's file holds what the view shows; an undo leaves it behind.
+    bool m_selectedTabStored = true;
 };
 
 } // namespace vistrel

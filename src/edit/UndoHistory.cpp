@@ -3,16 +3,91 @@
 #include <zstd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <system_error>
+#include <thread>
 
 namespace vistrel {
 
 namespace {
+
 // zstd's fastest regular level: screenshots shrink tenfold and more at several hundred MB/s.
 constexpr int PackLevel = 1;
+
+// One thread for the whole program packs the pictures, oldest first, and lives until the
+// program ends: a thread per picture would stay unjoined (its stack mapped) for as long as
+// its entry is kept.
+class PackingWorker {
+public:
+    // Null when no thread can be had.
+    static PackingWorker* instance()
+    {
+        static std::unique_ptr<PackingWorker> worker = [] {
+            try {
+                return std::make_unique<PackingWorker>();
+            } catch (const std::system_error&) {
+                return std::unique_ptr<PackingWorker>();
+            }
+        }();
+        return worker.get();
+    }
+
+    PackingWorker() : m_thread([this] { run(); }) {}
+    ~PackingWorker()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    PackingWorker(const PackingWorker&) = delete;
+    PackingWorker& operator=(const PackingWorker&) = delete;
+
+    std::shared_future<UndoHistory::Packed> pack(std::shared_ptr<QImage> held)
+    {
+        std::packaged_task<UndoHistory::Packed()> task([held = std::move(held)] {
+            const QImage taken = std::move(*held); // the only other reference goes here
+            return UndoHistory::pack(taken);
+        });
+        std::shared_future<UndoHistory::Packed> packed = task.get_future().share();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        return packed;
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+            if (m_stopping)
+                return; // the program is ending: no one will ask for what is left
+            std::packaged_task<UndoHistory::Packed()> task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::packaged_task<UndoHistory::Packed()>> m_tasks;
+    bool m_stopping = false;
+    std::thread m_thread; // last: started once the rest is ready
+};
+
 } // namespace
 
 UndoHistory::Packed UndoHistory::pack(const QImage& picture)
@@ -27,12 +102,13 @@ UndoHistory::Packed UndoHistory::pack(const QImage& picture)
     packed.colours = picture.colorTable();
     const size_t size = size_t(picture.sizeInBytes());
     if (size > 0) {
-        packed.bytes.resize(qsizetype(ZSTD_compressBound(size)));
-        const size_t written = ZSTD_compress(packed.bytes.data(), size_t(packed.bytes.size()),
-                                             picture.constBits(), size, PackLevel);
+        QByteArray frame(qsizetype(ZSTD_compressBound(size)), Qt::Uninitialized);
+        const size_t written =
+            ZSTD_compress(frame.data(), size_t(frame.size()), picture.constBits(), size, PackLevel);
         if (!ZSTD_isError(written) && written < size) {
-            packed.bytes.truncate(qsizetype(written));
-            packed.bytes.squeeze();
+            // A copy, not the big buffer shrunk: shrinking keeps the buffer's own memory
+            // mapping, one per picture kept, where a copy comes from the heap.
+            packed.bytes = QByteArray(frame.constData(), qsizetype(written));
             return packed;
         }
     }
@@ -69,15 +145,9 @@ void UndoHistory::push(const QImage& picture)
     if (!m_entries.empty()) {
         Entry& previous = m_entries.back();
         // The worker holds the only other reference, dropped as soon as it has packed it.
-        auto held = std::make_shared<QImage>(std::move(previous.plain));
-        try {
-            previous.packed = std::async(std::launch::async, [held] {
-                                  const QImage taken = std::move(*held);
-                                  return pack(taken);
-                              }).share();
-        } catch (const std::system_error&) {
-            previous.plain = std::move(*held); // no thread to be had: kept as it is
-        }
+        if (PackingWorker* const worker = PackingWorker::instance())
+            previous.packed = worker->pack(std::make_shared<QImage>(std::move(previous.plain)));
+        // else no thread to be had: kept as it is
     }
     m_entries.push_back({picture, {}});
 }

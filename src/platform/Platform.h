@@ -120,6 +120,10 @@ public:
     virtual void unregisterHotkey(int id) = 0;
     // Called on the event loop, never from inside event delivery, for each press.
     std::function<void(int id)> hotkeyPressed;
+    // Called once when the connection to the display has broken and the program is ending
+    // (the window system offers no way to go on): the last chance to keep what the session
+    // changed. Nothing in it may talk to the display.
+    std::function<void()> displayLost;
 };
 
 // Picks the implementation for the running Qt platform (X11 under xcb).

@@ -258,3 +258,53 @@ TEST(SettingsFile, ReadOnlyFolderReportsThePathAndKeepsRunning)
         << vistrel.output().toStdString();
     EXPECT_EQ(vistrel.readIni(), before);
 }
+
+// The X server going away ends the program (exit status 1), but what the session changed is
+// saved first, and the reason is told in Japanese.
+TEST(SettingsFile, ChangesOfTheSessionAreSavedWhenTheDisplayDies)
+{
+    XSession session;
+    VistrelProcess vistrel(session);
+    vistrel.writeIni(existingFile(QRect(210, 160, 720, 480)));
+    vistrel.start();
+    const auto window = vistrel.waitForMainWindow();
+    ASSERT_TRUE(window) << "no main window\n" << vistrel.output().toStdString();
+    std::optional<WindowGeometry> seen;
+    ASSERT_TRUE(waitForGeometry(session, *window, {210, 160}, {720, 480}, seen));
+
+    session.xdotool({QStringLiteral("windowmove"), QStringLiteral("--sync"),
+                     QString::number(*window), QStringLiteral("340"), QStringLiteral("260")});
+    ASSERT_TRUE(waitFor([&] {
+        seen = session.geometry(*window);
+        return seen && seen->frame.topLeft() != QPoint(210, 160);
+    }));
+    const QPoint moved = seen->frame.topLeft();
+    // The program has seen the move once it has handled a key pressed after it: the File menu.
+    const auto shownWindows = [&] {
+        const QByteArray found =
+            session
+                .xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), QString::number(vistrel.pid())})
+                .output;
+        return QString::fromUtf8(found).split(u'\n', Qt::SkipEmptyParts).size();
+    };
+    const qsizetype before = shownWindows();
+    session.xdotool(
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(*window)});
+    session.xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
+    ASSERT_TRUE(waitFor([&] { return shownWindows() > before; })) << "no File menu";
+    session.killServer();
+
+    ASSERT_TRUE(vistrel.waitForExit()) << "the program outlived its display";
+    EXPECT_EQ(vistrel.exitCode(), 1);
+    const QList<Entry> saved = entries(vistrel.readIni());
+    EXPECT_EQ(valueOf(saved, QStringLiteral("SCREEN"), QStringLiteral("LEFT")),
+              QString::number(moved.x()));
+    EXPECT_EQ(valueOf(saved, QStringLiteral("SCREEN"), QStringLiteral("TOP")),
+              QString::number(moved.y()));
+    EXPECT_EQ(valueOf(saved, QStringLiteral("AUTOSAVE"), QStringLiteral("DIR")), JapaneseFolder);
+    const QString output = vistrel.output();
+    EXPECT_TRUE(output.contains(QStringLiteral("X サーバーとの接続が切れたため終了します。")))
+        << output.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("X11 connection"))) << output.toStdString();
+}

@@ -1,6 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/x11/CanberraSound.h"
+#include "platform/x11/X11DisplayLoss.h"
 #include "platform/x11/X11EscapeWatch.h"
 #include "platform/x11/X11Hotkeys.h"
 #include "platform/x11/X11PickSession.h"
@@ -33,6 +34,10 @@ X11Platform::X11Platform()
         throw std::runtime_error("X サーバーに接続されていません。");
     m_connection = native->connection();
     setUp(native->display() != nullptr ? DefaultScreen(native->display()) : 0);
+    m_displayLoss = std::make_unique<x11::X11DisplayLoss>(m_connection, [this] {
+        if (displayLost)
+            displayLost();
+    });
 }
 
 X11Platform::X11Platform(OwnConnection)

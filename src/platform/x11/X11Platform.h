@@ -14,6 +14,7 @@ class X11PickSession;
 class CanberraSound;
 class X11Hotkeys;
 class X11EscapeWatch;
+class X11DisplayLoss;
 } // namespace x11
 
 // The platform on an X server, through xcb on Qt's own connection, or on a connection of its
@@ -90,6 +91,7 @@ private:
     std::unique_ptr<x11::CanberraSound> m_sound;
     std::unique_ptr<x11::X11Hotkeys> m_hotkeys;
     std::unique_ptr<x11::X11EscapeWatch> m_escape;
+    std::unique_ptr<x11::X11DisplayLoss> m_displayLoss;
     bool m_xfixesReady = false;
     bool m_randrMonitors = false;
     bool m_ownsConnection = false;

@@ -288,3 +288,37 @@ TEST(EditModes, EllipseIsDrawnInTheChosenColourAndWidth)
     EXPECT_EQ(redInside, 0) << "the ellipse is filled";
     EXPECT_EQ(changedOutside, 0) << "the figure left its frame";
 }
+
+// A mosaic undone, then a capture from the menu: the tab that was left keeps the picture it
+// showed, not the edit that was undone.
+TEST(EditModes, ACaptureAfterAnUndoLeavesTheTabAsItWasShown)
+{
+    EditScene scene;
+    const auto origin = scene.pictureOnScreen();
+    ASSERT_TRUE(origin) << "the picture is not on show";
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("a")); // エリア選択(&A)
+    scene.drag(*origin + QPoint(40, 30), *origin + QPoint(140, 100));
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("m")); // モザイク(&M)
+    ASSERT_TRUE(scene.focusWindow(QStringLiteral("モザイク"))) << scene.log();
+    scene.xdotool({QStringLiteral("type"), QStringLiteral("8")});
+    scene.key(QStringLiteral("Return"));
+    ASSERT_TRUE(scene.waitForStatus(QStringLiteral("処理が完了しました"))) << scene.log();
+    ASSERT_NE(scene.tabPicture(1), patternPicture()) << "the mosaic is not in the tab's file";
+
+    const QPoint inside = *origin + QPoint(61, 53);
+    const auto shownColour = [&] {
+        return scene.session().grab(QRect(inside, QSize(1, 1))).pixel(0, 0) & 0xffffff;
+    };
+    const QRgb original = patternColour(61, 53);
+    ASSERT_NE(shownColour(), original) << "no mosaic on show";
+    scene.key(QStringLiteral("ctrl+z"));
+    ASSERT_TRUE(waitFor([&] { return shownColour() == original; }))
+        << "the undo did not bring the pattern back";
+
+    scene.chooseCaptureItem(QStringLiteral("a"));
+    ASSERT_TRUE(scene.waitForStatusCount(CaptureScene::Completed, 2)) << scene.log();
+    EXPECT_EQ(scene.tabFiles().size(), 2);
+    EXPECT_TRUE(scene.tabPicture(1) == patternPicture()) << "the tab holds the undone mosaic";
+}

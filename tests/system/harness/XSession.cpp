@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
@@ -172,6 +173,12 @@ void XSession::stop(pid_t pid)
         return;
     (*found)->stop();
     m_children.erase(found);
+}
+
+void XSession::killServer()
+{
+    m_server->signal(SIGKILL);
+    m_server->waitForExit(std::chrono::seconds(10));
 }
 
 CommandResult XSession::xdotool(const QStringList& args)

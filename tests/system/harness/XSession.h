@@ -55,6 +55,10 @@ public:
     // SIGTERM, wait, then SIGKILL; the process is forgotten afterwards.
     void stop(pid_t pid);
 
+    // Kills the X server as a crash would: every client's connection breaks. Nothing may be
+    // asked of the display afterwards.
+    void killServer();
+
     // Runs xdotool against this display; its standard output is returned.
     CommandResult xdotool(const QStringList& args);
 

@@ -1,7 +1,13 @@
 #include "edit/UndoHistory.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <malloc.h>
+#include <thread>
 #include <vector>
 
 using namespace vistrel;
@@ -15,6 +21,19 @@ QImage filled(int w, int h, QImage::Format format, int seed)
         for (int x = 0; x < w; ++x)
             image.setPixel(x, y, qRgb((x * seed) & 255, (y + seed) & 255, (x ^ y) & 255));
     return image.convertToFormat(format);
+}
+
+qsizetype runningThreads()
+{
+    return QDir(QStringLiteral("/proc/self/task"))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+        .size();
+}
+
+qsizetype mappings()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll().count('\n') : -1;
 }
 
 } // namespace
@@ -56,4 +75,32 @@ TEST(UndoHistory, OlderScreenPicturesTakeAFractionOfTheirSize)
     for (int i = 0; i < 4; ++i)
         history.push(screen.copy());
     EXPECT_LT(history.packedBytes(), 3 * screen.sizeInBytes() / 10);
+}
+
+// Every picture is packed on a worker; none of them may leave a finished thread unjoined with
+// its stack still mapped, nor a memory mapping of its own, for as long as the history keeps it.
+// Pictures over the allocator's mapping threshold (pinned here, as it is at a program's start)
+// come from mappings of their own.
+TEST(UndoHistory, PackingLeavesNoThreadStacksBehind)
+{
+    // Waits until no more than one packing thread runs.
+    const auto settle = [threads = runningThreads()] {
+        for (int i = 0; i < 500 && runningThreads() > threads + 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    ASSERT_EQ(mallopt(M_MMAP_THRESHOLD, 128 * 1024), 1);
+    UndoHistory history;
+    QImage picture(256, 256, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    history.push(picture);
+    history.push(picture);
+    settle();
+    const qsizetype before = mappings();
+    for (int i = 0; i < 64; ++i)
+        history.push(picture);
+    settle();
+    EXPECT_LT(mappings() - before, 16) << "threads left with their stacks";
+    history.packedBytes(); // every picture packed
+    EXPECT_LT(mappings() - before, 16) << "packed pictures in mappings of their own";
+    EXPECT_EQ(history.size(), 66);
 }

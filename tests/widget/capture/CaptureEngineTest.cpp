@@ -265,3 +265,17 @@ TEST_F(CaptureEngineTest, ACaptureStartedDuringAnotherIsDropped)
     EXPECT_EQ(document.tabs().size(), 1);
     EXPECT_EQ(platform.grabCount, 1);
 }
+
+TEST_F(CaptureEngineTest, ACaptureAfterAnUndoLeavesTheTabAsItWasShown)
+{
+    menu.CaptureFromMenu(FullScreen, false);
+    const QImage captured = document.currentImage();
+    document.currentImage().fill(Qt::red);
+    document.SetCurrentImage(ImageDocument::Mode::Commit);
+    document.mnuEditUndoClick();
+
+    menu.CaptureFromMenu(FullScreen, false);
+    ASSERT_EQ(document.tabs().size(), 2);
+    document.selectTab(0);
+    EXPECT_EQ(document.currentImage(), captured); // not the edit that was undone
+}

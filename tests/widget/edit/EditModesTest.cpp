@@ -223,3 +223,23 @@ TEST_F(EditModesTest, AreaFrameStaysOnThePictureUntilTheModeEnds)
     EXPECT_TRUE(modes.selection().isNull());
     EXPECT_FALSE(host.toggles.value("mnuEditRange"));
 }
+
+TEST_F(EditModesTest, APictureOpenedOverAnUnfinishedFrameEndsTheModeFirst)
+{
+    document.endEditMode = [this] { modes.EndEditMode(); };
+    show(pattern(60, 40));
+    area.show();
+    modes.mnuEditRangeClick();
+    modes.imaBitmapMouseDown({5, 5});
+    modes.imaBitmapMouseMove({25, 25});
+    modes.imaBitmapMouseUp({25, 25});
+    ASSERT_EQ(modes.state(), StateFinished);
+    ASSERT_TRUE(surface.trackBox().isVisible());
+
+    QImage opened(30, 30, QImage::Format_RGB32);
+    opened.fill(Qt::blue);
+    document.replacePicture(opened); // a file opened, or chosen in the file pane
+    EXPECT_EQ(modes.mode(), ModeNone);
+    EXPECT_FALSE(surface.trackBox().isVisible());
+    EXPECT_FALSE(host.toggles.value("mnuEditRange"));
+}

@@ -1,8 +1,12 @@
 #include "edit/ImageDocument.h"
+#include "edit/ImageArea.h"
 #include "platform/MessageBox.h"
 
 #include <QFile>
+#include <QTabBar>
 #include <QTemporaryDir>
+
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -150,4 +154,17 @@ TEST_F(ImageDocumentTest, AnOpenedPictureIsAnEditThatUndoTakesBack)
     document.mnuEditUndoClick();
     EXPECT_EQ(document.viewBitmap().pixel(0, 0), qRgb(1, 1, 1));
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ImageDocumentTest, ATabThatCannotBeWrittenKeepsTheTabBarOnTheDocumentsTab)
+{
+    ImageArea area(document);
+    capture(1, QStringLiteral("a"));
+    capture(2, QStringLiteral("b"));
+    edit(3);
+    ASSERT_TRUE(folder.remove()); // the disk is gone: the tab being left cannot be written
+    EXPECT_THROW(area.tabWindow()->setCurrentIndex(0), std::runtime_error);
+    EXPECT_EQ(document.selectedTab(), 1);
+    EXPECT_EQ(area.tabWindow()->currentIndex(), 1);
+    EXPECT_EQ(document.currentImage().pixel(0, 0), qRgb(3, 3, 3));
 }
