@@ -86,9 +86,9 @@ std::optional<int> refuseUnknownTokens(int argc, char** argv)
     return 2;
 }
 
-// A full start needs the X server that Qt's xcb plugin would otherwise fail to reach with an
-// English message and an abort: the reason is said here, in the program's words.
-std::optional<int> refuseWithoutDisplay(int argc, char** argv)
+} // namespace
+
+std::optional<int> RefuseWithoutDisplay(int argc, char** argv)
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.startsWith("xcb"))
@@ -100,6 +100,8 @@ std::optional<int> refuseWithoutDisplay(int argc, char** argv)
         return 1;
     return std::nullopt;
 }
+
+namespace {
 
 // A capture that ends the program and shows nothing: it runs without Qt's window system
 // (whose start costs more than the grab), on a connection to the X server of its own.
@@ -163,7 +165,7 @@ std::optional<int> RunLeanStart(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     if (runsWithoutWindows(argc, argv))
         return runWithoutWindows(argc, argv);
-    return refuseWithoutDisplay(argc, argv);
+    return std::nullopt;
 }
 
 } // namespace vistrel

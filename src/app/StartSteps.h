@@ -17,6 +17,11 @@ class SingleInstance;
 // nothing is run. The exit status when the start ended there.
 std::optional<int> RunLeanStart(int argc, char** argv);
 
+// A full start needs the X server that Qt's xcb plugin would otherwise fail to reach with an
+// English message and an abort: the reason is said here, in the program's words. Only the
+// full program asks, so a launcher without it says first that it is missing.
+std::optional<int> RefuseWithoutDisplay(int argc, char** argv);
+
 // The exit status when another copy runs and so takes the request.
 std::optional<int> HandOverIfRunning(const SingleInstance& instance, const HandedRequest& started);
 

@@ -69,6 +69,8 @@ int runVistrel(int argc, char** argv)
         return ClipboardKeeper::runKeeper();
     if (const std::optional<int> ended = RunLeanStart(argc, argv))
         return *ended;
+    if (const std::optional<int> refused = RefuseWithoutDisplay(argc, argv))
+        return *refused;
 
     VistrelApplication app(argc, argv);
     const HandedRequest started{QCoreApplication::arguments().mid(1), QDir::currentPath()};
