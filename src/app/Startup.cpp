@@ -74,6 +74,7 @@ int runVistrel(int argc, char** argv)
         std::fprintf(stderr, "vistrel: later starts cannot reach this one (%s)\n",
                      qUtf8Printable(RequestSocketPath()));
     SignalWatcher terminationSignals;
+    mainWindow.captureEngine().endRequested = &SignalWatcher::signalArrived;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSessionAndExit(); });
     // The session manager asks for a save at log-off and at every checkpoint

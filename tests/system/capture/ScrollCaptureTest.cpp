@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <csignal>
+
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -139,6 +141,70 @@ TEST(ScrollCapture, QtScrollAreaThatRepaintsIsStitchedIntoTheWholeDocument)
     // Qt repaints: the markers fail at once and the pictures measure every step.
     EXPECT_EQ(stepsMeasuredBy(scene, QStringLiteral("マーカー")), 0);
     EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 50);
+    // The scroll bar comes from the first frame alone: below it only its track,
+    // with no piece of a thumb.
+    const QImage bar =
+        picture.copy(DocumentWidth, 0, picture.width() - DocumentWidth, picture.height());
+    ASSERT_GT(bar.width(), 4);
+    for (int y = ViewportHeight + 1; y < bar.height(); ++y)
+        ASSERT_EQ(bar.copy(0, y, bar.width(), 1), bar.copy(0, ViewportHeight, bar.width(), 1))
+            << "row " << y;
+}
+
+TEST(ScrollCapture, ACoveredWindowIsBroughtToTheFrontBeforeItIsScrolled)
+{
+    CaptureScene scene;
+    const WindowGeometry target = startScrollWindow(scene);
+    // Over the lower right of the document, away from where the pick points.
+    scene.startPattern(QRect(700, 420, 300, 160), QStringLiteral("covering pattern"));
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    ASSERT_TRUE(captureByPicking(scene, target)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.height(), DocumentHeight) << logOf(scene);
+    const auto different = firstRowNotTheDocument(picture);
+    EXPECT_FALSE(different) << "first different row " << *different;
+}
+
+TEST(ScrollCapture, TheDesktopIsCapturedPlainlyWithoutSwitchingWorkspace)
+{
+    CaptureScene scene;
+    const QRect client(700, 300, 320, 240);
+    const WindowId pattern = scene.startPattern(client, QStringLiteral("static pattern"));
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    const auto currentDesktop = [&] {
+        return scene.session().xdotool({QStringLiteral("get_desktop")}).output.trimmed();
+    };
+    const QByteArray before = currentDesktop();
+    ASSERT_FALSE(before.isEmpty());
+    // The picking has begun once the window under the pointer is framed; then the desktop.
+    scene.movePointer(client.center());
+    scene.chooseCaptureItem(QStringLiteral("w"));
+    ASSERT_TRUE(scene.waitForHighlightAround(scene.geometryOf(pattern).frame));
+    scene.movePointer({1600, 900});
+    scene.click();
+    ASSERT_TRUE(waitForCompleted(scene)) << logOf(scene);
+    EXPECT_EQ(scene.tabPicture(1).size(), QSize(XSession::ScreenWidth, XSession::ScreenHeight));
+    EXPECT_EQ(currentDesktop(), before);
+    EXPECT_TRUE(scrollFiles(scene).isEmpty());
+}
+
+TEST(ScrollCapture, ATerminationSignalEndsALongScrollAtOnceAndKeepsNothing)
+{
+    CaptureScene scene;
+    const WindowGeometry target = startScrollWindow(scene);
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=300");
+    ASSERT_TRUE(pick(scene, target));
+    ASSERT_TRUE(waitFor([&] {
+        const QRgb corner = scene.session().grab(target.client).pixel(0, 0);
+        const int topRow = (((qGreen(corner) >> 3) & 0x1f) << 8) | qRed(corner);
+        return topRow >= 180;
+    }));
+    scene.vistrel().signal(SIGTERM);
+    // The whole document would take well over half a minute at this pace.
+    ASSERT_TRUE(scene.vistrel().waitForExit(std::chrono::seconds(5))) << logOf(scene);
+    EXPECT_EQ(scene.vistrel().exitCode(), 0);
+    EXPECT_TRUE(scene.tabFiles().isEmpty());
+    EXPECT_TRUE(scrollFiles(scene).isEmpty());
 }
 
 TEST(ScrollCapture, EscapeEndsALongScrollAndKeepsWhatWasStitched)
