@@ -31,7 +31,10 @@ FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int off
     if (before.size() != after.size() || offset <= 0 || offset >= height || edge < 1 ||
         after.depth() != 32 || before.depth() != 32)
         return {};
+    // Per edge column: rows that disagree with where the content came from, and
+    // rows that changed where they stand.
     std::vector<int> disagreeing(size_t(width), 0);
+    std::vector<int> changed(size_t(width), 0);
     int rowsLookedAt = 0;
     for (int y = 0; y + offset < height; ++y) {
         const uchar* moved = after.constScanLine(y);
@@ -43,18 +46,26 @@ FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int off
         ++rowsLookedAt;
         const auto* a = reinterpret_cast<const QRgb*>(moved);
         const auto* b = reinterpret_cast<const QRgb*>(source);
-        for (int x = 0; x < edge; ++x) {
-            disagreeing[size_t(x)] += a[x] != b[x];
-            disagreeing[size_t(width - 1 - x)] += a[width - 1 - x] != b[width - 1 - x];
-        }
+        const auto* c = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+        for (const int x : {0, width - edge})
+            for (int column = x; column < x + edge; ++column) {
+                disagreeing[size_t(column)] += a[column] != b[column];
+                changed[size_t(column)] += a[column] != c[column];
+            }
     }
     FixedColumns fixed;
     if (rowsLookedAt < MinRowsLookedAt)
         return fixed;
+    // A scroll bar mostly stays where it is; content at the edge (a caret by a
+    // column of text) changes where it stands more than against its source.
+    const auto isFixed = [&](int column) {
+        return disagreeing[size_t(column)] >= MinDisagreeingRows &&
+               changed[size_t(column)] < disagreeing[size_t(column)];
+    };
     for (int x = 0; x < edge; ++x) {
-        if (disagreeing[size_t(x)] >= MinDisagreeingRows)
+        if (isFixed(x))
             fixed.left = x + 1;
-        if (disagreeing[size_t(width - 1 - x)] >= MinDisagreeingRows)
+        if (isFixed(width - 1 - x))
             fixed.right = x + 1;
     }
     return fixed;

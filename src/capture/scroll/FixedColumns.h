@@ -13,8 +13,8 @@ struct FixedColumns {
 
 // Compares two 32-bit grabs of one size whose content moved up by `offset` rows.
 // Only rows whose middle agrees under the move, and that did not simply stay,
-// are looked at; an edge column that disagrees on some of them is fixed, and so
-// is every column between it and the edge.
+// are looked at; an edge column that disagrees on some of them, and changed on
+// fewer where it stands, is fixed, and so is every column between it and the edge.
 FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int offset);
 
 } // namespace vistrel

@@ -135,6 +135,7 @@ int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
         const EscapeWatch escape(m_platform);
         ending = scrollAll(rect, std::move(first), steps, bands);
     }
+    trace(QStringLiteral("固定列:%1/%2").arg(bands.left).arg(bands.right));
     if (ending == Ending::Terminated) {
         // The program is ending: nothing is kept, and the markers go.
         m_platform.repaintWindow(window);

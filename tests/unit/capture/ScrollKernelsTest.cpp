@@ -212,6 +212,11 @@ TEST(FixedColumns, AScrollBarIsFixedAndMovingContentIsNot)
     const QImage mirroredBefore = before.mirrored(true, false);
     const QImage mirroredAfter = after.mirrored(true, false);
     EXPECT_EQ(FindFixedColumns(mirroredBefore, mirroredAfter, 40).left, fixed.right);
+    // A caret by the text at the left edge, seen in one grab only, is content.
+    for (int y = 100; y < 113; ++y)
+        for (int x = 0; x < 6; ++x)
+            after.setPixel(x, y, qRgb(0, 0, 0));
+    EXPECT_EQ(FindFixedColumns(before, after, 40).left, 0);
     // A wrong offset tells nothing about the edges.
     EXPECT_EQ(FindFixedColumns(before, before, 40).right, 0);
 }
