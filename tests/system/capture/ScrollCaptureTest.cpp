@@ -317,6 +317,67 @@ TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
     EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 0);
 }
 
+TEST(ScrollCapture, Gtk4TextViewOfFourHundredLinesEqualsATallOneShowingItAll)
+{
+    // GTK 4 paints on its own frame clock: a step looked at too early shows
+    // nothing moved yet, or a half-painted picture.
+    CaptureScene scene(QSize(1280, 7400));
+    const auto editor = [&](const QString& name, int height) {
+        QFile text(scene.session().tempDir() + u'/' + name);
+        if (!text.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot write " + name.toStdString());
+        for (int line = 1; line <= 401; ++line)
+            text.write(
+                QStringLiteral("line %1 of the document\n").arg(line, 4, 10, QChar(u'0')).toUtf8());
+        text.close();
+        scene.session().start({QStringLiteral("gtk4-print-editor"), text.fileName()});
+        const QString title = QStringLiteral("GTK Print Editor — ") + name;
+        const auto window = scene.session().waitForWindow(title);
+        if (!window)
+            throw std::runtime_error("no window " + title.toStdString());
+        scene.session().xdotool({QStringLiteral("windowsize"), QString::number(*window),
+                                 QStringLiteral("420"), QString::number(height)});
+        WindowGeometry geometry;
+        waitFor([&] {
+            geometry = scene.geometryOf(*window);
+            return geometry.client.height() == height;
+        });
+        return geometry;
+    };
+    const WindowGeometry tall = editor(QStringLiteral("all.txt"), 7200);
+    QImage reference;
+    ASSERT_TRUE(waitFor([&] {
+        const QImage shown = scene.session().grab(tall.client);
+        const bool settled = shown == reference && lastTextRow(shown) > 0;
+        reference = shown;
+        return settled;
+    }));
+    const WindowGeometry small = editor(QStringLiteral("some.txt"), 400);
+    ASSERT_EQ(small.client.width(), tall.client.width());
+
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
+    ASSERT_TRUE(captureByPicking(scene, small)) << logOf(scene);
+    const QImage picture = scene.tabPicture(1);
+    ASSERT_EQ(picture.width(), tall.client.width());
+    // Above the status bar the text lies where it lies in the tall view, every
+    // row the same, and it ends where the tall view's ends; the status bar follows.
+    constexpr int StatusBar = 40;
+    const int textEnd = picture.height() - StatusBar;
+    ASSERT_GT(textEnd, 0);
+    const int lastRow = lastTextRow(picture.copy(0, 0, picture.width(), textEnd));
+    EXPECT_EQ(lastRow, lastTextRow(reference.copy(0, 0, reference.width(), textEnd)))
+        << logOf(scene);
+    // Left of the caret and right of the scroll bar's place.
+    constexpr int Left = 12;
+    const int columns = picture.width() - Left - 24;
+    const auto different =
+        firstDifferentRow(picture.copy(Left, 0, columns, textEnd),
+                          reference.copy(Left, 0, columns, textEnd), textEnd, columns);
+    EXPECT_FALSE(different) << "first different row " << *different;
+    const QImage bottom = picture.copy(Left, textEnd, columns, StatusBar);
+    EXPECT_EQ(bottom, reference.copy(Left, reference.height() - StatusBar, columns, StatusBar));
+}
+
 TEST(ScrollCapture, StaticWindowEqualsAPlainCaptureAndLeavesNoFrames)
 {
     CaptureScene scene;
