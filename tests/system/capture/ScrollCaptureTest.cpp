@@ -147,7 +147,9 @@ TEST(ScrollCapture, QtScrollAreaThatRepaintsIsStitchedIntoTheWholeDocument)
         picture.copy(DocumentWidth, 0, picture.width() - DocumentWidth, picture.height());
     ASSERT_GT(bar.width(), 4);
     for (int y = ViewportHeight + 1; y < bar.height(); ++y)
-        ASSERT_EQ(bar.copy(0, y, bar.width(), 1), bar.copy(0, ViewportHeight, bar.width(), 1))
+        ASSERT_EQ(std::memcmp(bar.constScanLine(y), bar.constScanLine(ViewportHeight),
+                              size_t(bar.width()) * 4),
+                  0)
             << "row " << y;
 }
 
@@ -344,11 +346,14 @@ TEST(ScrollCapture, Gtk4TextViewOfFourHundredLinesEqualsATallOneShowingItAll)
         });
         return geometry;
     };
+    constexpr int StatusBar = 40;
     const WindowGeometry tall = editor(QStringLiteral("all.txt"), 7200);
+    ASSERT_EQ(tall.client.height(), 7200);
     QImage reference;
+    // Painted at its new size once the status bar's text shows at the bottom.
     ASSERT_TRUE(waitFor([&] {
         const QImage shown = scene.session().grab(tall.client);
-        const bool settled = shown == reference && lastTextRow(shown) > 0;
+        const bool settled = shown == reference && lastTextRow(shown) >= shown.height() - StatusBar;
         reference = shown;
         return settled;
     }));
@@ -361,7 +366,6 @@ TEST(ScrollCapture, Gtk4TextViewOfFourHundredLinesEqualsATallOneShowingItAll)
     ASSERT_EQ(picture.width(), tall.client.width());
     // Above the status bar the text lies where it lies in the tall view, every
     // row the same, and it ends where the tall view's ends; the status bar follows.
-    constexpr int StatusBar = 40;
     const int textEnd = picture.height() - StatusBar;
     ASSERT_GT(textEnd, 0);
     const int lastRow = lastTextRow(picture.copy(0, 0, picture.width(), textEnd));
@@ -375,7 +379,9 @@ TEST(ScrollCapture, Gtk4TextViewOfFourHundredLinesEqualsATallOneShowingItAll)
                           reference.copy(Left, 0, columns, textEnd), textEnd, columns);
     EXPECT_FALSE(different) << "first different row " << *different;
     const QImage bottom = picture.copy(Left, textEnd, columns, StatusBar);
-    EXPECT_EQ(bottom, reference.copy(Left, reference.height() - StatusBar, columns, StatusBar));
+    const QImage referenceBottom =
+        reference.copy(Left, reference.height() - StatusBar, columns, StatusBar);
+    EXPECT_FALSE(firstDifferentRow(bottom, referenceBottom, StatusBar, columns));
 }
 
 TEST(ScrollCapture, StaticWindowEqualsAPlainCaptureAndLeavesNoFrames)
