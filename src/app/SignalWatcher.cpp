@@ -11,9 +11,11 @@ namespace vistrel {
 namespace {
 
 int g_signalSockets[2] = {-1, -1};
+volatile std::sig_atomic_t g_signalArrived = 0;
 
 extern "C" void forwardSignal(int signalNumber)
 {
+    g_signalArrived = 1;
     const char byte = static_cast<char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(g_signalSockets[0], &byte, 1);
 }
@@ -42,6 +44,11 @@ SignalWatcher::~SignalWatcher()
     ::close(g_signalSockets[0]);
     ::close(g_signalSockets[1]);
     g_signalSockets[0] = g_signalSockets[1] = -1;
+}
+
+bool SignalWatcher::signalArrived()
+{
+    return g_signalArrived != 0;
 }
 
 void SignalWatcher::onReadable()

@@ -15,6 +15,10 @@ public:
     explicit SignalWatcher(QObject* parent = nullptr);
     ~SignalWatcher() override;
 
+    // Whether a termination signal has arrived, for work that runs without the
+    // event loop (a scroll capture) and must stop before it ends.
+    static bool signalArrived();
+
 Q_SIGNALS:
     void terminationRequested();
 

@@ -101,6 +101,7 @@ int runVistrel(int argc, char** argv)
     // Qt ends the program at once when the display goes away: keep what the session changed.
     const DisplayLossSave displayLossSave(*platform, mainWindow);
     SignalWatcher terminationSignals;
+    mainWindow.captureEngine().endRequested = &SignalWatcher::signalArrived;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
                      [&mainWindow] { mainWindow.endSessionAndExit(); });
     // The session manager asks for a save at log-off and at every checkpoint

@@ -104,11 +104,13 @@ int CaptureEngine::CaptureWindow(WindowId window, int rectMode)
 
 int CaptureEngine::ScrollCapture(WindowId window, int rectMode)
 {
-    if (scrollFrames == nullptr)
+    m_scrollMayBeIncomplete = false;
+    if (scrollFrames == nullptr || !ScrollingCapture::Scrollable(m_platform, window))
         return CaptureWindow(window, rectMode);
     ScrollingCapture capture(*this, m_platform, m_settings, *scrollFrames, scrollTrace);
     QImage picture;
     const int status = capture.run(window, rectMode, picture);
+    m_scrollMayBeIncomplete = status != 0 && capture.mayBeIncomplete();
     if (status != 0)
         m_currentImage = std::move(picture);
     return status;

@@ -51,6 +51,9 @@ public:
         CaptureEngine& m_engine;
     };
 
+    // Whether the program has been told to end (a termination signal): a scroll
+    // capture stops at its next step and keeps nothing.
+    std::function<bool()> endRequested;
     // Counts down before a timer capture; waits are injectable for tests.
     std::function<void(int milliseconds)> runCountdown;
     std::function<void(int milliseconds)> wait;
@@ -65,6 +68,9 @@ public:
     WindowId lastTarget() const { return m_lastTarget; }
     int CaptureWindow(WindowId window, int rectMode);
     int ScrollCapture(WindowId window, int rectMode);
+    // Whether the last scroll capture stopped where it could not tell how far the
+    // window had moved, so that its picture may end early.
+    bool scrollMayBeIncomplete() const { return m_scrollMayBeIncomplete; }
     ScreenRect CaptureRect(WindowId window, int rectMode) const;
     void GrabScreen(const ScreenRect& rect, QImage& bitmap);
     void ComposeCapture(QImage& bitmap, const ScreenRect& rect);
@@ -85,6 +91,7 @@ private:
     QImage& m_currentImage;
     QImage m_cursorImage;
     WindowId m_lastTarget = 0;
+    bool m_scrollMayBeIncomplete = false;
 };
 
 } // namespace vistrel

@@ -71,7 +71,12 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
     if (status != 0) {
         m_document.SetCurrentImage(ImageDocument::Mode::Reset);
         m_document.AddCaptureTab(CaptureTabTitle(m_platform, kind, m_engine.lastTarget()));
-        m_status.ShowStatusMessage(QStringLiteral("画面キャプチャが正常に完了しました"));
+        m_status.ShowStatusMessage(
+            m_engine.scrollMayBeIncomplete()
+                ? QStringLiteral(
+                      "画面キャプチャが完了しました(スクロールの途中で位置を確かめられず、"
+                      "画像が途中までの可能性があります)")
+                : QStringLiteral("画面キャプチャが正常に完了しました"));
     } else {
         m_status.ShowStatusMessage(QStringLiteral("キャプチャ処理が中断されました"));
     }

@@ -66,6 +66,9 @@ public:
     // A control without a title of its own gives its top-level window's title.
     virtual QString windowTitle(WindowId window) const = 0;
     virtual bool isDesktop(WindowId window) const = 0;
+    // The top-level window that holds a window (the window itself for a top-level
+    // one); 0 when there is none (the root, a window that vanished).
+    virtual WindowId topLevelOf(WindowId window) const = 0;
     virtual bool isOwnWindow(WindowId window) const = 0;
     virtual QList<StackedWindow> windowsTopToBottom() const = 0;
     virtual void activateWindow(WindowId window) = 0;

@@ -1,10 +1,13 @@
 #include "capture/scroll/ScrollStitcher.h"
 
-#include <QPainter>
+#include <QByteArray>
+#include <QHash>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
 
 namespace vistrel {
 
@@ -30,6 +33,53 @@ QImage allocatePicture(int width, int height)
                 .toStdString());
     picture.fill(Qt::black);
     return picture;
+}
+
+// Copies columns [left, right) of rows [first, end) of `frame` to `picture` at row `top`.
+void copyBlock(QImage& picture, int top, const QImage& frame, int first, int end, int left,
+               int right)
+{
+    if (right <= left)
+        return;
+    for (int y = std::max(first, -top); y < end && top + y < picture.height(); ++y)
+        std::memcpy(picture.scanLine(top + y) + left * 4, frame.constScanLine(y) + left * 4,
+                    size_t(right - left) * 4);
+}
+
+// The row of columns [left, right) that occurs most often in rows [first, end).
+int mostCommonRow(const QImage& frame, int first, int end, int left, int right)
+{
+    QHash<QByteArray, int> counts;
+    int best = first;
+    int bestCount = 0;
+    for (int y = first; y < end; ++y) {
+        const QByteArray key(reinterpret_cast<const char*>(frame.constScanLine(y)) + left * 4,
+                             (right - left) * 4);
+        const int count = ++counts[key];
+        if (count > bestCount) {
+            best = y;
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
+// Frame 0's fixed columns down to its bottom band, then its most common row of
+// them down to the picture's bottom band.
+void drawFixedColumns(QImage& picture, const QImage& first, ScrollBands bands)
+{
+    const int end = first.height() - bands.bottom;
+    const int fillEnd = picture.height() - bands.bottom;
+    const int width = first.width();
+    for (const auto& [left, right] :
+         {std::pair(0, bands.left), std::pair(width - bands.right, width)}) {
+        if (right <= left || end <= bands.top)
+            continue;
+        copyBlock(picture, 0, first, 0, end, left, right);
+        const int row = mostCommonRow(first, bands.top, end, left, right);
+        for (int y = end; y < fillEnd; ++y)
+            copyBlock(picture, y - row, first, row, row + 1, left, right);
+    }
 }
 
 } // namespace
@@ -63,12 +113,17 @@ QImage StitchScrollFrames(int frameHeight, const std::vector<int>& steps, Scroll
         trace(QStringLiteral("実画像サイズ  :[%1]%2").arg(k).arg(hk));
         trace(QStringLiteral("スクロール単位:[%1]%2").arg(k).arg(step));
         trace(QStringLiteral("貼り付け範囲  :[%1]%2-%3=%4").arg(k).arg(top).arg(bottom).arg(hk));
-        if (endRow > firstRow) {
-            QPainter painter(&result);
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(QPoint(0, top + firstRow), frame,
-                              QRect(0, firstRow, frame.width(), endRow - firstRow));
-        }
+        // Only frame 0 gives the fixed columns; the bottom band comes whole from frame n.
+        const bool whole = k == 0 || n == 0;
+        const int left = whole ? 0 : std::min(bands.left, frame.width());
+        const int right = whole ? frame.width() : std::max(left, frame.width() - bands.right);
+        const int movingEnd = k == n ? hk - bands.bottom : endRow;
+        copyBlock(result, top, frame, firstRow, std::max(firstRow, movingEnd), left, right);
+        if (k == n)
+            copyBlock(result, top, frame, std::max(firstRow, hk - bands.bottom), hk, 0,
+                      frame.width());
+        if (k == 0 && n > 0 && (bands.left > 0 || bands.right > 0))
+            drawFixedColumns(result, frame, bands);
     }
     return result;
 }

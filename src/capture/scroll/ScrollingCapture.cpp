@@ -15,6 +15,17 @@ constexpr int EscapePollMilliseconds = 5;
 // A program may repaint late: a step that seems to end the scroll is looked at
 // once more after at least this long.
 constexpr int SettleMilliseconds = 100;
+// A busy program may not have begun to paint when the step is first looked at:
+// "nothing moved" ends the scroll only once it has held at least this long.
+constexpr int EndConfirmMilliseconds = 1000;
+// Grabs this far apart must agree before a frame is taken; a window that keeps
+// changing (an animation) is taken as it is after this many tries.
+constexpr int MinSettleProbeMilliseconds = 10;
+constexpr int MaxSettleProbeMilliseconds = 50;
+constexpr int MaxSettleProbes = 20;
+// How long the window manager has to bring a covered target to the front.
+constexpr int RaiseMilliseconds = 1500;
+constexpr int RaisePollMilliseconds = 20;
 constexpr int MaxPauseMilliseconds = 10000;
 
 // Puts the pointer over the target for the wheel, and back where the user had it.
@@ -79,12 +90,28 @@ ScrollingCapture::ScrollingCapture(CaptureEngine& engine, Platform& platform,
     : m_engine(engine), m_platform(platform), m_settings(settings), m_frames(frames), m_trace(trace)
 {}
 
+bool ScrollingCapture::Scrollable(const Platform& platform, WindowId window)
+{
+    if (window == 0 || window == platform.desktopWindow() || platform.isDesktop(window))
+        return false;
+    const WindowId topLevel = platform.topLevelOf(window);
+    if (topLevel != 0 && platform.isDesktop(topLevel))
+        return false;
+    const QList<StackedWindow> windows = platform.windowsTopToBottom();
+    return std::none_of(windows.begin(), windows.end(), [topLevel](const StackedWindow& entry) {
+        return entry.id == topLevel && entry.isDock;
+    });
+}
+
 int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
 {
+    m_mayBeIncomplete = false;
     if (window == 0)
         return 0;
     const ScreenRect rect = m_engine.CaptureRect(window, rectMode);
     if (rect.width() <= 0 || rect.height() <= 0)
+        return 0;
+    if (bringToFront(window, rect) && !waitForRepaint(rect))
         return 0;
     m_markersActive = true;
     m_previousRows.reset();
@@ -102,10 +129,17 @@ int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
 
     std::vector<int> steps;
     ScrollBands bands;
+    Ending ending = Ending::Complete;
     {
         const PointerOverTarget pointer(m_platform, wheelPoint(window, rect));
         const EscapeWatch escape(m_platform);
-        scrollAll(rect, std::move(first), steps, bands);
+        ending = scrollAll(rect, std::move(first), steps, bands);
+    }
+    trace(QStringLiteral("固定列:%1/%2").arg(bands.left).arg(bands.right));
+    if (ending == Ending::Terminated) {
+        // The program is ending: nothing is kept, and the markers go.
+        m_platform.repaintWindow(window);
+        return 0;
     }
     const auto readFrame = [this](int number) {
         QImage frame;
@@ -125,6 +159,49 @@ int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
     return 1;
 }
 
+bool ScrollingCapture::bringToFront(WindowId window, const ScreenRect& rect)
+{
+    const WindowId topLevel = m_platform.topLevelOf(window);
+    const QRect area = toQRect(rect);
+    if (topLevel == 0 || !coveredByAnother(topLevel, area))
+        return false;
+    // Another window over the target would be scrolled into the picture, or get the wheel.
+    m_platform.activateWindow(topLevel);
+    for (int waited = 0; waited < RaiseMilliseconds; waited += RaisePollMilliseconds) {
+        m_engine.wait(RaisePollMilliseconds);
+        if (!coveredByAnother(topLevel, area))
+            return true;
+    }
+    throw std::runtime_error("スクロールキャプチャするウィンドウが他のウィンドウに隠れていて、"
+                             "前面に出せませんでした。隠しているウィンドウを動かしてから"
+                             "やり直してください");
+}
+
+bool ScrollingCapture::waitForRepaint(const ScreenRect& rect)
+{
+    // The parts that were covered still show the other window until the program repaints.
+    const int pause = std::clamp(m_settings.ALL.SCROLLWAITTIME, 0, MaxPauseMilliseconds);
+    m_engine.wait(std::max(SettleMilliseconds, 4 * pause));
+    try {
+        return grabSettled(rect, pause).has_value();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ScrollingCapture::coveredByAnother(WindowId topLevel, const QRect& area) const
+{
+    bool covered = false;
+    for (const StackedWindow& entry : m_platform.windowsTopToBottom()) {
+        if (entry.id == topLevel)
+            return covered;
+        // Our own windows (the trace box) stay where the user put them, as always.
+        if (entry.visible && !entry.isOwn && m_platform.outerRect(entry.id).intersects(area))
+            covered = true;
+    }
+    return false; // not in the stacking order: nothing is known to lie above it
+}
+
 QPoint ScrollingCapture::wheelPoint(WindowId window, const ScreenRect& rect) const
 {
     // Inside the window itself: a wheel over a window manager's title bar shades the window.
@@ -135,8 +212,8 @@ QPoint ScrollingCapture::wheelPoint(WindowId window, const ScreenRect& rect) con
     return area.contains(pointer) ? pointer : area.center();
 }
 
-void ScrollingCapture::scrollAll(const ScreenRect& rect, QImage previous, std::vector<int>& steps,
-                                 ScrollBands& bands)
+ScrollingCapture::Ending ScrollingCapture::scrollAll(const ScreenRect& rect, QImage previous,
+                                                     std::vector<int>& steps, ScrollBands& bands)
 {
     bool anyMatched = false;
     while (int(steps.size()) < MaxSteps) {
@@ -146,11 +223,16 @@ void ScrollingCapture::scrollAll(const ScreenRect& rect, QImage previous, std::v
         } catch (const std::exception& error) {
             // Keep what is safely on disk rather than stitch a missing frame.
             trace(QStringLiteral("エラー:") + QString::fromStdString(error.what()));
-            return;
+            m_mayBeIncomplete = true;
+            return Ending::Complete;
         }
         if (!step) {
+            if (stopRequested()) {
+                trace(QStringLiteral("中断:終了"));
+                return Ending::Terminated;
+            }
             trace(QStringLiteral("中断:Esc"));
-            return;
+            return Ending::Escape;
         }
         steps.push_back(step->scroll);
         if (step->matched) {
@@ -159,16 +241,23 @@ void ScrollingCapture::scrollAll(const ScreenRect& rect, QImage previous, std::v
                                       : step->match.bottomBand;
             anyMatched = true;
         }
-        if (step->scroll <= 0)
-            return;
+        bands.left = std::max(bands.left, step->fixed.left);
+        bands.right = std::max(bands.right, step->fixed.right);
+        if (step->scroll <= 0) {
+            // The pictures could not tell whether the window moved: it may not be at its end.
+            if (step->match.kind == FrameMatch::Kind::Unsure)
+                m_mayBeIncomplete = true;
+            return Ending::Complete;
+        }
     }
     trace(QStringLiteral("スクロール回数の上限:") + QString::number(MaxSteps));
+    return Ending::Complete;
 }
 
 std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRect& rect,
                                                                  QImage& previous, int number)
 {
-    if (m_platform.escapePressed())
+    if (m_platform.escapePressed() || stopRequested())
         return std::nullopt;
     const bool useMarkers = m_markersActive;
     ScrollMarkerState markers;
@@ -179,18 +268,26 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
     const int pause = std::clamp(m_settings.ALL.SCROLLWAITTIME, 0, MaxPauseMilliseconds);
     if (!waitWatchingEscape(pause))
         return std::nullopt;
-    QImage frame = grab(rect);
-    Step step = measure(frame, previous, useMarkers ? &markers : nullptr);
-    if (step.scroll <= 0) {
-        if (!waitWatchingEscape(std::max(SettleMilliseconds, 4 * pause)))
+    std::optional<QImage> frame = grabSettled(rect, pause);
+    if (!frame)
+        return std::nullopt;
+    Step step = measure(*frame, previous, useMarkers ? &markers : nullptr);
+    const int look = std::max(SettleMilliseconds, 4 * pause);
+    for (int waited = 0; step.scroll <= 0 && waited < std::max(EndConfirmMilliseconds, look);
+         waited += look) {
+        if (!waitWatchingEscape(look))
             return std::nullopt;
         trace(QStringLiteral("再取得"));
-        frame = grab(rect);
-        step = measure(frame, previous, useMarkers && m_markersActive ? &markers : nullptr);
+        frame = grabSettled(rect, pause);
+        if (!frame)
+            return std::nullopt;
+        step = measure(*frame, previous, useMarkers && m_markersActive ? &markers : nullptr);
     }
-    m_frames.WriteTempPicture(frame, TempPictures::Kind::Scroll, number);
+    if (step.scroll > 0)
+        step.fixed = FindFixedColumns(previous, *frame, step.scroll);
+    m_frames.WriteTempPicture(*frame, TempPictures::Kind::Scroll, number);
     m_lastFrameFile = number;
-    previous = std::move(frame);
+    previous = std::move(*frame);
     m_previousRows = std::move(m_frameRows);
     m_frameRows.reset();
     return step;
@@ -205,6 +302,23 @@ QImage ScrollingCapture::grab(const ScreenRect& rect)
     if (frame.format() != QImage::Format_RGB32)
         frame.convertTo(QImage::Format_RGB32);
     m_frameRows.reset();
+    return frame;
+}
+
+std::optional<QImage> ScrollingCapture::grabSettled(const ScreenRect& rect, int pause)
+{
+    QImage frame = grab(rect);
+    const int interval =
+        std::clamp(pause / 4, MinSettleProbeMilliseconds, MaxSettleProbeMilliseconds);
+    for (int probe = 0; probe < MaxSettleProbes; ++probe) {
+        if (!waitWatchingEscape(interval))
+            return std::nullopt;
+        QImage again = grab(rect);
+        if (again == frame)
+            return frame;
+        trace(QStringLiteral("描画中"));
+        frame = std::move(again);
+    }
     return frame;
 }
 
@@ -277,11 +391,16 @@ ScrollMarkerState ScrollingCapture::PlaceScrollMarkers(const ScreenRect& rect)
 bool ScrollingCapture::waitWatchingEscape(int milliseconds)
 {
     for (int left = milliseconds; left > 0; left -= EscapePollMilliseconds) {
-        if (m_platform.escapePressed())
+        if (m_platform.escapePressed() || stopRequested())
             return false;
         m_engine.wait(std::min(left, EscapePollMilliseconds));
     }
-    return !m_platform.escapePressed();
+    return !m_platform.escapePressed() && !stopRequested();
+}
+
+bool ScrollingCapture::stopRequested()
+{
+    return m_engine.endRequested && m_engine.endRequested();
 }
 
 void ScrollingCapture::trace(const QString& line)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureKernels.h"
+#include "capture/scroll/FixedColumns.h"
 #include "capture/scroll/FrameMatcher.h"
 #include "capture/scroll/FrameRows.h"
 #include "capture/scroll/ScrollMarkers.h"
@@ -42,8 +43,16 @@ public:
     ScrollingCapture(CaptureEngine& engine, Platform& platform, const Settings& settings,
                      const TempPictures& frames, ScrollTrace* trace);
 
-    // The capture status; on success the picture is in `result`.
+    // The capture status; on success the picture is in `result`. Throws with the
+    // reason when the window stays covered by another one.
     int run(WindowId window, int rectMode, QImage& result);
+    // Whether the last run stopped where the pictures could not tell how far the
+    // window had moved: the picture may end early.
+    bool mayBeIncomplete() const { return m_mayBeIncomplete; }
+
+    // The desktop, its background window and panels are never scrolled: a wheel
+    // there switches workspaces or changes what the panel shows.
+    static bool Scrollable(const Platform& platform, WindowId window);
 
     ScrollMarkerState PlaceScrollMarkers(const ScreenRect& rect);
 
@@ -52,17 +61,28 @@ private:
         int scroll = 0;
         bool matched = false;
         FrameMatch match;
+        FixedColumns fixed;
     };
 
-    void scrollAll(const ScreenRect& rect, QImage previous, std::vector<int>& steps,
-                   ScrollBands& bands);
+    enum class Ending { Complete, Escape, Terminated };
+
+    Ending scrollAll(const ScreenRect& rect, QImage previous, std::vector<int>& steps,
+                     ScrollBands& bands);
+    // Raises a covered target; true when it was raised, throws when it stays covered.
+    bool bringToFront(WindowId window, const ScreenRect& rect);
+    bool waitForRepaint(const ScreenRect& rect);
+    bool coveredByAnother(WindowId topLevel, const QRect& area) const;
     QPoint wheelPoint(WindowId window, const ScreenRect& rect) const;
     std::optional<Step> takeStep(const ScreenRect& rect, QImage& previous, int number);
     QImage grab(const ScreenRect& rect);
+    // A grab equal to the one before it: the program has finished painting.
+    // Empty when Escape was pressed meanwhile.
+    std::optional<QImage> grabSettled(const ScreenRect& rect, int pause);
     Step measure(const QImage& frame, const QImage& previous, const ScrollMarkerState* markers);
     FrameMatch matchWithPrevious(const QImage& frame, const QImage& previous);
-    // False when Escape was pressed meanwhile.
+    // False when Escape was pressed or the program was told to end meanwhile.
     bool waitWatchingEscape(int milliseconds);
+    bool stopRequested();
     void trace(const QString& line);
 
     CaptureEngine& m_engine;
@@ -74,6 +94,7 @@ private:
     std::optional<FrameRows> m_previousRows;
     std::optional<FrameRows> m_frameRows;
     int m_lastFrameFile = 0;
+    bool m_mayBeIncomplete = false;
 };
 
 } // namespace vistrel

@@ -62,6 +62,8 @@ QList<StackedWindow> FakePlatform::windowsTopToBottom() const
 QImage FakePlatform::grabScreen(const QRect& rect)
 {
     ++grabCount;
+    if (onGrab)
+        onGrab();
     QImage picture(rect.size(), QImage::Format_RGB32);
     picture.fill(Qt::black);
     QPainter painter(&picture);

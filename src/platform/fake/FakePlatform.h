@@ -34,6 +34,7 @@ public:
     QStringList playedSounds;
     bool trayAvailable = false;
     int grabCount = 0;
+    std::function<void()> onGrab; // called before each grab, to change the screen
     QString settingsDir;
     WindowId addWindow(const Window& window);
     Window& window(WindowId id) { return m_windows[id]; }
@@ -54,6 +55,10 @@ public:
     QRect clientRect(WindowId window) const override;
     QString windowTitle(WindowId window) const override;
     bool isDesktop(WindowId window) const override { return window == DesktopId; }
+    WindowId topLevelOf(WindowId window) const override
+    {
+        return m_windows.contains(window) ? window : 0;
+    }
     bool isOwnWindow(WindowId window) const override;
     QList<StackedWindow> windowsTopToBottom() const override;
     void activateWindow(WindowId window) override { foreground = window; }

@@ -41,6 +41,7 @@ public:
     QRect clientRect(WindowId window) const override;
     QString windowTitle(WindowId window) const override;
     bool isDesktop(WindowId window) const override;
+    WindowId topLevelOf(WindowId window) const override;
     bool isOwnWindow(WindowId window) const override;
     QList<StackedWindow> windowsTopToBottom() const override;
     void activateWindow(WindowId window) override;

@@ -25,6 +25,11 @@ bool X11Platform::isDesktop(WindowId window) const
             m_tree->hasWindowType(xcb_window_t(window), m_tree->atoms().netWmWindowTypeDesktop));
 }
 
+WindowId X11Platform::topLevelOf(WindowId window) const
+{
+    return m_tree->topLevelClientOf(xcb_window_t(window));
+}
+
 WindowId X11Platform::foregroundWindow() const
 {
     // A window manager's answer counts even when it is "none".

@@ -1,3 +1,4 @@
+#include "capture/scroll/FixedColumns.h"
 #include "capture/scroll/FrameMatcher.h"
 #include "capture/scroll/ScrollMarkers.h"
 #include "capture/scroll/ScrollStitcher.h"
@@ -172,4 +173,74 @@ TEST(FrameMatcher, NoUniqueAnswerIsNeverAMove)
     for (int x = 0; x < 128; ++x)
         shifted.setPixel(x, 150, qRgb(0, 0, 0));
     EXPECT_NE(match(blank, shifted).kind, FrameMatch::Kind::Moved);
+}
+
+namespace {
+
+// A scroll bar along the right edge: a border column, a track and a thumb
+// `thumbTop` rows down; it moves by its own small amount, not with the content.
+constexpr int BarWidth = 14;
+void drawScrollBar(QImage& frame, int thumbTop)
+{
+    const int left = frame.width() - BarWidth;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = left; x < frame.width(); ++x) {
+            const bool thumb =
+                x > left + 2 && x < frame.width() - 2 && y >= thumbTop && y < thumbTop + 40;
+            frame.setPixel(x, y,
+                           x == left ? qRgb(60, 60, 60)
+                           : thumb   ? qRgb(120, 120, 200)
+                                     : qRgb(230, 230, 230));
+        }
+}
+
+} // namespace
+
+TEST(FixedColumns, AScrollBarIsFixedAndMovingContentIsNot)
+{
+    const QImage doc = document(200, 2000);
+    QImage before = view(doc, 300, 300, 20);
+    QImage after = view(doc, 340, 300, 20);
+    EXPECT_EQ(FindFixedColumns(before, after, 40).right, 0);
+    drawScrollBar(before, 30);
+    drawScrollBar(after, 33);
+    const FixedColumns fixed = FindFixedColumns(before, after, 40);
+    EXPECT_EQ(fixed.left, 0);
+    EXPECT_GE(fixed.right, BarWidth - 3);
+    EXPECT_LE(fixed.right, BarWidth);
+    // The same bar mirrored to the left edge.
+    const QImage mirroredBefore = before.mirrored(true, false);
+    const QImage mirroredAfter = after.mirrored(true, false);
+    EXPECT_EQ(FindFixedColumns(mirroredBefore, mirroredAfter, 40).left, fixed.right);
+    // A caret by the text at the left edge, seen in one grab only, is content.
+    for (int y = 100; y < 113; ++y)
+        for (int x = 0; x < 6; ++x)
+            after.setPixel(x, y, qRgb(0, 0, 0));
+    EXPECT_EQ(FindFixedColumns(before, after, 40).left, 0);
+    // A wrong offset tells nothing about the edges.
+    EXPECT_EQ(FindFixedColumns(before, before, 40).right, 0);
+}
+
+TEST(ScrollStitcher, FixedColumnsComeFromFrameZeroAndTheTrackBelowIt)
+{
+    const int h = 100;
+    const QImage doc = document(120, 600);
+    const std::vector<int> steps{45, 45, 30, 0};
+    std::vector<QImage> frames;
+    int thumb = 0;
+    for (int top : {0, 45, 90, 120, 120}) {
+        frames.push_back(view(doc, top, h));
+        drawScrollBar(frames.back(), thumb);
+        thumb += 12;
+    }
+    const QImage picture = stitch(h, steps, frames, {0, 0, 0, BarWidth});
+    ASSERT_EQ(picture.height(), h + 120);
+    const int content = 120 - BarWidth;
+    EXPECT_EQ(picture.copy(0, 0, content, h + 120), doc.copy(0, 0, content, h + 120));
+    EXPECT_EQ(picture.copy(content, 0, BarWidth, h), frames[0].copy(content, 0, BarWidth, h));
+    // Below frame 0 the bar is its track, with no piece of a later thumb.
+    QImage track(BarWidth, 20, QImage::Format_RGB32);
+    drawScrollBar(track, 1000);
+    for (int y = h; y < h + 120; ++y)
+        EXPECT_EQ(picture.copy(content, y, BarWidth, 1), track.copy(0, 0, BarWidth, 1)) << y;
 }

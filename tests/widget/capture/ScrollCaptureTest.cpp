@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -151,4 +152,93 @@ TEST_F(ScrollCaptureTest, EscapeKeepsWhatWasStitched)
     EXPECT_TRUE(trace.lines.contains(QStringLiteral("中断:Esc")));
     EXPECT_FALSE(platform.watchingEscape);
     EXPECT_TRUE(scrollFiles().isEmpty());
+}
+
+TEST_F(ScrollCaptureTest, ProgramThatPaintsLateOrInPartsIsFollowedToTheEnd)
+{
+    // A busy program: after each notch two grabs still show the old picture, the
+    // third finds the new one only half painted.
+    int grabsSinceWheel = -1;
+    platform.onWheel = [&](QPoint) {
+        offset = std::min(offset + 70, DocHeight - Client.height());
+        grabsSinceWheel = 0;
+    };
+    platform.onGrab = [&] {
+        if (grabsSinceWheel < 0 || ++grabsSinceWheel < 3)
+            return;
+        if (grabsSinceWheel == 3) {
+            QImage old = platform.screen.copy(Client);
+            paint(offset);
+            QPainter(&platform.screen)
+                .drawImage(Client.topLeft() + QPoint(0, 120), old,
+                           QRect(0, 120, Client.width(), 80));
+            return;
+        }
+        paint(offset);
+        grabsSinceWheel = -1;
+    };
+    ASSERT_EQ(engine.CaptureScreen(WindowOrControl), 1);
+    EXPECT_EQ(current, expected(DocHeight));
+    EXPECT_FALSE(engine.scrollMayBeIncomplete());
+}
+
+TEST_F(ScrollCaptureTest, AJumpThePicturesCannotMeasureEndsTheScrollAsMaybeIncomplete)
+{
+    platform.onWheel = [this](QPoint) {
+        // Past a whole window height on the third notch: nothing left to compare.
+        offset += platform.wheelNotches == 3 ? 250 : 40;
+        paint(std::min(offset, DocHeight - Client.height()));
+    };
+    ASSERT_EQ(engine.CaptureScreen(WindowOrControl), 1);
+    EXPECT_EQ(current, expected(Client.height() + 2 * 40));
+    EXPECT_TRUE(engine.scrollMayBeIncomplete());
+    EXPECT_TRUE(trace.lines.contains(QStringLiteral("計測方法:画像照合 判定不能")));
+}
+
+TEST_F(ScrollCaptureTest, DesktopAndPanelsAreCapturedWithoutTheWheel)
+{
+    scrollBy(45, true);
+    platform.window(window).isDock = true;
+    platform.stacking = {window};
+    ASSERT_EQ(engine.CaptureScreen(WindowOrControl), 1);
+    EXPECT_EQ(current, expected(Client.height()));
+    platform.cursor = {900, 700}; // over the desktop
+    ASSERT_EQ(engine.CaptureScreen(WindowOrControl), 1);
+    EXPECT_EQ(current.size(), platform.screen.size());
+    EXPECT_EQ(platform.wheelNotches, 0);
+    EXPECT_TRUE(scrollFiles().isEmpty());
+}
+
+TEST_F(ScrollCaptureTest, AWindowThatStaysCoveredIsRefusedBeforeAnyWheel)
+{
+    scrollBy(45, true);
+    const WindowId cover =
+        platform.addWindow({QRect(200, 200, 300, 200), QRect(200, 200, 300, 200), "cover"});
+    platform.stacking = {cover, window};
+    try {
+        engine.CaptureScreen(WindowOrControl);
+        ADD_FAILURE() << "a covered window was scrolled";
+    } catch (const std::runtime_error& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("隠れて")));
+    }
+    EXPECT_EQ(platform.foreground, window); // it was asked to come to the front
+    EXPECT_EQ(platform.wheelNotches, 0);
+    EXPECT_TRUE(scrollFiles().isEmpty());
+    // Beside the window instead of over it, the other window changes nothing.
+    platform.window(cover).outer = platform.window(cover).client = QRect(600, 50, 100, 100);
+    ASSERT_EQ(engine.CaptureScreen(WindowOrControl), 1);
+    EXPECT_EQ(current, expected(DocHeight));
+}
+
+TEST_F(ScrollCaptureTest, AnEndRequestStopsAtTheNextStepAndKeepsNothing)
+{
+    scrollBy(45, false);
+    engine.endRequested = [this] { return platform.wheelNotches >= 3; };
+    EXPECT_EQ(engine.CaptureScreen(WindowOrControl), 0);
+    EXPECT_EQ(platform.wheelNotches, 3);
+    EXPECT_TRUE(current.isNull());
+    EXPECT_FALSE(platform.watchingEscape);
+    EXPECT_EQ(platform.cursor, Client.center());
+    EXPECT_TRUE(scrollFiles().isEmpty());
+    EXPECT_TRUE(trace.lines.contains(QStringLiteral("中断:終了")));
 }
