@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -37,6 +38,8 @@ public:
     // A capture handed over by a later start, carried out as a tray item's would be; its
     // messages go back to the caller instead of into boxes.
     RequestResult runHandedRequest(const CaptureRequest& request);
+    // Registers every complete entry; the ones that fail are reported together, after the
+    // main window is up (or in the status bar when the program starts to the tray).
     void RegisterAllHotkeys();
     void UnregisterAllHotkeys();
     void FillTrayHotkeyMenu();
@@ -59,6 +62,7 @@ private:
     RequestResult runReported(const CaptureRequest& request, bool fromCommandLine);
     TfrmParam& param();
     TfrmHotKey& hotkeyList();
+    void reportRegistrationFailures(const QStringList& failures, bool atStart);
 
     // RequestHost
     bool isMainWindowVisible() const override;
@@ -77,6 +81,7 @@ private:
     QList<QAction*> m_trayItems;
     bool m_running = false;
     bool m_editingList = false;
+    bool m_registeredBefore = false;
 };
 
 } // namespace vistrel
