@@ -16,7 +16,8 @@ namespace vistrel {
 
 namespace {
 
-constexpr int EscapePollMs = 50;
+// Often enough to see a short press where the key is only found held down.
+constexpr int EscapePollMs = 20;
 
 } // namespace
 

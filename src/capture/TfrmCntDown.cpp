@@ -227,8 +227,10 @@ bool RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position
         return !cancelled;
     }
     window.start(milliseconds, position);
+    // The window manager's close request counts as user input to Qt: the countdown window,
+    // the only window of the program on the screen now, takes it as the cancel it is.
     if (window.counting())
-        loop.exec(NoUserInput);
+        loop.exec();
     window.hideFromScreen();
     return !cancelled;
 }
