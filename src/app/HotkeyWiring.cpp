@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QTimer>
 
 namespace vistrel {
 
@@ -88,6 +89,7 @@ TfrmHotKey& HotkeyWiring::hotkeyList()
 void HotkeyWiring::RegisterAllHotkeys()
 {
     const Settings& settings = m_main.settings();
+    QStringList failures;
     for (int slot = 0; slot < HotkeySlotCount; ++slot) {
         const TWinHotKey& entry = settings.HOTKEY[size_t(slot)];
         if (!IsRegistrable(entry))
@@ -95,8 +97,30 @@ void HotkeyWiring::RegisterAllHotkeys()
         QString reason;
         if (!m_main.platform().registerHotkey(HotkeyIdBase + slot, HotkeyModifiers(entry),
                                               KeyNameToKeysym(entry.KEY), &reason))
-            MessageBox::information(RegistrationFailedText(entry));
+            failures.append(RegistrationFailedText(entry) + QStringLiteral("（") +
+                            HotkeyDisplayText(entry) + QStringLiteral("）"));
     }
+    const bool atStart = !m_registeredBefore;
+    m_registeredBefore = true;
+    if (!failures.isEmpty())
+        reportRegistrationFailures(failures, atStart);
+}
+
+void HotkeyWiring::reportRegistrationFailures(const QStringList& failures, bool atStart)
+{
+    const QString text =
+        failures.join(u'\n') +
+        QStringLiteral("\n\nデスクトップ環境または他のプログラムが同じキーを使っています。"
+                       "デスクトップ環境のキーボードショートカットの設定でそのキーを解放するか、"
+                       "「ホットキーの設定」で別のキーを選んでください。");
+    // Reported once the event loop runs, so that at start the main window is up first; a
+    // start to the tray keeps quiet in the status bar instead of popping a box up.
+    QTimer::singleShot(0, &m_main, [this, text, atStart] {
+        if (atStart && !m_main.isVisible())
+            m_main.status().ShowStatusMessage(QString(text).replace(u'\n', u' ').simplified());
+        else
+            MessageBox::information(text, m_main.isVisible() ? &m_main : nullptr);
+    });
 }
 
 void HotkeyWiring::UnregisterAllHotkeys()

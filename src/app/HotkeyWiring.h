@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -39,6 +40,8 @@ public:
     RequestResult runHandedRequest(const CaptureRequest& request);
     // Why a request cannot run now (a capture runs, a dialog is open); empty when it can.
     QString busyReason() const;
+    // Registers every complete entry; the ones that fail are reported together, after the
+    // main window is up (or in the status bar when the program starts to the tray).
     void RegisterAllHotkeys();
     void UnregisterAllHotkeys();
     void FillTrayHotkeyMenu();
@@ -61,6 +64,7 @@ private:
     RequestResult runReported(const CaptureRequest& request, bool fromCommandLine);
     TfrmParam& param();
     TfrmHotKey& hotkeyList();
+    void reportRegistrationFailures(const QStringList& failures, bool atStart);
 
     // RequestHost
     bool isMainWindowVisible() const override;
@@ -79,6 +83,7 @@ private:
     QList<QAction*> m_trayItems;
     bool m_running = false;
     bool m_editingList = false;
+    bool m_registeredBefore = false;
 };
 
 } // namespace vistrel

@@ -1,5 +1,7 @@
 #include "app/SignalWatcher.h"
 
+#include "platform/TerminationNotice.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -28,6 +30,7 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent)
         return;
     m_notifier = new QSocketNotifier(g_signalSockets[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SignalWatcher::onReadable);
+    setTerminationNoticeFd(g_signalSockets[1]);
 
     struct sigaction action = {};
     action.sa_handler = forwardSignal;
@@ -41,6 +44,7 @@ SignalWatcher::~SignalWatcher()
 {
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
         std::signal(signalNumber, SIG_DFL);
+    setTerminationNoticeFd(-1);
     ::close(g_signalSockets[0]);
     ::close(g_signalSockets[1]);
     g_signalSockets[0] = g_signalSockets[1] = -1;

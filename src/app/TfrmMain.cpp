@@ -294,10 +294,16 @@ void TfrmMain::LoadSettings()
 
 void TfrmMain::applyWindowGeometry()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect placed = fitWindowToArea(QRect(m_settings.SCREEN.LEFT, m_settings.SCREEN.TOP,
-                                               m_settings.SCREEN.WIDTH, m_settings.SCREEN.HEIGHT),
-                                         screen ? screen->availableGeometry() : QRect());
+    QList<QRect> workAreas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        workAreas.append(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            workAreas.append(screen->availableGeometry());
+    const QRect placed =
+        fitWindowToMonitors(QRect(m_settings.SCREEN.LEFT, m_settings.SCREEN.TOP,
+                                  m_settings.SCREEN.WIDTH, m_settings.SCREEN.HEIGHT),
+                            workAreas);
     move(placed.topLeft());
     // The stored size includes the frame; the inner size follows once the
     // window manager has framed the window (fitOuterSize).

@@ -8,16 +8,26 @@
 
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace vistrel {
 
+namespace {
+
+// Often enough to see a short press where the key is only found held down.
+constexpr int EscapePollMs = 20;
+
+} // namespace
+
 TimerWiring::TimerWiring(TfrmMain& main)
     : m_main(main), m_frmCntDown(std::make_unique<TfrmCntDown>())
 {
     m_frmCntDown->setOffScreenCheck([this] { return countdownOffScreen(); });
-    m_main.captureEngine().runCountdown = [this](int milliseconds) { RunCountdown(milliseconds); };
+    m_main.captureEngine().runCountdown = [this](int milliseconds) {
+        return RunCountdown(milliseconds);
+    };
 }
 
 TimerWiring::~TimerWiring()
@@ -30,13 +40,26 @@ void TimerWiring::bind(CommandMap& commands)
     commands.bind(QStringLiteral("mnuToolTimerSetClick"), [this](int) { mnuToolTimerSetClick(); });
 }
 
-void TimerWiring::RunCountdown(int milliseconds)
+bool TimerWiring::RunCountdown(int milliseconds)
 {
     const Settings& settings = m_main.settings();
+    // The countdown window never takes the focus, so Esc is watched on the whole display.
+    Platform& platform = m_main.platform();
+    platform.watchEscape(true);
+    QTimer escapePoll;
+    escapePoll.setInterval(EscapePollMs);
+    QObject::connect(&escapePoll, &QTimer::timeout, m_frmCntDown.get(), [this, &platform] {
+        if (platform.escapePressed())
+            m_frmCntDown->cancel();
+    });
+    escapePoll.start();
     m_countdownRunning = true;
-    vistrel::RunCountdown(*m_frmCntDown, milliseconds, settings.TIMER.SHOW,
-                          settings.TIMER.POSITION);
+    const bool ranOut = vistrel::RunCountdown(*m_frmCntDown, milliseconds, settings.TIMER.SHOW,
+                                              settings.TIMER.POSITION);
     m_countdownRunning = false;
+    escapePoll.stop();
+    platform.watchEscape(false);
+    return ranOut;
 }
 
 void TimerWiring::abortCountdown()

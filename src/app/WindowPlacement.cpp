@@ -27,4 +27,19 @@ QRect fitWindowToArea(const QRect& stored, const QRect& available)
             fitSpan(stored.y(), height, available.y(), available.height()), width, height};
 }
 
+QRect fitWindowToMonitors(const QRect& stored, const QList<QRect>& areas)
+{
+    QRect holder = areas.isEmpty() ? QRect() : areas.front();
+    qint64 mostShared = 0;
+    for (const QRect& area : areas) {
+        const QRect shared = area.intersected(stored);
+        const qint64 size = shared.isEmpty() ? 0 : qint64(shared.width()) * shared.height();
+        if (size > mostShared) {
+            holder = area;
+            mostShared = size;
+        }
+    }
+    return fitWindowToArea(stored, holder);
+}
+
 } // namespace vistrel

@@ -44,8 +44,8 @@ CaptureEngine::CaptureEngine(Platform& platform, const Settings& settings, QImag
 
 int CaptureEngine::CaptureScreen(int kind)
 {
-    if (options.TimerOn && runCountdown)
-        runCountdown(options.TimerSeconds * 1000);
+    if (options.TimerOn && runCountdown && !runCountdown(options.TimerSeconds * 1000))
+        return 0;
     if (abortRequested)
         return 0;
     wait(m_settings.ALL.WAITTIME);
@@ -122,7 +122,14 @@ ScreenRect CaptureEngine::CaptureRect(WindowId window, int rectMode) const
         rectMode == ClientArea ? m_platform.clientRect(window) : m_platform.outerRect(window);
     const ScreenRect rect{area.left(), area.top(), area.left() + area.width(),
                           area.top() + area.height()};
-    return ClipToDisplay(rect, m_platform.primaryDisplayRect());
+    // The desktop window stands for the full screen, whose extent the user chooses; any
+    // other window may lie on any monitor and is cut only where the desktop ends.
+    const QList<QRect> monitors = m_platform.monitorRects();
+    const QRect display =
+        window == m_platform.desktopWindow()
+            ? FullScreenRect(m_settings.ALL.FULLSCREEN, monitors, m_platform.cursorPos())
+            : DesktopArea(monitors);
+    return ClipToDisplay(rect, display);
 }
 
 void CaptureEngine::GrabScreen(const ScreenRect& rect, QImage& bitmap)
@@ -135,8 +142,10 @@ void CaptureEngine::GrabScreen(const ScreenRect& rect, QImage& bitmap)
 void CaptureEngine::ComposeCapture(QImage& bitmap, const ScreenRect& rect)
 {
     if (options.Mouse) {
-        const QPoint point = m_platform.cursorPos() - QPoint(rect.Left, rect.Top);
         m_cursorImage = m_platform.currentCursorImage();
+        // The cursor's hotspot (the arrow's tip, the I-beam's middle) sits on the pointer.
+        const QPoint point =
+            m_platform.cursorPos() - m_cursorImage.offset() - QPoint(rect.Left, rect.Top);
         DrawCursorImage(point, bitmap);
     }
     if (options.Trim)

@@ -54,8 +54,9 @@ public:
     // Whether the program has been told to end (a termination signal): a scroll
     // capture stops at its next step and keeps nothing.
     std::function<bool()> endRequested;
-    // Counts down before a timer capture; waits are injectable for tests.
-    std::function<void(int milliseconds)> runCountdown;
+    // Counts down before a timer capture, false when the user called the capture off; waits
+    // are injectable for tests.
+    std::function<bool(int milliseconds)> runCountdown;
     std::function<void(int milliseconds)> wait;
 
     // Where scroll frames are written and the trace box they report to; without

@@ -13,6 +13,28 @@ ScreenRect ClipToDisplay(ScreenRect rect, const QRect& display)
     return rect;
 }
 
+QRect DesktopArea(const QList<QRect>& monitors)
+{
+    QRect area;
+    for (const QRect& monitor : monitors)
+        area = area.united(monitor);
+    return area;
+}
+
+QRect FullScreenRect(int choice, const QList<QRect>& monitors, QPoint pointer)
+{
+    if (monitors.isEmpty())
+        return {};
+    if (choice == AllMonitors)
+        return DesktopArea(monitors);
+    if (choice == PointerMonitor) {
+        for (const QRect& monitor : monitors)
+            if (monitor.contains(pointer))
+                return monitor;
+    }
+    return monitors.front();
+}
+
 void TrimMargins(QImage& bitmap, int left, int top, int right, int bottom)
 {
     if (top + bottom >= bitmap.height() || left + right >= bitmap.width())

@@ -3,6 +3,7 @@
 #include "edit/stamps/StampKernels.h" // DrawCursorImage, shared with stamping
 
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 
@@ -21,8 +22,17 @@ struct ScreenRect {
     bool operator==(const ScreenRect&) const = default;
 };
 
-// Keeps the rectangle inside the primary display.
+// Keeps the rectangle inside the display (a monitor, or the whole desktop).
 ScreenRect ClipToDisplay(ScreenRect rect, const QRect& display);
+
+// What a full-screen capture takes (the `ALL`/`FULLSCREEN` choice).
+enum FullScreenArea { PrimaryMonitor = 0, AllMonitors = 1, PointerMonitor = 2 };
+
+// The whole desktop: the smallest rectangle holding every monitor.
+QRect DesktopArea(const QList<QRect>& monitors);
+// The full-screen rectangle for the choice; `monitors` holds the primary one first. The pointer's
+// monitor falls back to the primary one when the pointer is on none of them.
+QRect FullScreenRect(int choice, const QList<QRect>& monitors, QPoint pointer);
 
 // Cuts margins off; a picture the margins would use up stays unchanged.
 void TrimMargins(QImage& bitmap, int left, int top, int right, int bottom);

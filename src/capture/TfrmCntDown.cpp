@@ -76,8 +76,11 @@ QLabel* boldLabel(const QString& text, QWidget* parent)
 } // namespace
 
 TfrmCntDown::TfrmCntDown(std::unique_ptr<CountdownClock> clock)
+    // The close button is the mouse's way to call the capture off; the window still never
+    // takes the focus from the window an active-window capture is to take.
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus)
     , m_clock(clock ? std::move(clock) : std::make_unique<TimerClock>())
 {
     setObjectName(QStringLiteral("frmCntDown"));
@@ -175,15 +178,16 @@ void TfrmCntDown::cancel()
 {
     m_counting = false;
     m_clock->stop();
+    Q_EMIT cancelled();
     Q_EMIT finished();
 }
 
 void TfrmCntDown::closeEvent(QCloseEvent* event)
 {
-    // Closing ends the countdown early; the capture still follows.
+    // Closing calls the capture off; the window itself only hides once the countdown ends.
     event->ignore();
     if (m_counting)
-        finish();
+        cancel();
 }
 
 void TfrmCntDown::AppDeactivate()
@@ -208,22 +212,27 @@ void TfrmCntDown::hideFromScreen()
     }
 }
 
-void RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position)
+bool RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position)
 {
     QEventLoop loop;
+    bool cancelled = false;
     QObject::connect(&window, &TfrmCntDown::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&window, &TfrmCntDown::cancelled, &loop, [&cancelled] { cancelled = true; });
     if (!show) {
         // Waiting in an event loop keeps the screen repainting meanwhile.
         if (milliseconds > 0) {
             QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
             loop.exec(NoUserInput);
         }
-        return;
+        return !cancelled;
     }
     window.start(milliseconds, position);
+    // The window manager's close request counts as user input to Qt: the countdown window,
+    // the only window of the program on the screen now, takes it as the cancel it is.
     if (window.counting())
-        loop.exec(NoUserInput);
+        loop.exec();
     window.hideFromScreen();
+    return !cancelled;
 }
 
 } // namespace vistrel

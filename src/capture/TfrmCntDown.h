@@ -25,11 +25,11 @@ public:
     ~TfrmCntDown() override;
 
     // Sets the time, sizes and places the window and shows it; `finished`
-    // follows when the time has run out or the window was closed.
+    // follows when the time has run out or the countdown was cancelled.
     void start(int milliseconds, int position);
     bool counting() const { return m_counting; }
-    // Ends a running countdown at once (the program is ending); the caller
-    // learns from the engine that no capture follows.
+    // Ends a running countdown at once without a capture (Esc, the window's close button, or
+    // the program ending).
     void cancel();
 
     // Hides the window and returns once it is off the screen, as far as
@@ -39,6 +39,8 @@ public:
 
 Q_SIGNALS:
     void finished();
+    // Comes before `finished` when no capture is to follow.
+    void cancelled();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,7 +64,8 @@ private:
 };
 
 // Counts `milliseconds` down in `window` when `show`, else only waits; the
-// window system's events keep flowing either way, user input excepted.
-void RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position);
+// window system's events keep flowing either way, user input excepted. False when the
+// countdown was cancelled (also while it only waits), so that no capture follows.
+bool RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position);
 
 } // namespace vistrel

@@ -10,6 +10,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -108,6 +109,10 @@ void TfrmOption::load(const Settings& s)
     m_chkWaveCall->setChecked(s.ALL.WAVECALL);
     m_edtWaveFile->setText(s.ALL.WAVEFILE);
     m_chkAppClose->setChecked(s.ALL.APCLOSE);
+    // A value the list does not know (written by hand) shows as the primary monitor.
+    m_cboFullScreen->setCurrentIndex(
+        s.ALL.FULLSCREEN >= 0 && s.ALL.FULLSCREEN < m_cboFullScreen->count() ? s.ALL.FULLSCREEN
+                                                                             : 0);
     m_edtInitDir->setText(s.FILELIST.INITDIR);
     m_chkInitDir->setChecked(s.FILELIST.APEND);
     m_chkFileMode->setChecked(s.FILELIST.FILEMODE);
@@ -158,6 +163,7 @@ void TfrmOption::store(Settings& s) const
     s.ALL.WAVECALL = m_chkWaveCall->isChecked();
     s.ALL.WAVEFILE = m_edtWaveFile->text();
     s.ALL.APCLOSE = m_chkAppClose->isChecked();
+    s.ALL.FULLSCREEN = m_cboFullScreen->currentIndex();
     s.FILELIST.INITDIR = m_edtInitDir->text();
     s.FILELIST.APEND = m_chkInitDir->isChecked();
     s.FILELIST.FILEMODE = m_chkFileMode->isChecked();

@@ -11,6 +11,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -96,6 +97,7 @@ private:
     QLineEdit* m_edtWaveFile = nullptr;
     QPushButton* m_butWave = nullptr;
     QCheckBox* m_chkAppClose = nullptr;
+    QComboBox* m_cboFullScreen = nullptr;
     QLineEdit* m_edtInitDir = nullptr;
     QPushButton* m_butInitDir = nullptr;
     QCheckBox* m_chkInitDir = nullptr;

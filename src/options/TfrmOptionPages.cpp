@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -48,6 +49,10 @@ QWidget* TfrmOption::buildGeneralPage()
     auto* butWaveTest = named(new QPushButton(QStringLiteral("再生")), "butWaveTest");
     m_chkAppClose = named(new QCheckBox(utf8("「×」マーク押下時にアプリケーションを終了する(&C)")),
                           "chkAppClose");
+    // On several monitors a full-screen capture takes the primary one unless told otherwise.
+    m_cboFullScreen = named(new QComboBox, "cboFullScreen");
+    m_cboFullScreen->addItems(
+        {utf8("プライマリモニタ"), utf8("すべてのモニタ"), utf8("マウスポインタのあるモニタ")});
     m_butWave->setFixedWidth(m_butWave->fontMetrics().horizontalAdvance(QStringLiteral("....")) +
                              16);
 
@@ -64,7 +69,9 @@ QWidget* TfrmOption::buildGeneralPage()
                             row({caption("スクロールの更新時間(&U) :", m_udScrollRagu),
                                  m_udScrollRagu, new QLabel(QStringLiteral("(ms)"))}),
                             note, m_chkWaveCall, row({m_edtWaveFile, m_butWave, butWaveTest}, true),
-                            m_chkAppClose})});
+                            m_chkAppClose,
+                            row({caption("フルスクリーンキャプチャの範囲(&M) :", m_cboFullScreen),
+                                 m_cboFullScreen})})});
 }
 
 QWidget* TfrmOption::buildFileListPage()

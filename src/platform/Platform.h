@@ -56,6 +56,8 @@ public:
     // The primary monitor's rectangle in screen pixels; with several monitors it need not
     // start at (0, 0). This is "the display" that full-screen captures and clipping mean.
     virtual QRect primaryDisplayRect() const = 0;
+    // Every monitor's rectangle, the primary one first; at least the primary display.
+    virtual QList<QRect> monitorRects() const = 0;
 
     // Windows (rectangles in screen pixels, right/bottom exclusive as QRect width/height)
     virtual WindowId desktopWindow() const = 0;
@@ -79,7 +81,8 @@ public:
     // Pointer
     virtual QPoint cursorPos() const = 0;
     virtual void setCursorPos(QPoint screenPos) = 0;
-    // The pointer's current shape, Format_ARGB32 (not premultiplied); null when unknown.
+    // The pointer's current shape, Format_ARGB32 (not premultiplied), with its hotspot as the
+    // image's offset(); null when unknown.
     virtual QImage currentCursorImage() = 0;
     // A standard cursor from the user's cursor theme, 32 x 32 Format_ARGB32 with the
     // image at its top-left corner; a built-in drawing when the theme lacks the shape.

@@ -18,6 +18,7 @@ struct Settings {
         int SCROLLWAITTIME;
         bool WAVECALL;
         QString WAVEFILE;
+        int FULLSCREEN; // 0 the primary monitor, 1 all monitors, 2 the pointer's monitor
     } ALL{};
     struct {
         int JPGPS;

@@ -47,6 +47,11 @@ public:
     {
         return primaryDisplay.isNull() ? QRect(QPoint(0, 0), screen.size()) : primaryDisplay;
     }
+    QList<QRect> monitorRects() const override
+    {
+        return monitors.isEmpty() ? QList<QRect>{primaryDisplayRect()} : monitors;
+    }
+    QList<QRect> monitors; // the primary first; empty: the primary display alone
 
     WindowId desktopWindow() const override { return DesktopId; }
     WindowId foregroundWindow() const override { return foreground; }
@@ -87,8 +92,10 @@ public:
     void watchEscape(bool on) override { watchingEscape = on; }
     bool escapePressed() override
     {
-        return watchingEscape && escapeAfterNotches >= 0 && wheelNotches >= escapeAfterNotches;
+        return watchingEscape &&
+               (escapeDown || (escapeAfterNotches >= 0 && wheelNotches >= escapeAfterNotches));
     }
+    bool escapeDown = false; // Escape counts as pressed whenever it is watched
     std::function<void(QPoint pointer)> onWheel;
     int wheelNotches = 0;
     int escapeAfterNotches = -1; // Escape counts as pressed from this notch on

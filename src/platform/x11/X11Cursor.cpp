@@ -53,7 +53,11 @@ QImage X11Platform::currentCursorImage()
     for (int y = 0; y < premultiplied.height(); ++y)
         std::copy_n(pixels + std::size_t(y) * cursor->width, cursor->width,
                     reinterpret_cast<uint32_t*>(premultiplied.scanLine(y)));
-    return premultiplied.convertToFormat(QImage::Format_ARGB32);
+    QImage image = premultiplied.convertToFormat(QImage::Format_ARGB32);
+    // The hotspot travels with the picture, so that whoever draws it can put that pixel,
+    // not the corner, on the pointer's position.
+    image.setOffset(QPoint(cursor->xhot, cursor->yhot));
+    return image;
 }
 
 } // namespace vistrel

@@ -1,5 +1,7 @@
 #include "platform/x11/X11PickSession.h"
 
+#include "platform/TerminationNotice.h"
+
 #include <xcb/xcb_keysyms.h>
 
 #include <algorithm>
@@ -101,13 +103,27 @@ void X11PickSession::loadKeyCodes()
     xcb_key_symbols_free(symbols);
 }
 
+// Waits for the next event of the pick, or for the program being asked to end, which
+// cancels the pick so that the grabs go and the exit can run.
+Reply<xcb_generic_event_t> X11PickSession::waitForEvent()
+{
+    while (true) {
+        if (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
+            return Reply<xcb_generic_event_t>(event);
+        if (xcb_connection_has_error(m_connection) != 0 || terminationNoticed())
+            return nullptr;
+        pollfd entries[2] = {{xcb_get_file_descriptor(m_connection), POLLIN, 0},
+                             {terminationNoticeFd(), POLLIN, 0}};
+        ::poll(entries, entries[1].fd >= 0 ? 2 : 1, -1);
+    }
+}
+
 PickEvent X11PickSession::next()
 {
     while (true) {
-        Reply<xcb_generic_event_t> event(m_pending ? m_pending.release()
-                                                   : xcb_wait_for_event(m_connection));
+        Reply<xcb_generic_event_t> event(m_pending ? std::move(m_pending) : waitForEvent());
         if (!event)
-            return {PickEvent::Kind::Cancel, {}}; // the server went away
+            return {PickEvent::Kind::Cancel, {}}; // the server went away, or the program ends
         switch (event->response_type & 0x7f) {
         case XCB_MOTION_NOTIFY: {
             const auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event.get());

@@ -32,6 +32,7 @@ private:
     explicit X11PickSession(xcb_connection_t* connection);
     bool grab();
     void loadKeyCodes();
+    Reply<xcb_generic_event_t> waitForEvent();
     PickEvent foldMotions(QPoint position);
     void swallowRelease();
     void noteRelease(const xcb_generic_event_t* event);

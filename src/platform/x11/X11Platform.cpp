@@ -148,6 +148,25 @@ QRect X11Platform::primaryDisplayRect() const
     return geometry ? QRect(0, 0, geometry->width, geometry->height) : QRect();
 }
 
+QList<QRect> X11Platform::monitorRects() const
+{
+    const QRect primary = primaryDisplayRect();
+    QList<QRect> monitors{primary};
+    if (!m_randrMonitors)
+        return monitors;
+    auto reply = Reply<xcb_randr_get_monitors_reply_t>(xcb_randr_get_monitors_reply(
+        m_connection, xcb_randr_get_monitors(m_connection, m_root, 1), nullptr));
+    if (!reply)
+        return monitors;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
+         xcb_randr_monitor_info_next(&it)) {
+        const QRect rect(it.data->x, it.data->y, it.data->width, it.data->height);
+        if (!rect.isEmpty() && !monitors.contains(rect))
+            monitors.append(rect);
+    }
+    return monitors;
+}
+
 // RandR 1.5 monitors: what desktops and `xrandr --setmonitor` call a monitor, one of them
 // marked primary (else the first stands for the display).
 QRect X11Platform::primaryMonitorRect() const

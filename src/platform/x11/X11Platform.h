@@ -33,6 +33,7 @@ public:
     QString hostName() const override { return PosixSession::hostName(); }
 
     QRect primaryDisplayRect() const override;
+    QList<QRect> monitorRects() const override;
 
     WindowId desktopWindow() const override;
     WindowId foregroundWindow() const override;

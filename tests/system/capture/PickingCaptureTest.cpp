@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 using namespace vistrel::test;
 
 namespace {
@@ -92,6 +94,23 @@ TEST(PickingCapture, EscapeCancelsAndAddsNoTab)
     EXPECT_EQ(scene.statusCount(CaptureScene::Completed), 0);
     EXPECT_TRUE(scene.tabFiles().isEmpty()) << scene.tabFiles().join(u' ').toStdString();
     EXPECT_FALSE(scene.highlightAround(geometry.frame));
+}
+
+// A session's end while the user picks: the pick ends, the grab goes with the program.
+TEST(PickingCapture, TerminationSignalEndsThePickAndTheProgram)
+{
+    CaptureScene scene;
+    const WindowId pattern = scene.startPattern(PatternClient, QStringLiteral("capsys left"));
+    scene.startVistrel("CLIENT=0");
+    const WindowGeometry geometry = scene.geometryOf(pattern);
+
+    scene.movePointer(PatternClient.center());
+    scene.chooseCaptureItem(QStringLiteral("w"));
+    ASSERT_TRUE(scene.waitForHighlightAround(geometry.frame));
+    ASSERT_EQ(::kill(scene.vistrel().pid(), SIGTERM), 0);
+    ASSERT_TRUE(scene.vistrel().waitForExit()) << "still picking after SIGTERM\n" << logOf(scene);
+    EXPECT_EQ(scene.vistrel().exitCode(), 0);
+    EXPECT_TRUE(waitFor([&] { return !scene.highlightAround(geometry.frame); }));
 }
 
 // At the screen's edge the highlight is pulled onto the window itself; it

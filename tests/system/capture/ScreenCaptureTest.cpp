@@ -16,7 +16,7 @@ struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
-// The cursor the server shows now, as premultiplied ARGB.
+// The cursor the server shows now, as premultiplied ARGB with its hotspot as the offset.
 QImage currentCursor(xcb_connection_t* connection)
 {
     std::unique_ptr<xcb_xfixes_query_version_reply_t, FreeDeleter> version(
@@ -32,6 +32,7 @@ QImage currentCursor(xcb_connection_t* connection)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, pixels[y * image.width() + x]);
+    image.setOffset(QPoint(reply->xhot, reply->yhot));
     return image;
 }
 
@@ -62,15 +63,16 @@ void expectCursorAtPointer(CaptureScene& scene, QPoint pointer)
     const QImage cursor = currentCursor(scene.session().display().connection());
     ASSERT_FALSE(cursor.isNull());
 
-    // The cursor image's top-left corner sits on the pointer; its clear parts
-    // show the screen, its solid parts are drawn as they are.
+    // The cursor image's hotspot sits on the pointer (the arrow's tip, the I-beam's middle);
+    // its clear parts show the screen, its solid parts are drawn as they are.
     int solid = 0;
     int changed = 0;
     int wrong = 0;
-    const QRect box(pointer, cursor.size());
+    const QPoint corner = pointer - cursor.offset();
+    const QRect box(corner, cursor.size());
     for (int y = -20; y < cursor.height() + 20; ++y) {
         for (int x = -20; x < cursor.width() + 20; ++x) {
-            const QPoint at = pointer + QPoint(x, y);
+            const QPoint at = corner + QPoint(x, y);
             const QRgb shot = with.pixel(at) & 0xffffff;
             const QRgb plain = without.pixel(at) & 0xffffff;
             changed += shot != plain;

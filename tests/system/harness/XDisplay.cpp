@@ -66,6 +66,19 @@ QString XDisplay::title(WindowId window) const
     return QString::fromLatin1(property(window, XCB_ATOM_WM_NAME, XCB_ATOM_ANY));
 }
 
+bool XDisplay::isDialog(WindowId window) const
+{
+    const QByteArray types = property(window, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);
+    const quint32 dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+    for (qsizetype at = 0; at + 4 <= types.size(); at += 4) {
+        quint32 type = 0;
+        std::memcpy(&type, types.constData() + at, 4);
+        if (type == dialog)
+            return true;
+    }
+    return false;
+}
+
 std::optional<pid_t> XDisplay::pid(WindowId window) const
 {
     const QByteArray value = property(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);

@@ -37,6 +37,8 @@ public:
     // Mapped windows whose title (_NET_WM_NAME, else WM_NAME) is exactly `title`.
     QList<WindowId> findWindows(const QString& title) const;
     QString title(WindowId window) const;
+    // The window announces itself as a dialog (_NET_WM_WINDOW_TYPE_DIALOG), as message boxes do.
+    bool isDialog(WindowId window) const;
     // The _NET_WM_PID the window's client announced.
     std::optional<pid_t> pid(WindowId window) const;
     // Empty when the window is gone.

@@ -83,7 +83,8 @@ TEST(HotkeyDialog, PrintAloneIsReportedWhileTheDesktopHoldsItAndCapturesOnceFree
     scene.writeIni(QStringLiteral("COMMAND0=Print\nPARAM0=/C1,/A5\nKEY0=PrintScreen\n"));
     scene.vistrel().start();
     // The window manager binds Print to its own screenshot program.
-    scene.closeMessageBoxes({QStringLiteral("message: 「Print」ホットキーの登録に失敗しました")});
+    scene.closeMessageBoxes(
+        {QStringLiteral("message: 「Print」ホットキーの登録に失敗しました（PrintScreen）")});
     const std::optional<WindowId> window = scene.waitForMainWindow();
     ASSERT_TRUE(window) << scene.log();
 

@@ -125,8 +125,9 @@ void HotkeyScene::closeMessageBoxes(const QStringList& lines)
             throw std::runtime_error("no message " + line.toStdString() + "\n" + log());
         std::optional<WindowId> box;
         const bool found = waitFor([&] {
+            // The main window may be up already: only a box is closed.
             for (WindowId w : programWindows())
-                if (!closed.contains(w))
+                if (!closed.contains(w) && m_session.display().isDialog(w))
                     box = w;
             return box.has_value();
         });

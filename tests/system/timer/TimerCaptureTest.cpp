@@ -1,6 +1,9 @@
 #include "capture/CaptureScene.h"
+#include "harness/XProbe.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace vistrel::test;
 
@@ -119,4 +122,36 @@ TEST(TimerCapture, WithoutTheCountdownWindowOnlyWaits)
     EXPECT_EQ(countdownWindow(scene), 0u);
     timer.expectPatternCaptured();
     EXPECT_EQ(countdownWindow(scene), 0u);
+}
+
+// The countdown never takes the focus, yet Esc and its close button call the capture off.
+TEST(TimerCapture, EscapeOrTheCloseButtonCallsTheCaptureOff)
+{
+    TimerScene timer(true);
+    CaptureScene& scene = timer.scene;
+    const auto cancelWith = [&](const std::function<void(WindowId)>& cancel, int count) {
+        timer.startTimerCapture();
+        WindowId countdown = 0;
+        ASSERT_TRUE(waitFor([&] { return (countdown = countdownWindow(scene)) != 0; }));
+        cancel(countdown);
+        ASSERT_TRUE(scene.waitForStatusCount(CaptureScene::Aborted, count))
+            << "log:\n"
+            << scene.vistrel().testLog().join(u'\n').toStdString() << "\noutput:\n"
+            << scene.vistrel().output().toStdString();
+        EXPECT_TRUE(waitFor([&] { return countdownWindow(scene) == 0; }));
+        EXPECT_TRUE(scene.waitForMainWindowBack());
+        scene.activate(scene.mainWindow());
+    };
+    // A key held as briefly as a typist does.
+    cancelWith(
+        [&](WindowId) {
+            scene.session().xdotool({QStringLiteral("keydown"), QStringLiteral("Escape"),
+                                     QStringLiteral("sleep"), QStringLiteral("0.15"),
+                                     QStringLiteral("keyup"), QStringLiteral("Escape")});
+        },
+        1);
+    cancelWith(
+        [&](WindowId countdown) { XProbe(scene.session().display()).requestClose(countdown); }, 2);
+    EXPECT_EQ(scene.statusCount(CaptureScene::Completed), 0);
+    EXPECT_TRUE(scene.tabFiles().isEmpty()) << scene.tabFiles().join(u' ').toStdString();
 }

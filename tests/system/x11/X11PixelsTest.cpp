@@ -3,12 +3,27 @@
 
 #include <QFile>
 
+#include <xcb/xfixes.h>
+
 #include <thread>
 
 namespace vistrel::test {
 namespace {
 
 using PixelsTest = X11TestEnvironment;
+
+QPoint xfixesHotspot(const QString& display)
+{
+    xcb_connection_t* connection = xcb_connect(qPrintable(display), nullptr);
+    free(xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 4, 0),
+                                        nullptr));
+    xcb_xfixes_get_cursor_image_reply_t* cursor = xcb_xfixes_get_cursor_image_reply(
+        connection, xcb_xfixes_get_cursor_image(connection), nullptr);
+    const QPoint hotspot = cursor ? QPoint(cursor->xhot, cursor->yhot) : QPoint(-1, -1);
+    free(cursor);
+    xcb_disconnect(connection);
+    return hotspot;
+}
 
 TEST_F(PixelsTest, GrabOfTheClientAreaIsThePattern)
 {
@@ -60,6 +75,8 @@ TEST_F(PixelsTest, PointerWarpsAndHasAShape)
     const QImage cursor = platform().currentCursorImage();
     ASSERT_FALSE(cursor.isNull());
     EXPECT_EQ(cursor.format(), QImage::Format_ARGB32);
+    // The hotspot is the one XFixes reports for the shape, so the tip lands on the pointer.
+    EXPECT_EQ(cursor.offset(), xfixesHotspot(session().displayName()));
     EXPECT_FALSE(platform().anyMouseButtonDown());
 
     session().xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});

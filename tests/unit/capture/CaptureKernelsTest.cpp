@@ -124,3 +124,15 @@ TEST(DrawCursorImage, KeepsThePicturesPixelFormat)
     EXPECT_EQ(canvas.format(), QImage::Format_BGR888);
     EXPECT_EQ(canvas.pixel(2, 2), qRgb(255, 255, 255));
 }
+
+TEST(FullScreenRect, TheChoiceTakesThePrimaryMonitorAllOfThemOrThePointers)
+{
+    const QList<QRect> monitors{{1920, 0, 1920, 1080}, {0, 200, 1920, 1080}}; // primary first
+    EXPECT_EQ(DesktopArea(monitors), QRect(0, 0, 3840, 1280));
+    EXPECT_EQ(FullScreenRect(PrimaryMonitor, monitors, {10, 300}), monitors[0]);
+    EXPECT_EQ(FullScreenRect(AllMonitors, monitors, {10, 300}), QRect(0, 0, 3840, 1280));
+    EXPECT_EQ(FullScreenRect(PointerMonitor, monitors, {10, 300}), monitors[1]);
+    EXPECT_EQ(FullScreenRect(PointerMonitor, monitors, {10, 10}), monitors[0])
+        << "between the monitors: the primary one";
+    EXPECT_EQ(FullScreenRect(7, monitors, {10, 300}), monitors[0]) << "an unknown choice";
+}

@@ -106,6 +106,38 @@ TEST_F(CaptureEngineTest, WindowWhollyOffScreenOrOnePixelIsNoCapture)
     EXPECT_EQ(document.currentImage().size(), QSize(2, 2)); // nor by the 1 x 1 grab
 }
 
+TEST_F(CaptureEngineTest, WindowsOnAnyMonitorAreTakenAndFullScreenFollowsTheChoice)
+{
+    // Two monitors side by side, the primary one on the right.
+    platform.screen = QImage(2048, 768, QImage::Format_RGB32);
+    platform.screen.fill(Qt::gray);
+    platform.primaryDisplay = QRect(1024, 0, 1024, 768);
+    platform.monitors = {platform.primaryDisplay, QRect(0, 0, 1024, 768)};
+    const WindowId left = platform.addWindow(
+        {QRect(100, 100, 300, 200), QRect(100, 100, 300, 200), QStringLiteral("left")});
+    const WindowId across = platform.addWindow(
+        {QRect(900, 100, 300, 200), QRect(900, 100, 300, 200), QStringLiteral("across")});
+    platform.foreground = left;
+    ASSERT_EQ(engine.CaptureScreen(ActiveWindow), 1);
+    EXPECT_EQ(document.currentImage().size(), QSize(300, 200));
+    EXPECT_EQ(engine.CaptureWindow(across, WholeWindow), 1);
+    EXPECT_EQ(document.currentImage().size(), QSize(300, 200)) << "whole across the seam";
+
+    const auto fullScreen = [&](int choice) {
+        settings.ALL.FULLSCREEN = choice;
+        EXPECT_EQ(engine.CaptureScreen(FullScreen), 1);
+        return document.currentImage().size();
+    };
+    EXPECT_EQ(fullScreen(PrimaryMonitor), QSize(1024, 768));
+    EXPECT_EQ(fullScreen(AllMonitors), QSize(2048, 768));
+    platform.cursor = QPoint(50, 50);
+    settings.ALL.FULLSCREEN = PrimaryMonitor;
+    EXPECT_EQ(engine.CaptureRect(platform.desktopWindow(), WholeWindow).Left, 1024);
+    settings.ALL.FULLSCREEN = PointerMonitor;
+    EXPECT_EQ(engine.CaptureRect(platform.desktopWindow(), WholeWindow),
+              (ScreenRect{0, 0, 1024, 768}));
+}
+
 TEST_F(CaptureEngineTest, CursorIsDrawnBeforeTrimming)
 {
     platform.cursor = QPoint(30, 40);
@@ -120,6 +152,13 @@ TEST_F(CaptureEngineTest, CursorIsDrawnBeforeTrimming)
     EXPECT_EQ(picture.size(), QSize(1014, 758));
     EXPECT_EQ(picture.pixel(20, 30), qRgb(255, 255, 255));
     EXPECT_EQ(picture.pixel(20, 31), qRgb(30, 41, 9));
+
+    // A cursor whose hotspot is not its corner is drawn with the hotspot on the pointer.
+    platform.cursorImage.setOffset(QPoint(1, 1));
+    engine.options.Trim = false;
+    ASSERT_EQ(engine.CaptureScreen(FullScreen), 1);
+    EXPECT_EQ(document.currentImage().pixel(29, 39), qRgb(255, 255, 255));
+    EXPECT_EQ(document.currentImage().pixel(31, 41), qRgb(31, 41, 9));
 }
 
 TEST_F(CaptureEngineTest, PickingFollowsThePointerAndEscCancels)

@@ -94,7 +94,9 @@ TEST_F(TimerCountdownTest, AFramelessToolWindowOnTopPlacedByPosition)
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(flags & Qt::WindowDoesNotAcceptFocus);
-    EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint));
+    // Only the close button, which calls the capture off.
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinMaxButtonsHint);
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     // Placed by the outer size: 55 high with the frame, 160 wide inside it.
     for (int position : {TopLeft, BottomLeft, TopRight, BottomRight, Centre}) {
@@ -107,14 +109,22 @@ TEST_F(TimerCountdownTest, AFramelessToolWindowOnTopPlacedByPosition)
     }
 }
 
-TEST_F(TimerCountdownTest, RunCountdownReturnsWhenTheWindowIsClosed)
+TEST_F(TimerCountdownTest, ClosingTheWindowCancelsTheCapture)
 {
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     bool closed = false;
     QTimer::singleShot(50, &window, [&] { closed = window.close(); });
-    RunCountdown(window, 60000, true, Centre);
+    EXPECT_FALSE(RunCountdown(window, 60000, true, Centre)) << "the capture would still follow";
     EXPECT_FALSE(closed) << "the close is turned into the end of the countdown";
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(finishedCount, 1);
+
+    // A countdown that runs out, after the cancelled one, is a capture again.
+    QTimer::singleShot(0, &window, [&] { clock->advance(1000); });
+    EXPECT_TRUE(RunCountdown(window, 500, true, Centre));
+    // Cancelling also ends the wait of a countdown that shows no window.
+    QTimer::singleShot(20, &window, [&] { window.cancel(); });
+    EXPECT_FALSE(RunCountdown(window, 60000, false, Centre));
 }
 
 TEST_F(TimerCountdownTest, WithoutTheWindowOnlyWaitsWhileEventsFlow)

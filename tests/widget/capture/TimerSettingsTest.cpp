@@ -127,3 +127,16 @@ TEST(TimerSettings, MainWindowCopiesTheSecondsIntoSettingAndSpin)
     EXPECT_EQ(window.settings().TIMER.MINUTE, 60);
     EXPECT_EQ(window.udownTime()->value(), 60);
 }
+
+TEST(TimerSettings, EscapeDuringTheCountdownCallsTheCaptureOff)
+{
+    FakePlatform platform;
+    QDir().mkpath(platform.settingsDir);
+    TfrmMain window(platform);
+    platform.escapeDown = true;
+    EXPECT_FALSE(window.captureEngine().runCountdown(60000));
+    EXPECT_FALSE(platform.watchingEscape) << "the watch outlived the countdown";
+    window.captureEngine().options.TimerOn = true;
+    window.captureEngine().options.TimerSeconds = 60;
+    EXPECT_EQ(window.captureEngine().CaptureScreen(1), 0);
+}

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -49,6 +50,7 @@ const std::vector<Row>& rows()
         ROW("chkWaveCall", ALL.WAVECALL, true, false),
         ROW("edtWaveFile", ALL.WAVEFILE, "/s/a.wav", "/s/b.wav"),
         ROW("chkAppClose", ALL.APCLOSE, false, true),
+        ROW("cboFullScreen", ALL.FULLSCREEN, 2, 1),
         ROW("edtInitDir", FILELIST.INITDIR, "/pics", "/other"),
         ROW("chkInitDir", FILELIST.APEND, false, true),
         ROW("chkFileMode", FILELIST.FILEMODE, true, false),
@@ -120,6 +122,8 @@ protected:
             return box->isChecked();
         if (auto* spin = qobject_cast<QSpinBox*>(w))
             return spin->value();
+        if (auto* list = qobject_cast<QComboBox*>(w))
+            return list->currentIndex();
         return qobject_cast<QLineEdit*>(w)->text();
     }
     void write(const QString& control, const QVariant& value)
@@ -137,6 +141,8 @@ protected:
             box->setChecked(value.toBool());
         else if (auto* spin = qobject_cast<QSpinBox*>(w))
             spin->setValue(value.toInt());
+        else if (auto* list = qobject_cast<QComboBox*>(w))
+            list->setCurrentIndex(value.toInt());
         else
             qobject_cast<QLineEdit*>(w)->setText(value.toString());
     }
