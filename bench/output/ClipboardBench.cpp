@@ -4,8 +4,8 @@
 // against the PNG writer of a file save (zlib's default level).
 // Run: bench_clipboard [--benchmark_filter=...]
 #include "../x11/PrivateXvfb.h"
-#include "output/PngCodec.h"
 #include "output/clipboard/ClipboardPicture.h"
+#include "output/codecs/PngCodec.h"
 
 #include <QGuiApplication>
 #include <QPainter>

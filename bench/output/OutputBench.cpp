@@ -4,10 +4,10 @@
 // Run: bench_output [--benchmark_filter=...]
 // bench_output --write-inputs=<folder> writes the test pictures as raw RGB and the two
 // standard palettes as PPM files, for the comparison with ImageMagick (compare-imagemagick).
-#include "output/PictureConversions.h"
 #include "output/PictureFile.h"
-#include "output/PngCodec.h"
-#include "output/PngWriter.h"
+#include "output/codecs/PictureConversions.h"
+#include "output/codecs/PngCodec.h"
+#include "output/codecs/PngWriter.h"
 
 #include <QApplication>
 #include <QDir>

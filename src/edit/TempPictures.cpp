@@ -1,6 +1,6 @@
 #include "edit/TempPictures.h"
 
-#include "output/BmpFile.h"
+#include "output/codecs/BmpFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "output/PictureFile.h"
 
-#include "output/BmpFile.h"
-#include "output/GifCodec.h"
-#include "output/JpegCodec.h"
-#include "output/PictureConversions.h"
-#include "output/PictureFileIo.h"
-#include "output/PngCodec.h"
+#include "output/codecs/BmpFile.h"
+#include "output/codecs/GifCodec.h"
+#include "output/codecs/JpegCodec.h"
+#include "output/codecs/PictureConversions.h"
+#include "output/codecs/PictureFileIo.h"
+#include "output/codecs/PngCodec.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // libFuzzer entry for the BMP reader: any bytes either decode or throw a readable error.
 #include "FuzzedPicture.h"
-#include "output/BmpFile.h"
+#include "output/codecs/BmpFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,10 +1,10 @@
 // Writes small pictures in every form the readers know into <folder>/{bmp,jpeg,png,gif}/,
 // the starting corpus of the fuzz runs. Run: fuzz_seeds <folder>
-#include "output/BmpFile.h"
-#include "output/GifCodec.h"
-#include "output/JpegCodec.h"
-#include "output/PictureConversions.h"
-#include "output/PngCodec.h"
+#include "output/codecs/BmpFile.h"
+#include "output/codecs/GifCodec.h"
+#include "output/codecs/JpegCodec.h"
+#include "output/codecs/PictureConversions.h"
+#include "output/codecs/PngCodec.h"
 #include "settings/SettingsStore.h"
 #include "settings/TextEncoding.h"
 

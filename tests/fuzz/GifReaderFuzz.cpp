@@ -1,6 +1,6 @@
 // libFuzzer entry for the GIF reader: any bytes either decode or throw a readable error.
 #include "FuzzedPicture.h"
-#include "output/GifCodec.h"
+#include "output/codecs/GifCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

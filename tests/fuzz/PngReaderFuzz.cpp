@@ -1,6 +1,6 @@
 // libFuzzer entry for the PNG reader: any bytes either decode or throw a readable error.
 #include "FuzzedPicture.h"
-#include "output/PngCodec.h"
+#include "output/codecs/PngCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,7 +1,7 @@
 #include "output/clipboard/ClipboardPicture.h"
 
-#include "output/BmpFile.h"
-#include "output/PngCodec.h"
+#include "output/codecs/BmpFile.h"
+#include "output/codecs/PngCodec.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
-#include "output/BmpFile.h"
-#include "output/PictureConversions.h"
+#include "output/codecs/BmpFile.h"
+#include "output/codecs/PictureConversions.h"
 
 #include <QDir>
 #include <QFile>

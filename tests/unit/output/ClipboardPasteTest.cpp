@@ -1,6 +1,6 @@
 #include "output/clipboard/ClipboardPaste.h"
-#include "output/PngCodec.h"
 #include "output/clipboard/ClipboardPicture.h"
+#include "output/codecs/PngCodec.h"
 
 #include <QFile>
 #include <QMimeData>

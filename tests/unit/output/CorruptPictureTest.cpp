@@ -1,7 +1,7 @@
-#include "output/GifCodec.h"
-#include "output/JpegCodec.h"
 #include "output/PictureFile.h"
-#include "output/PngCodec.h"
+#include "output/codecs/GifCodec.h"
+#include "output/codecs/JpegCodec.h"
+#include "output/codecs/PngCodec.h"
 
 #include "TestPictures.h"
 

@@ -1,6 +1,6 @@
 #include "output/PictureFile.h"
-#include "output/BmpFile.h"
-#include "output/PictureConversions.h"
+#include "output/codecs/BmpFile.h"
+#include "output/codecs/PictureConversions.h"
 
 #include "FileSizeLimit.h"
 #include "TestPictures.h"

@@ -1,5 +1,5 @@
-#include "output/PngWriter.h"
-#include "output/PngCodec.h"
+#include "output/codecs/PngWriter.h"
+#include "output/codecs/PngCodec.h"
 
 #include <gtest/gtest.h>
 

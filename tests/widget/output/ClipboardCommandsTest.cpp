@@ -1,7 +1,7 @@
 #include "app/CommandMap.h"
 #include "app/TfrmMain.h"
 #include "edit/StatusPanels.h"
-#include "output/PngCodec.h"
+#include "output/codecs/PngCodec.h"
 #include "platform/MessageBox.h"
 #include "platform/fake/FakePlatform.h"
 

@@ -1,7 +1,7 @@
-#include "output/BmpFile.h"
+#include "output/codecs/BmpFile.h"
 
-#include "output/BmpRle.h"
-#include "output/PictureFileIo.h"
+#include "output/codecs/BmpRle.h"
+#include "output/codecs/PictureFileIo.h"
 
 #include <QtEndian>
 

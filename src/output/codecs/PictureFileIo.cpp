@@ -1,4 +1,4 @@
-#include "output/PictureFileIo.h"
+#include "output/codecs/PictureFileIo.h"
 
 #include "platform/FileWriting.h"
 

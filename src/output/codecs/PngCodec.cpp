@@ -1,8 +1,8 @@
-#include "output/PngCodec.h"
+#include "output/codecs/PngCodec.h"
 
-#include "output/BmpFile.h"
-#include "output/CodecGuard.h"
-#include "output/PngWriter.h"
+#include "output/codecs/BmpFile.h"
+#include "output/codecs/CodecGuard.h"
+#include "output/codecs/PngWriter.h"
 
 #include <png.h>
 #include <zlib.h>

@@ -1,4 +1,4 @@
-#include "output/PictureConversions.h"
+#include "output/codecs/PictureConversions.h"
 
 #include <array>
 #include <stdexcept>

@@ -1,7 +1,7 @@
-#include "output/JpegCodec.h"
+#include "output/codecs/JpegCodec.h"
 
-#include "output/BmpFile.h"
-#include "output/CodecGuard.h"
+#include "output/codecs/BmpFile.h"
+#include "output/codecs/CodecGuard.h"
 
 #include <cstdio> // jpeglib.h needs FILE
 #include <cstdlib>

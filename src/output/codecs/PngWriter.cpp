@@ -1,4 +1,4 @@
-#include "output/PngWriter.h"
+#include "output/codecs/PngWriter.h"
 
 #include <libdeflate.h>
 #include <zlib.h>

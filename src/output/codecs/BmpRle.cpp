@@ -1,4 +1,4 @@
-#include "output/BmpRle.h"
+#include "output/codecs/BmpRle.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
-#include "output/BmpFile.h"
+#include "output/codecs/BmpFile.h"
 
-#include "output/PictureConversions.h"
-#include "output/PictureFileIo.h"
+#include "output/codecs/PictureConversions.h"
+#include "output/codecs/PictureFileIo.h"
 
 #include <QtEndian>
 

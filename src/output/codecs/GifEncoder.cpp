@@ -1,4 +1,4 @@
-#include "output/GifCodec.h"
+#include "output/codecs/GifCodec.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "output/GifCodec.h"
+#include "output/codecs/GifCodec.h"
 
-#include "output/BmpFile.h"
+#include "output/codecs/BmpFile.h"
 
 #include <gif_lib.h>
 
