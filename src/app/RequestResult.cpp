@@ -1,5 +1,7 @@
 #include "app/RequestResult.h"
 
+#include "output/AfterActionAvailability.h"
+
 #include <cstdio>
 
 namespace vistrel {
@@ -9,17 +11,8 @@ namespace {
 // The after-capture actions as the menus name them.
 QString actionName(int action)
 {
-    static const char* const Names[] = {"名前を付けて保存する",
-                                        "名前を付けてJPEG保存する",
-                                        "名前を付けてPNG保存する",
-                                        "名前を付けてGIF保存する",
-                                        "連続して保存する",
-                                        "クリップボードへコピー",
-                                        "印刷出力する",
-                                        "電子メールで送信する",
-                                        "表示する"};
     if (action >= 1 && action <= 9)
-        return QStringLiteral("「%1」").arg(QString::fromUtf8(Names[action - 1]));
+        return QStringLiteral("「%1」").arg(AfterActionCaption(action));
     return QString::number(action);
 }
 

@@ -15,6 +15,7 @@
 #include "app/WindowPlacement.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
+#include "output/AfterActionAvailability.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
@@ -43,19 +44,7 @@ namespace vistrel {
 
 namespace {
 
-// The default of the folder settings: the executable's folder for portable
-// use, the user's pictures folder when the program is installed read-only.
-const char* const AfterActionLabels[] = {
-    "何もしない",
-    "名前を付けて保存する",
-    "名前を付けてJPEG保存する",
-    "名前を付けてPNG保存する",
-    "名前を付けてGIF保存する",
-    "連続して保存する",
-    "クリップボードへコピー",
-    "印刷出力する",
-    "電子メールで送信する",
-};
+// The toolbar's box lists the actions up to mail; showing the picture is the command line's.
 constexpr int AfterActionCount = 9;
 
 // The scroll capture's trace lines, in the trace box of the image area (and the
@@ -164,8 +153,8 @@ void TfrmMain::buildAfterActionBox()
     m_cboAfterAct = new QComboBox(this);
     m_cboAfterAct->setObjectName(QStringLiteral("cboAfterAct"));
     m_cboAfterAct->setToolTip(QStringLiteral("キャプチャ後"));
-    for (const char* label : AfterActionLabels)
-        m_cboAfterAct->addItem(QString::fromUtf8(label));
+    for (int code = 0; code < AfterActionCount; ++code)
+        m_cboAfterAct->addItem(AfterActionCaption(code));
     QToolBar* bar = m_commands->toolBar(QStringLiteral("TBarEdit"));
     bar->insertWidget(bar->actions().value(0), m_cboAfterAct);
     connect(m_cboAfterAct, &QComboBox::activated, this, &TfrmMain::cboAfterActChange);

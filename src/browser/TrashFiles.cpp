@@ -104,23 +104,6 @@ TrashPlace trashPlaceFor(const QByteArray& path, int& error)
     return {folder, top == "/" ? path.mid(1) : path.mid(top.size() + 1)};
 }
 
-bool writeAllBytes(int fd, const QByteArray& bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written =
-            ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
 // The name the file takes in the trash: its own, or "name.2.ext", "name.3.ext" ...
 QByteArray candidateName(const QByteArray& name, int attempt)
 {
@@ -174,7 +157,7 @@ int trashOne(const QString& path)
     const QByteArray info = place.folder + "/info/" + name + ".trashinfo";
     // The information must be on disk before the file moves, or a crash or a full disk
     // leaves a trashed file nobody can put back.
-    if (!writeAllBytes(fd, trashInfoText(place.infoPath, QDateTime::currentDateTime())) ||
+    if (!writeAllToDescriptor(fd, trashInfoText(place.infoPath, QDateTime::currentDateTime())) ||
         ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)

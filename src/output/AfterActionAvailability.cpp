@@ -32,4 +32,21 @@ bool IsAfterActionAvailable(int code)
     return code >= 0 && code < int(Available.size()) && Available[std::size_t(code)];
 }
 
+QString AfterActionCaption(int code)
+{
+    static const char* const Captions[] = {"何もしない",
+                                           "名前を付けて保存する",
+                                           "名前を付けてJPEG保存する",
+                                           "名前を付けてPNG保存する",
+                                           "名前を付けてGIF保存する",
+                                           "連続して保存する",
+                                           "クリップボードへコピー",
+                                           "印刷出力する",
+                                           "電子メールで送信する",
+                                           "表示する"};
+    if (code < 0 || code >= static_cast<int>(std::size(Captions)))
+        return {};
+    return QString::fromUtf8(Captions[code]);
+}
+
 } // namespace vistrel

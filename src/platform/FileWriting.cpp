@@ -40,7 +40,9 @@ namespace {
         (QStringLiteral("%1 を読み込めません").arg(path) + u'\n' + reason).toStdString());
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
+} // namespace
+
+bool writeAllToDescriptor(int fd, const QByteArray& bytes)
 {
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t written =
@@ -56,6 +58,8 @@ bool writeAll(int fd, const QByteArray& bytes)
     }
     return true;
 }
+
+namespace {
 
 constexpr char PartialPrefix[] = ".vistrel-";
 constexpr char PartialSuffix[] = ".part";
@@ -186,7 +190,7 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes, bool dura
     ::umask(mask);
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~mask);
     int error = 0;
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) ||
+    if (::fchmod(fd, mode) != 0 || !writeAllToDescriptor(fd, bytes) ||
         ((exists || durable) && ::fsync(fd) != 0))
         error = errno;
     if (::close(fd) != 0 && error == 0)

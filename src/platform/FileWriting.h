@@ -9,6 +9,10 @@ namespace vistrel {
 // 足りません" rather than "Unknown error").
 QString systemErrorText(int error);
 
+// Writes all of `bytes` to `fd`, going on after interruptions; false with errno set (ENOSPC
+// when the file system took nothing) otherwise.
+bool writeAllToDescriptor(int fd, const QByteArray& bytes);
+
 // Writes `bytes` beside `path` under a temporary name, then renames it over
 // `path`, so that a failure leaves any old file intact and no partial file
 // behind. Every write is checked: a full disk or a size limit is a failure,
