@@ -256,7 +256,8 @@ void TfrmMain::buildTrayIcon()
     m_commands->action(QStringLiteral("mnuTrayCapStop"))->setVisible(false);
     connect(m_tryCap, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
+                // The window stays off the picture while a countdown runs.
+                if (reason == QSystemTrayIcon::DoubleClick && !m_timer->countdownRunning())
                     tryCapDblClick();
             });
     // Shown by showTrayIcon once a command-line capture has not ended the run.

@@ -165,6 +165,8 @@ TEST(TimerSettings, TheTrayItemCallsATimerCaptureOffAsTheCloseButtonDoes)
         QTimer::singleShot(50, [&] {
             trayDuringCountdown = window.trayIcon()->isVisible();
             othersHidden = !open->isVisible();
+            Q_EMIT window.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+            EXPECT_FALSE(window.isVisible()) << "a double click showed the window";
             stop->trigger();
         });
         window.commands().action("mnuTrayTimerDeskTop")->trigger();
