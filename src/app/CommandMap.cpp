@@ -213,6 +213,8 @@ const ButtonRow Buttons[] = {
 // The notification-area menu; items reuse main-menu commands by handler.
 const CommandRow TrayMenu[] = {
     {R::Menu, "mnuPopTray", ""},
+    // Offered alone while a timer capture counts down, hidden otherwise.
+    {R::Item, "mnuTrayCapStop", "キャプチャを中止", nullptr, 0, "mnuTrayCapStopClick"},
     {R::Item, "mnuTrayOpen", "Vistrelを開く", nullptr, 0, "tryCapDblClick"},
     {R::Separator, "", ""},
     {R::Item, "mnuTrayHotkey", "ホットキーの設定...", nullptr, 0, "mnuToolHotkeyClick"},

@@ -242,9 +242,11 @@ void TfrmMain::buildTrayIcon()
     m_tryCap = new QSystemTrayIcon(AppIcon(), this);
     m_tryCap->setToolTip(QStringLiteral("Vistrel"));
     m_tryCap->setContextMenu(m_commands->menu(QStringLiteral("mnuPopTray")));
+    m_commands->action(QStringLiteral("mnuTrayCapStop"))->setVisible(false);
     connect(m_tryCap, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
+                // The window stays off the picture while a countdown runs.
+                if (reason == QSystemTrayIcon::DoubleClick && !m_timer->countdownRunning())
                     tryCapDblClick();
             });
     // Shown by showTrayIcon once a command-line capture has not ended the run.
@@ -438,6 +440,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 void TfrmMain::hideForCapture()
 {
+    m_trayBeforeCapture = m_tryCap->isVisible();
     m_tryCap->hide();
     hide();
     QApplication::processEvents();
@@ -461,6 +464,32 @@ void TfrmMain::restoreAfterCapture(bool visible)
     if (visible) {
         raise();
         activateWindow();
+    }
+}
+
+void TfrmMain::showTrayForCountdown(bool counting)
+{
+    QAction* stop = m_commands->action(QStringLiteral("mnuTrayCapStop"));
+    if (counting) {
+        // Nothing else is to run during a capture: the other items wait for its end.
+        for (QAction* item : m_commands->menu(QStringLiteral("mnuPopTray"))->actions())
+            if (item != stop && item->isVisible()) {
+                item->setVisible(false);
+                m_trayItemsPutAway.append(item);
+            }
+    } else {
+        for (QAction* item : std::as_const(m_trayItemsPutAway))
+            item->setVisible(true);
+        m_trayItemsPutAway.clear();
+    }
+    stop->setVisible(counting);
+    if (!m_trayBeforeCapture)
+        return; // a command-line capture before start-up, or no tray in use
+    m_tryCap->setVisible(counting);
+    if (!counting) {
+        // Off the screen before the grab, as the countdown window is.
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QGuiApplication::sync();
     }
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QComboBox;
 class QSplitter;
 class QSpinBox;
@@ -98,6 +99,9 @@ public:
     void hideForCapture() override;
     // Gives the window the visibility wanted and shows the tray icon again.
     void restoreAfterCapture(bool visible);
+    // While a countdown runs the tray icon is back, its menu offering only the item that calls
+    // the capture off; afterwards it is hidden again, off the picture.
+    void showTrayForCountdown(bool counting);
 
     // The window's outer size (frame included), as SCREEN/WIDTH and HEIGHT hold it.
     QSize outerSize() const;
@@ -145,6 +149,10 @@ private:
     QSpinBox* m_udownTime = nullptr;
     QComboBox* m_cboAfterAct = nullptr;
     QSystemTrayIcon* m_tryCap = nullptr;
+    // Whether the tray icon was up when a capture hid it.
+    bool m_trayBeforeCapture = false;
+    // The tray items hidden during a countdown, shown again after it.
+    QList<QAction*> m_trayItemsPutAway;
     bool m_closing = false;
     // The stored outer size until the window manager's frame is known.
     std::optional<QSize> m_pendingOuterSize;

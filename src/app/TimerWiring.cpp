@@ -38,6 +38,10 @@ TimerWiring::~TimerWiring()
 void TimerWiring::bind(CommandMap& commands)
 {
     commands.bind(QStringLiteral("mnuToolTimerSetClick"), [this](int) { mnuToolTimerSetClick(); });
+    commands.bind(QStringLiteral("mnuTrayCapStopClick"), [this](int) {
+        if (m_countdownRunning)
+            m_frmCntDown->cancel();
+    });
 }
 
 bool TimerWiring::RunCountdown(int milliseconds)
@@ -54,9 +58,11 @@ bool TimerWiring::RunCountdown(int milliseconds)
     });
     escapePoll.start();
     m_countdownRunning = true;
+    m_main.showTrayForCountdown(true);
     const bool ranOut = vistrel::RunCountdown(*m_frmCntDown, milliseconds, settings.TIMER.SHOW,
                                               settings.TIMER.POSITION);
     m_countdownRunning = false;
+    m_main.showTrayForCountdown(false);
     escapePoll.stop();
     platform.watchEscape(false);
     return ranOut;

@@ -20,7 +20,8 @@ public:
     // Binds this subsystem's handlers in the command table.
     void bind(CommandMap& commands);
 
-    // False when Esc or the countdown window's close button called the capture off.
+    // False when Esc, the countdown window's close button or the tray item called the capture
+    // off.
     bool RunCountdown(int milliseconds);
     bool countdownRunning() const { return m_countdownRunning; }
     // Ends a running countdown without a capture, for a program that must end.

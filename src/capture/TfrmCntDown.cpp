@@ -219,10 +219,11 @@ bool RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position
     QObject::connect(&window, &TfrmCntDown::finished, &loop, &QEventLoop::quit);
     QObject::connect(&window, &TfrmCntDown::cancelled, &loop, [&cancelled] { cancelled = true; });
     if (!show) {
-        // Waiting in an event loop keeps the screen repainting meanwhile.
+        // Waiting in an event loop keeps the screen repainting meanwhile; the tray icon,
+        // the program's only window on the screen now, takes the clicks that cancel.
         if (milliseconds > 0) {
             QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-            loop.exec(NoUserInput);
+            loop.exec();
         }
         return !cancelled;
     }

@@ -64,8 +64,9 @@ private:
 };
 
 // Counts `milliseconds` down in `window` when `show`, else only waits; the
-// window system's events keep flowing either way, user input excepted. False when the
-// countdown was cancelled (also while it only waits), so that no capture follows.
+// window system's events and user input (the close button, the tray menu) keep flowing
+// either way. False when the countdown was cancelled (also while it only waits), so that no capture
+// follows.
 bool RunCountdown(TfrmCntDown& window, int milliseconds, bool show, int position);
 
 } // namespace vistrel

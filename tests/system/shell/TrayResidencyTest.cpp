@@ -159,3 +159,33 @@ TEST_F(TrayResidencyTest, IconComesBackWhenTheTrayHostRestarts)
     EXPECT_TRUE(tray.waitForIcon()) << "the icon did not dock in the new tray";
     EXPECT_TRUE(vistrel.isRunning());
 }
+
+TEST_F(TrayResidencyTest, TheTrayIconCallsATimerCaptureOffDuringItsCountdown)
+{
+    // A long wait without the countdown window: only the tray icon is left to call it off.
+    program.writeIni("[TIMER]\nMINUTE=60\nSHOW=0\n");
+    ChildProcess& vistrel = program.start();
+    const std::optional<WindowId> window = program.waitForMainWindow(vistrel.pid());
+    ASSERT_TRUE(window) << program.output().toStdString();
+    ASSERT_TRUE(tray.waitForIcon());
+
+    // Capture > Timer capture > Full screen.
+    activate(*window);
+    keys({QStringLiteral("alt+c")});
+    ASSERT_TRUE(waitForMenu(vistrel.pid()));
+    keys({QStringLiteral("t"), QStringLiteral("f")});
+    ASSERT_TRUE(waitUntilHidden(vistrel.pid())) << "the countdown did not start";
+
+    // The icon docks again for the countdown; its menu then offers the stop alone.
+    const bool menuOpened = waitFor([&] {
+        const std::optional<WindowId> icon = tray.waitForIcon();
+        return icon && openTrayMenu(vistrel.pid(), *icon);
+    });
+    ASSERT_TRUE(menuOpened) << "no tray menu during the countdown";
+    keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "キャプチャを中止"
+    ASSERT_TRUE(program.waitForLogLine(QStringLiteral("status: キャプチャ処理が中断されました")))
+        << program.output().toStdString();
+    EXPECT_TRUE(program.waitForMainWindow(vistrel.pid())) << "the window did not come back";
+    EXPECT_TRUE(program.tabPictures().isEmpty());
+    EXPECT_TRUE(tray.waitForIcon());
+}

@@ -207,6 +207,7 @@ std::vector<ButtonRow> editToolBar()
 std::vector<MenuRow> trayMenu()
 {
     return {
+        item("キャプチャを中止", "mnuTrayCapStopClick"), // shown only during a countdown
         item("Vistrelを開く", "tryCapDblClick"),
         item("ホットキーの設定...", "mnuToolHotkeyClick"),
         item("オプション...", nullptr),

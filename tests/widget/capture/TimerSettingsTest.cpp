@@ -1,7 +1,9 @@
 #include "app/CommandMap.h"
 #include "app/TfrmMain.h"
+#include "app/TimerWiring.h"
 #include "capture/TfrmTime.h"
 #include "edit/ImageArea.h"
+#include "edit/StatusPanels.h"
 #include "platform/fake/FakePlatform.h"
 
 #include <QAction>
@@ -10,9 +12,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -139,4 +143,41 @@ TEST(TimerSettings, EscapeDuringTheCountdownCallsTheCaptureOff)
     window.captureEngine().options.TimerOn = true;
     window.captureEngine().options.TimerSeconds = 60;
     EXPECT_EQ(window.captureEngine().CaptureScreen(1), 0);
+}
+
+TEST(TimerSettings, TheTrayItemCallsATimerCaptureOffAsTheCloseButtonDoes)
+{
+    FakePlatform platform;
+    QDir().mkpath(platform.settingsDir);
+    TfrmMain window(platform);
+    window.showTrayIcon();
+    window.settings().TIMER.MINUTE = 60;
+    QAction* stop = window.commands().action("mnuTrayCapStop");
+    QAction* open = window.commands().action("mnuTrayOpen");
+    EXPECT_FALSE(stop->isVisible()) << "offered only during a countdown";
+
+    // With the countdown window and without it (a plain wait).
+    for (const bool shown : {true, false}) {
+        SCOPED_TRACE(shown);
+        window.settings().TIMER.SHOW = shown;
+        bool trayDuringCountdown = false;
+        bool othersHidden = false;
+        QTimer::singleShot(50, [&] {
+            trayDuringCountdown = window.trayIcon()->isVisible();
+            othersHidden = !open->isVisible();
+            Q_EMIT window.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+            EXPECT_FALSE(window.isVisible()) << "a double click showed the window";
+            stop->trigger();
+        });
+        window.commands().action("mnuTrayTimerDeskTop")->trigger();
+
+        EXPECT_TRUE(trayDuringCountdown);
+        EXPECT_TRUE(othersHidden) << "nothing else is to run during the capture";
+        EXPECT_FALSE(window.timer().countdownRunning());
+        EXPECT_EQ(window.status().panelText(2), QStringLiteral("キャプチャ処理が中断されました"));
+        EXPECT_TRUE(window.document().tabs().isEmpty()) << "no picture replaced";
+        EXPECT_TRUE(window.trayIcon()->isVisible());
+        EXPECT_FALSE(stop->isVisible());
+        EXPECT_TRUE(open->isVisible());
+    }
 }
