@@ -26,7 +26,7 @@ QList<TrashFailure> moveFilesToTrash(const QStringList& paths);
 QString trashFailureMessage(const QList<TrashFailure>& failed);
 
 // The information file's text for `path` (absolute, or relative to a volume's top
-// folder) deleted at `when`: the path percent-encoded as the specification asks.
+// folder) deleted at `when`: the path percent-encoded as the freedesktop trash format wants.
 QByteArray trashInfoText(const QByteArray& path, const QDateTime& when);
 
 } // namespace vistrel

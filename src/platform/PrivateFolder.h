@@ -13,8 +13,8 @@ bool IsPrivateFolder(const QString& path);
 // user's to others; false when what is there is not the user's own folder.
 bool MakePrivateFolder(const QString& path);
 
-// Makes `path` and every missing folder above it with mode 0700, as the base-directory
-// specification asks of folders a program creates; folders that exist are left as they are.
+// Makes `path` and every missing folder above it with mode 0700, as the XDG base-directory
+// rules want for folders a program creates; folders that exist are left as they are.
 // True when `path` is a folder afterwards.
 bool MakeFolderPathPrivately(const QString& path);
 

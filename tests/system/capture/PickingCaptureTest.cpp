@@ -78,16 +78,26 @@ TEST(PickingCapture, ClientModeTakesTheXtermTextArea)
     EXPECT_EQ(others, 0) << "pixels not in the xterm's colour";
 }
 
-TEST(PickingCapture, EscapeCancelsAndAddsNoTab)
+namespace {
+
+// Starts the program, opens the pick over the pattern window and waits for its frame.
+void startPickingThePattern(CaptureScene& scene, WindowGeometry& geometry)
 {
-    CaptureScene scene;
     const WindowId pattern = scene.startPattern(PatternClient, QStringLiteral("capsys left"));
     scene.startVistrel("CLIENT=0");
-    const WindowGeometry geometry = scene.geometryOf(pattern);
-
+    geometry = scene.geometryOf(pattern);
     scene.movePointer(PatternClient.center());
     scene.chooseCaptureItem(QStringLiteral("w"));
     ASSERT_TRUE(scene.waitForHighlightAround(geometry.frame));
+}
+
+} // namespace
+
+TEST(PickingCapture, EscapeCancelsAndAddsNoTab)
+{
+    CaptureScene scene;
+    WindowGeometry geometry;
+    ASSERT_NO_FATAL_FAILURE(startPickingThePattern(scene, geometry));
     scene.key(QStringLiteral("Escape"));
     ASSERT_TRUE(scene.waitForStatusCount(CaptureScene::Aborted, 1)) << logOf(scene);
     EXPECT_TRUE(scene.waitForMainWindowBack());
@@ -100,13 +110,8 @@ TEST(PickingCapture, EscapeCancelsAndAddsNoTab)
 TEST(PickingCapture, TerminationSignalEndsThePickAndTheProgram)
 {
     CaptureScene scene;
-    const WindowId pattern = scene.startPattern(PatternClient, QStringLiteral("capsys left"));
-    scene.startVistrel("CLIENT=0");
-    const WindowGeometry geometry = scene.geometryOf(pattern);
-
-    scene.movePointer(PatternClient.center());
-    scene.chooseCaptureItem(QStringLiteral("w"));
-    ASSERT_TRUE(scene.waitForHighlightAround(geometry.frame));
+    WindowGeometry geometry;
+    ASSERT_NO_FATAL_FAILURE(startPickingThePattern(scene, geometry));
     ASSERT_EQ(::kill(scene.vistrel().pid(), SIGTERM), 0);
     ASSERT_TRUE(scene.vistrel().waitForExit()) << "still picking after SIGTERM\n" << logOf(scene);
     EXPECT_EQ(scene.vistrel().exitCode(), 0);
