@@ -105,7 +105,8 @@ int CaptureEngine::CaptureWindow(WindowId window, int rectMode)
 int CaptureEngine::ScrollCapture(WindowId window, int rectMode)
 {
     m_scrollMayBeIncomplete = false;
-    if (scrollFrames == nullptr || !ScrollingCapture::Scrollable(m_platform, window))
+    if (scrollFrames == nullptr || !m_platform.abilities().scrollCapture ||
+        !ScrollingCapture::Scrollable(m_platform, window))
         return CaptureWindow(window, rectMode);
     ScrollingCapture capture(*this, m_platform, m_settings, *scrollFrames, scrollTrace);
     QImage picture;
@@ -136,12 +137,15 @@ void CaptureEngine::GrabScreen(const ScreenRect& rect, QImage& bitmap)
 {
     if (rect.width() < 0 || rect.height() < 0)
         return;
-    bitmap = m_platform.grabScreen(QRect(rect.Left, rect.Top, rect.width(), rect.height()));
+    const QRect area(rect.Left, rect.Top, rect.width(), rect.height());
+    bitmap = options.Mouse && m_platform.pointerDrawnByGrab()
+                 ? m_platform.grabScreenWithPointer(area)
+                 : m_platform.grabScreen(area);
 }
 
 void CaptureEngine::ComposeCapture(QImage& bitmap, const ScreenRect& rect)
 {
-    if (options.Mouse) {
+    if (options.Mouse && !m_platform.pointerDrawnByGrab()) {
         m_cursorImage = m_platform.currentCursorImage();
         // The cursor's hotspot (the arrow's tip, the I-beam's middle) sits on the pointer.
         const QPoint point =

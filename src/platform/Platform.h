@@ -15,7 +15,8 @@
 
 namespace vistrel {
 
-// An X window id (or a fake one in tests); 0 means no window.
+// A window of the window system: an X window id, a compositor's window id on Wayland (or a
+// fake one in tests); 0 means no window.
 using WindowId = quint64;
 
 // One top-level window as seen by the stacking-order walk.
@@ -39,6 +40,17 @@ enum HotkeyModifier : quint32 {
     HotkeyModControl = 2,
     HotkeyModShift = 4,
     HotkeyModWin = 8,
+};
+
+// What the window system lets the program do. Where something is missing, the commands
+// that need it are disabled and `hint` says why.
+struct PlatformAbilities {
+    bool pointerInPicture = true;
+    bool pickWindow = true;
+    bool activeWindow = true;
+    bool scrollCapture = true;
+    bool systemHotkeys = true;
+    QString hint;
 };
 
 // The window-system operations the program needs. Only Qt and standard types
@@ -75,8 +87,16 @@ public:
     virtual QList<StackedWindow> windowsTopToBottom() const = 0;
     virtual void activateWindow(WindowId window) = 0;
 
-    // Screen pixels: a copy of the rectangle as Format_RGB32 (alpha byte 0xff).
+    // Screen pixels: a copy of the rectangle as Format_RGB32 (alpha byte 0xff). On a
+    // scaled monitor the picture has the monitor's device pixels. A window system that
+    // refuses throws std::runtime_error with a Japanese text; a blank picture is never
+    // passed off as the screen.
     virtual QImage grabScreen(const QRect& rect) = 0;
+    // Where the window system draws the mouse pointer into a grab itself (a compositor
+    // that shows no program the pointer's shape), the grab with it.
+    virtual bool pointerDrawnByGrab() const { return false; }
+    virtual QImage grabScreenWithPointer(const QRect& rect) { return grabScreen(rect); }
+    virtual PlatformAbilities abilities() const { return {}; }
 
     // Pointer
     virtual QPoint cursorPos() const = 0;
@@ -132,10 +152,15 @@ public:
     std::function<void()> displayLost;
 };
 
-// Picks the implementation for the running Qt platform (X11 under xcb).
+// Picks the implementation for the running Qt platform (X11 under xcb, Wayland under
+// wayland).
 std::unique_ptr<Platform> loadPlatform();
-// The X11 platform for a run without a Qt GUI application, on a connection of its own;
-// throws std::runtime_error when the X server cannot be reached.
+// The platform for a run without a Qt GUI application, on a connection of its own: Wayland
+// when the session is a Wayland one (as Qt would choose), else X11; throws
+// std::runtime_error when the display cannot be reached.
 std::unique_ptr<Platform> loadPlatformWithoutGui();
+// Whether a run would use Wayland: QT_QPA_PLATFORM says so, or, with no choice made, the
+// session is a Wayland one.
+bool WaylandSessionChosen();
 
 } // namespace vistrel

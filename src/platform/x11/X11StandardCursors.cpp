@@ -1,5 +1,6 @@
 // Standard cursors of the user's cursor theme, read through libXcursor.
 #include "platform/StandardCursors.h"
+#include "platform/x11/CursorTheme.h"
 #include "platform/x11/X11Platform.h"
 
 #include <QGuiApplication>
@@ -32,19 +33,27 @@ QImage themeImage(const QString& name, const char* theme)
 
 } // namespace
 
+namespace x11 {
+
+QImage CursorThemeImage(StandardCursor shape, const char* theme)
+{
+    for (const QString& name : StandardCursorNames(shape)) {
+        QImage image = themeImage(name, theme != nullptr && *theme != 0 ? theme : nullptr);
+        if (!image.isNull())
+            return image;
+    }
+    return BuiltInCursorImage(shape);
+}
+
+} // namespace x11
+
 QImage X11Platform::standardCursorImage(StandardCursor shape)
 {
     auto* native = qGuiApp != nullptr
                        ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
                        : nullptr;
     Display* display = native ? native->display() : nullptr;
-    const char* theme = display ? XcursorGetTheme(display) : nullptr;
-    for (const QString& name : StandardCursorNames(shape)) {
-        QImage image = themeImage(name, theme);
-        if (!image.isNull())
-            return image;
-    }
-    return BuiltInCursorImage(shape);
+    return x11::CursorThemeImage(shape, display ? XcursorGetTheme(display) : nullptr);
 }
 
 } // namespace vistrel

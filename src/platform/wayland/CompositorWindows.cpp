@@ -1,0 +1,268 @@
+#include "platform/wayland/CompositorWindows.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace vistrel::wayland {
+
+namespace {
+
+constexpr int AnswerLimitMs = 3000;
+
+// A connected Unix socket that closes itself.
+class UnixSocket {
+public:
+    explicit UnixSocket(const QByteArray& path)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+            return;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        m_fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (m_fd >= 0 &&
+            ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~UnixSocket()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    UnixSocket(const UnixSocket&) = delete;
+    UnixSocket& operator=(const UnixSocket&) = delete;
+
+    bool send(const QByteArray& data) const
+    {
+        qsizetype sent = 0;
+        while (m_fd >= 0 && sent < data.size()) {
+            const ssize_t done =
+                ::send(m_fd, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                return false;
+            sent += done;
+        }
+        return m_fd >= 0;
+    }
+
+    // Reads `count` bytes, or up to the end when `count` is negative; what came in time.
+    QByteArray receive(qsizetype count) const
+    {
+        QByteArray data;
+        char chunk[16384];
+        while (m_fd >= 0 && (count < 0 || data.size() < count)) {
+            pollfd watched{m_fd, POLLIN, 0};
+            const int ready = poll(&watched, 1, AnswerLimitMs);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready <= 0)
+                break;
+            const size_t wanted =
+                count < 0 ? sizeof chunk : std::min(sizeof chunk, size_t(count - data.size()));
+            const ssize_t got = read(m_fd, chunk, wanted);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            data.append(chunk, got);
+        }
+        return data;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+QRect rectOf(const QJsonObject& rect)
+{
+    return QRect(rect.value(QStringLiteral("x")).toInt(), rect.value(QStringLiteral("y")).toInt(),
+                 rect.value(QStringLiteral("width")).toInt(),
+                 rect.value(QStringLiteral("height")).toInt());
+}
+
+// The focus list of a sway node orders its children, most recently focused first.
+QList<QJsonObject> inFocusOrder(const QJsonObject& node, const QString& key)
+{
+    QList<QJsonObject> children;
+    for (const QJsonValue& child : node.value(key).toArray())
+        children << child.toObject();
+    const QJsonArray focus = node.value(QStringLiteral("focus")).toArray();
+    const auto rank = [&focus](const QJsonObject& child) {
+        const auto id = child.value(QStringLiteral("id")).toInteger();
+        for (qsizetype i = 0; i < focus.size(); ++i)
+            if (focus.at(i).toInteger() == id)
+                return i;
+        return focus.size();
+    };
+    std::stable_sort(
+        children.begin(), children.end(),
+        [&rank](const QJsonObject& a, const QJsonObject& b) { return rank(a) < rank(b); });
+    return children;
+}
+
+void collectSway(const QJsonObject& node, QList<CompositorWindow>& floating,
+                 QList<CompositorWindow>& tiled, bool inFloating)
+{
+    if (node.contains(QStringLiteral("pid"))) {
+        if (!node.value(QStringLiteral("visible")).toBool(true))
+            return;
+        CompositorWindow window;
+        window.id = quint64(node.value(QStringLiteral("id")).toInteger());
+        window.outer = rectOf(node.value(QStringLiteral("rect")).toObject());
+        window.client = rectOf(node.value(QStringLiteral("window_rect")).toObject())
+                            .translated(window.outer.topLeft());
+        // The title bar sway draws lies above the container's rectangle.
+        const QRect deco = rectOf(node.value(QStringLiteral("deco_rect")).toObject());
+        if (deco.height() > 0)
+            window.outer.setTop(window.outer.top() - deco.height());
+        window.title = node.value(QStringLiteral("name")).toString();
+        window.pid = node.value(QStringLiteral("pid")).toInteger();
+        window.focused = node.value(QStringLiteral("focused")).toBool();
+        (inFloating ? floating : tiled) << window;
+    }
+    for (const QJsonObject& child : inFocusOrder(node, QStringLiteral("floating_nodes")))
+        collectSway(child, floating, tiled, true);
+    for (const QJsonObject& child : inFocusOrder(node, QStringLiteral("nodes")))
+        collectSway(child, floating, tiled, inFloating);
+}
+
+class SwayWindows final : public CompositorWindows {
+public:
+    explicit SwayWindows(QByteArray socketPath) : m_socketPath(std::move(socketPath)) {}
+    const char* name() const override { return "sway IPC"; }
+
+    QList<CompositorWindow> windows() override { return SwayWindowsFromTree(ask(GetTree, {})); }
+
+    void focus(quint64 id) override
+    {
+        ask(RunCommand, "[con_id=" + QByteArray::number(id) + "] focus");
+    }
+
+private:
+    static constexpr quint32 RunCommand = 0;
+    static constexpr quint32 GetTree = 4;
+
+    QByteArray ask(quint32 type, const QByteArray& payload) const
+    {
+        const UnixSocket socket(m_socketPath);
+        QByteArray message("i3-ipc");
+        quint32 header[2] = {quint32(payload.size()), type}; // the host's byte order
+        message.append(reinterpret_cast<const char*>(header), sizeof header);
+        message.append(payload);
+        if (!socket.send(message))
+            return {};
+        const QByteArray head = socket.receive(14);
+        if (head.size() != 14 || !head.startsWith("i3-ipc"))
+            return {};
+        quint32 length = 0;
+        std::memcpy(&length, head.constData() + 6, sizeof length);
+        return socket.receive(qsizetype(length));
+    }
+
+    QByteArray m_socketPath;
+};
+
+class HyprlandWindows final : public CompositorWindows {
+public:
+    explicit HyprlandWindows(QByteArray socketPath) : m_socketPath(std::move(socketPath)) {}
+    const char* name() const override { return "Hyprland IPC"; }
+
+    QList<CompositorWindow> windows() override
+    {
+        return HyprlandWindowsFromClients(ask("j/clients"));
+    }
+
+    void focus(quint64 id) override
+    {
+        ask("dispatch focuswindow address:0x" + QByteArray::number(id, 16));
+    }
+
+private:
+    QByteArray ask(const QByteArray& command) const
+    {
+        const UnixSocket socket(m_socketPath);
+        return socket.send(command) ? socket.receive(-1) : QByteArray();
+    }
+
+    QByteArray m_socketPath;
+};
+
+QByteArray hyprlandSocket()
+{
+    const QByteArray signature = qgetenv("HYPRLAND_INSTANCE_SIGNATURE");
+    if (signature.isEmpty())
+        return {};
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    for (const QByteArray& base : {runtime + "/hypr/", QByteArray("/tmp/hypr/")}) {
+        const QByteArray path = base + signature + "/.socket.sock";
+        if (access(path.constData(), F_OK) == 0)
+            return path;
+    }
+    return {};
+}
+
+} // namespace
+
+QList<CompositorWindow> SwayWindowsFromTree(const QByteArray& json)
+{
+    QList<CompositorWindow> floating;
+    QList<CompositorWindow> tiled;
+    collectSway(QJsonDocument::fromJson(json).object(), floating, tiled, false);
+    return floating + tiled;
+}
+
+QList<CompositorWindow> HyprlandWindowsFromClients(const QByteArray& json)
+{
+    QList<std::pair<int, CompositorWindow>> ranked;
+    for (const QJsonValue& value : QJsonDocument::fromJson(json).array()) {
+        const QJsonObject client = value.toObject();
+        if (!client.value(QStringLiteral("mapped")).toBool() ||
+            client.value(QStringLiteral("hidden")).toBool())
+            continue;
+        const QJsonArray at = client.value(QStringLiteral("at")).toArray();
+        const QJsonArray size = client.value(QStringLiteral("size")).toArray();
+        CompositorWindow window;
+        window.id = client.value(QStringLiteral("address")).toString().toULongLong(nullptr, 16);
+        window.outer =
+            QRect(at.at(0).toInt(), at.at(1).toInt(), size.at(0).toInt(), size.at(1).toInt());
+        window.client = window.outer;
+        window.title = client.value(QStringLiteral("title")).toString();
+        window.pid = client.value(QStringLiteral("pid")).toInteger();
+        const int history = client.value(QStringLiteral("focusHistoryID")).toInt();
+        window.focused = history == 0;
+        ranked.append({history, window});
+    }
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<CompositorWindow> windows;
+    for (const auto& entry : ranked)
+        windows << entry.second;
+    return windows;
+}
+
+std::unique_ptr<CompositorWindows> ProbeCompositorWindows()
+{
+    const QByteArray sway = qgetenv("SWAYSOCK");
+    if (!sway.isEmpty())
+        return std::make_unique<SwayWindows>(sway);
+    const QByteArray hyprland = hyprlandSocket();
+    if (!hyprland.isEmpty())
+        return std::make_unique<HyprlandWindows>(hyprland);
+    return nullptr;
+}
+
+} // namespace vistrel::wayland

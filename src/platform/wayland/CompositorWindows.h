@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+namespace vistrel::wayland {
+
+// A top-level window as the compositor's own interface describes it, in layout coordinates.
+struct CompositorWindow {
+    quint64 id = 0;
+    QRect outer;  // with the frame the compositor draws
+    QRect client; // the program's own surface, without shadows
+    QString title;
+    qint64 pid = 0;
+    bool focused = false;
+};
+
+// Where a compositor tells which windows there are (Wayland itself tells a client nothing of
+// other programs' windows): sway's and Hyprland's IPC sockets.
+class CompositorWindows {
+public:
+    virtual ~CompositorWindows() = default;
+    virtual const char* name() const = 0;
+    // Windows that can be seen, the topmost first; empty when the compositor does not answer.
+    virtual QList<CompositorWindow> windows() = 0;
+    virtual void focus(quint64 id) = 0;
+};
+
+// The interface of the running compositor, or null when it has none we know.
+std::unique_ptr<CompositorWindows> ProbeCompositorWindows();
+
+// Sway's tree (the answer to GET_TREE) as visible windows, topmost first: floating windows
+// above tiled ones, each group in focus order. Pure, for tests.
+QList<CompositorWindow> SwayWindowsFromTree(const QByteArray& json);
+// Hyprland's client list (j/clients) as mapped, visible windows, most recently focused first.
+QList<CompositorWindow> HyprlandWindowsFromClients(const QByteArray& json);
+
+} // namespace vistrel::wayland

@@ -1,0 +1,119 @@
+#include "platform/wayland/KWinScreenShot.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QDeadlineTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace vistrel::wayland {
+
+namespace {
+
+const QString KWinService = QStringLiteral("org.kde.KWin.ScreenShot2");
+const QString KWinPath = QStringLiteral("/org/kde/KWin/ScreenShot2");
+constexpr int AnswerLimitMs = 10000;
+
+// Reads what KWin writes into the pipe until it closes its end.
+QByteArray readAll(int fd, qsizetype expected)
+{
+    QByteArray data;
+    data.reserve(expected);
+    const QDeadlineTimer deadline(AnswerLimitMs);
+    char chunk[65536];
+    for (;;) {
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = poll(&watched, 1, int(std::max<qint64>(0, deadline.remainingTime())));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        data.append(chunk, got);
+    }
+    return data;
+}
+
+[[noreturn]] void refuseWith(const QDBusMessage& reply)
+{
+    if (reply.errorName().endsWith(QStringLiteral("NoAuthorized")))
+        throw std::runtime_error(
+            "KWin が画面の読み取りを許可しませんでした。Vistrel をパッケージからインストールし"
+            "（デスクトップファイルが許可を与えます）、メニューから起動してください。");
+    throw std::runtime_error(
+        ("KWin が画面の画像を渡しませんでした（" + reply.errorMessage().toStdString() + "）。"));
+}
+
+// Every copy of the pipe's writing end must be gone once the call returns, or reading
+// would wait for an end that never closes.
+QDBusMessage callWithPipe(const QString& method, QVariantList arguments, const QVariantMap& options,
+                          int writeEnd)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(KWinService, KWinPath, KWinService, method);
+    arguments << options << QVariant::fromValue(QDBusUnixFileDescriptor(writeEnd));
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, AnswerLimitMs);
+}
+
+} // namespace
+
+bool KWinScreenShot::offered()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() != nullptr &&
+           bus.interface()->isServiceRegistered(KWinService);
+}
+
+QImage KWinScreenShot::grab(const QRect& area, bool withPointer)
+{
+    const QVariantMap options{{QStringLiteral("include-cursor"), withPointer},
+                              {QStringLiteral("native-resolution"), true}};
+    return capture(QStringLiteral("CaptureArea"),
+                   {area.x(), area.y(), uint(area.width()), uint(area.height())}, options);
+}
+
+QImage KWinScreenShot::grabActiveWindow(bool clientArea, bool withPointer)
+{
+    const QVariantMap options{{QStringLiteral("include-cursor"), withPointer},
+                              {QStringLiteral("include-decoration"), !clientArea},
+                              {QStringLiteral("native-resolution"), true}};
+    return capture(QStringLiteral("CaptureActiveWindow"), {}, options);
+}
+
+QImage KWinScreenShot::capture(const QString& method, const QVariantList& leadingArguments,
+                               const QVariantMap& options)
+{
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        throw std::runtime_error("KWin から画像を受け取るパイプを作れません。");
+    const QDBusMessage reply = callWithPipe(method, leadingArguments, options, pipeEnds[1]);
+    close(pipeEnds[1]);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        close(pipeEnds[0]);
+        refuseWith(reply);
+    }
+    const QVariantMap results = reply.arguments().value(0).toMap();
+    const int width = results.value(QStringLiteral("width")).toInt();
+    const int height = results.value(QStringLiteral("height")).toInt();
+    const int stride = results.value(QStringLiteral("stride")).toInt();
+    const auto format = QImage::Format(results.value(QStringLiteral("format")).toInt());
+    const QByteArray data = readAll(pipeEnds[0], qsizetype(stride) * height);
+    close(pipeEnds[0]);
+    if (width <= 0 || height <= 0 || data.size() < qsizetype(stride) * height)
+        throw std::runtime_error("KWin から受け取った画像が不完全です。");
+    const QImage view(reinterpret_cast<const uchar*>(data.constData()), width, height, stride,
+                      format);
+    return view.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace vistrel::wayland

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/wayland/ScreenSource.h"
+
+#include <QObject>
+#include <QVariantMap>
+
+#include <functional>
+
+namespace vistrel::wayland {
+
+// The desktop portal's Screenshot interface (GNOME, and any desktop with a portal): a
+// picture of the whole desktop, cut to the area here. The desktop may ask the user the first
+// time; a refusal is said, never turned into an empty picture.
+class PortalScreenshot final : public QObject, public ScreenSource {
+    Q_OBJECT
+public:
+    // `layout` gives the outputs' rectangles in the compositor's layout, to cut the picture.
+    explicit PortalScreenshot(std::function<QList<QRect>()> layout);
+
+    // Whether the session bus has the portal with its Screenshot interface.
+    static bool offered();
+
+    const char* name() const override { return "xdg-desktop-portal Screenshot"; }
+    bool drawsPointer() const override { return false; }
+    QImage grab(const QRect& area, bool withPointer) override;
+    // The desktop lets the user choose what to take (a window, an area); null when the user
+    // cancels.
+    QImage grabChosenByUser();
+
+private Q_SLOTS:
+    void onResponse(uint response, const QVariantMap& results);
+
+private:
+    QImage request(bool interactive);
+
+    std::function<QList<QRect>()> m_layout;
+    bool m_answered = false;
+    uint m_response = 2;
+    QVariantMap m_results;
+};
+
+} // namespace vistrel::wayland

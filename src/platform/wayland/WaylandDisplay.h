@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct wl_display;
+struct wl_registry;
+struct wl_output;
+struct wl_shm;
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
+struct zwlr_screencopy_manager_v1;
+
+namespace vistrel::wayland {
+
+// One monitor as the compositor describes it.
+struct WaylandOutput {
+    wl_output* output = nullptr;
+    zxdg_output_v1* xdgOutput = nullptr;
+    quint32 globalName = 0;
+    QString name;   // "HEADLESS-1", "DP-2"
+    QRect logical;  // in the compositor's layout, the coordinates windows are placed in
+    QSize physical; // the current mode in device pixels
+    int scale = 1;  // the integer scale the output announces
+};
+
+// A connection of our own to the compositor, beside Qt's (which Qt keeps to itself), holding
+// the globals the capture needs. Every wait for an answer has a limit, so a compositor that
+// stops answering ends in a message instead of a hang.
+class WaylandDisplay {
+public:
+    // Connects to WAYLAND_DISPLAY; throws std::runtime_error (in Japanese) when it cannot.
+    WaylandDisplay();
+    ~WaylandDisplay();
+    WaylandDisplay(const WaylandDisplay&) = delete;
+    WaylandDisplay& operator=(const WaylandDisplay&) = delete;
+
+    wl_display* display() const { return m_display; }
+    wl_shm* shm() const { return m_shm; }
+    zwlr_screencopy_manager_v1* screencopy() const { return m_screencopy; }
+
+    // Monitors in the order the compositor announced them; the first is "the display".
+    QList<WaylandOutput> outputs() const;
+
+    // Sends what is queued and handles events until `done` holds; false when the
+    // connection broke or the compositor did not answer within the limit.
+    bool dispatchUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+    // Waits until the compositor has handled every request sent so far.
+    bool roundtrip();
+
+    static void onGlobalAnnounced(void* data, wl_registry* registry, quint32 name,
+                                  const char* interface, quint32 version);
+    static void onGlobalGone(void* data, wl_registry* registry, quint32 name);
+
+private:
+    bool describeOutputs();
+    void release();
+
+    wl_display* m_display = nullptr;
+    wl_registry* m_registry = nullptr;
+    wl_shm* m_shm = nullptr;
+    zxdg_output_manager_v1* m_xdgOutputs = nullptr;
+    zwlr_screencopy_manager_v1* m_screencopy = nullptr;
+    std::vector<std::unique_ptr<WaylandOutput>> m_outputs;
+};
+
+} // namespace vistrel::wayland

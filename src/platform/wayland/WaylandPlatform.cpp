@@ -1,0 +1,353 @@
+#include "platform/wayland/WaylandPlatform.h"
+
+#include "platform/FrozenScreenOverlay.h"
+#include "platform/wayland/CompositorWindows.h"
+#include "platform/wayland/KWinScreenShot.h"
+#include "platform/wayland/PortalScreenshot.h"
+#include "platform/wayland/WaylandDisplay.h"
+#include "platform/wayland/WlrScreencopy.h"
+#include "platform/x11/CanberraSound.h"
+#include "platform/x11/CursorTheme.h"
+
+#include <QCursor>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+#include <cstdio>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace vistrel {
+
+using wayland::CompositorWindow;
+
+namespace {
+
+// The whole desktop stands for itself as a window; compositor window ids never take this value.
+constexpr WindowId DesktopId = 1;
+
+const QString NoWindowListHint = QStringLiteral(
+    "このデスクトップ（Wayland）はほかのプログラムのウインドウの位置を教えないため、"
+    "ウインドウを選んでのキャプチャはできません。全画面キャプチャをお使いください。");
+
+} // namespace
+
+WaylandPlatform::WaylandPlatform() : m_withGui(true)
+{
+    probe();
+}
+
+WaylandPlatform::WaylandPlatform(OwnConnection)
+{
+    probe();
+}
+
+WaylandPlatform::~WaylandPlatform() = default;
+
+void WaylandPlatform::probe()
+{
+    m_display = std::make_unique<wayland::WaylandDisplay>();
+    if (m_display->screencopy() != nullptr && m_display->shm() != nullptr)
+        m_source = std::make_unique<wayland::WlrScreencopy>(*m_display);
+    else if (wayland::KWinScreenShot::offered())
+        m_source = std::make_unique<wayland::KWinScreenShot>();
+    else if (wayland::PortalScreenshot::offered())
+        m_source = std::make_unique<wayland::PortalScreenshot>([this] { return monitorRects(); });
+    m_windows = wayland::ProbeCompositorWindows();
+    if (qEnvironmentVariableIsSet("VISTREL_LOG_PLATFORM"))
+        std::fprintf(stderr, "vistrel: %s\n", qPrintable(describeProviders()));
+}
+
+QString WaylandPlatform::describeProviders() const
+{
+    return QStringLiteral("Wayland: screen from %1, windows from %2")
+        .arg(QString::fromLatin1(m_source ? m_source->name() : "none"),
+             QString::fromLatin1(m_windows ? m_windows->name() : "none"));
+}
+
+QList<QRect> WaylandPlatform::monitorRects() const
+{
+    QList<QRect> rects;
+    for (const wayland::WaylandOutput& output : m_display->outputs())
+        rects << output.logical;
+    if (rects.isEmpty())
+        rects << QRect(0, 0, 1, 1);
+    return rects;
+}
+
+QRect WaylandPlatform::primaryDisplayRect() const
+{
+    // The compositor's primary output where Qt knows it, else the first announced.
+    if (m_withGui && QGuiApplication::primaryScreen() != nullptr) {
+        const QRect primary = QGuiApplication::primaryScreen()->geometry();
+        if (monitorRects().contains(primary))
+            return primary;
+    }
+    return monitorRects().first();
+}
+
+QList<CompositorWindow> WaylandPlatform::windows() const
+{
+    if (m_picking)
+        return m_frozenWindows;
+    return m_windows ? m_windows->windows() : QList<CompositorWindow>();
+}
+
+const CompositorWindow* WaylandPlatform::find(const QList<CompositorWindow>& list,
+                                              WindowId id) const
+{
+    for (const CompositorWindow& window : list)
+        if (window.id == id)
+            return &window;
+    return nullptr;
+}
+
+WindowId WaylandPlatform::desktopWindow() const
+{
+    return DesktopId;
+}
+
+WindowId WaylandPlatform::foregroundWindow() const
+{
+    for (const CompositorWindow& window : windows())
+        if (window.focused)
+            return window.id;
+    return DesktopId;
+}
+
+WindowId WaylandPlatform::windowAt(QPoint screenPos) const
+{
+    for (const CompositorWindow& window : windows())
+        if (window.pid != getpid() && window.outer.contains(screenPos))
+            return window.id;
+    return DesktopId;
+}
+
+QRect WaylandPlatform::outerRect(WindowId window) const
+{
+    if (window == DesktopId) {
+        QRect bounds;
+        for (const QRect& monitor : monitorRects())
+            bounds = bounds.united(monitor);
+        return bounds;
+    }
+    const QList<CompositorWindow> list = windows();
+    const CompositorWindow* found = find(list, window);
+    return found ? found->outer : QRect();
+}
+
+QRect WaylandPlatform::clientRect(WindowId window) const
+{
+    if (window == DesktopId)
+        return outerRect(window);
+    const QList<CompositorWindow> list = windows();
+    const CompositorWindow* found = find(list, window);
+    return found ? found->client : QRect();
+}
+
+QString WaylandPlatform::windowTitle(WindowId window) const
+{
+    const QList<CompositorWindow> list = windows();
+    const CompositorWindow* found = find(list, window);
+    return found ? found->title : QString();
+}
+
+bool WaylandPlatform::isDesktop(WindowId window) const
+{
+    return window == DesktopId;
+}
+
+WindowId WaylandPlatform::topLevelOf(WindowId window) const
+{
+    return window; // a compositor shows only top-level windows
+}
+
+bool WaylandPlatform::isOwnWindow(WindowId window) const
+{
+    const QList<CompositorWindow> list = windows();
+    const CompositorWindow* found = find(list, window);
+    return found && found->pid == getpid();
+}
+
+QList<StackedWindow> WaylandPlatform::windowsTopToBottom() const
+{
+    QList<StackedWindow> stacked;
+    for (const CompositorWindow& window : windows())
+        stacked << StackedWindow{window.id, true, false, window.pid == getpid()};
+    return stacked;
+}
+
+void WaylandPlatform::activateWindow(WindowId window)
+{
+    if (m_windows && window != DesktopId)
+        m_windows->focus(window);
+}
+
+QImage WaylandPlatform::grab(const QRect& rect, bool withPointer)
+{
+    if (!m_source)
+        throw std::runtime_error(
+            "このデスクトップ（Wayland）は画面を読み取る方法を提供していません"
+            "（wlr-screencopy、KWin のスクリーンショット、デスクトップポータルのいずれも"
+            "ありません）。xdg-desktop-portal とデスクトップに合うバックエンドを入れてください。");
+    if (rect.isEmpty())
+        return {};
+    return m_source->grab(rect, withPointer);
+}
+
+QImage WaylandPlatform::grabScreen(const QRect& rect)
+{
+    return grab(rect, false);
+}
+
+QImage WaylandPlatform::grabScreenWithPointer(const QRect& rect)
+{
+    return grab(rect, true);
+}
+
+bool WaylandPlatform::pointerDrawnByGrab() const
+{
+    return true;
+}
+
+PlatformAbilities WaylandPlatform::abilities() const
+{
+    PlatformAbilities abilities;
+    abilities.pointerInPicture = m_source && m_source->drawsPointer();
+    abilities.pickWindow = m_windows != nullptr && m_withGui;
+    abilities.activeWindow = m_windows != nullptr;
+    abilities.scrollCapture = false;
+    abilities.systemHotkeys = false;
+    if (!abilities.pickWindow || !abilities.activeWindow)
+        abilities.hint = NoWindowListHint;
+    else if (!abilities.pointerInPicture)
+        abilities.hint =
+            QStringLiteral("このデスクトップでは画面の取り込みにマウスポインタを含められません。");
+    return abilities;
+}
+
+QPoint WaylandPlatform::cursorPos() const
+{
+    if (m_overlay)
+        m_lastPointer = m_overlay->lastPointerPos();
+    else if (m_withGui && QGuiApplication::focusWindow() != nullptr)
+        m_lastPointer = QCursor::pos();
+    if (m_lastPointer.isNull())
+        m_lastPointer = primaryDisplayRect().center();
+    return m_lastPointer;
+}
+
+void WaylandPlatform::setCursorPos(QPoint screenPos)
+{
+    // Wayland lets no program move the pointer; later questions get this position.
+    m_lastPointer = screenPos;
+}
+
+QImage WaylandPlatform::standardCursorImage(StandardCursor shape)
+{
+    return x11::CursorThemeImage(shape, qgetenv("XCURSOR_THEME"));
+}
+
+bool WaylandPlatform::beginPicking()
+{
+    if (!m_withGui || !m_windows)
+        return false;
+    QList<FrozenScreenOverlay::Monitor> monitors;
+    for (QScreen* screen : QGuiApplication::screens())
+        monitors << FrozenScreenOverlay::Monitor{screen, screen->geometry(),
+                                                 grab(screen->geometry(), false)};
+    // The windows as they are now: the overlay hides them from the compositor's list.
+    m_frozenWindows = m_windows->windows();
+    m_picking = true;
+    m_pickEvents.clear();
+    m_overlay = std::make_unique<FrozenScreenOverlay>(monitors);
+    m_overlay->decorate = [this](QPainter& painter) {
+        if (m_pickFrame.isEmpty())
+            return;
+        painter.setPen(QPen(Qt::red, 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(m_pickFrame.adjusted(1, 1, -2, -2));
+    };
+    QObject::connect(m_overlay.get(), &FrozenScreenOverlay::pointerMoved, [this](QPoint position) {
+        m_pickEvents.push_back({PickEvent::Kind::Moved, position});
+    });
+    QObject::connect(m_overlay.get(), &FrozenScreenOverlay::pressed,
+                     [this](Qt::MouseButton button, QPoint position) {
+                         m_pickEvents.push_back({PickEvent::Kind::Moved, position});
+                         m_pickEvents.push_back({button == Qt::LeftButton ? PickEvent::Kind::Confirm
+                                                                          : PickEvent::Kind::Cancel,
+                                                 position});
+                     });
+    QObject::connect(m_overlay.get(), &FrozenScreenOverlay::keyPressed, [this](int key) {
+        if (key == Qt::Key_Escape)
+            m_pickEvents.push_back({PickEvent::Kind::Cancel, {}});
+        else if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
+            m_pickEvents.push_back({PickEvent::Kind::Confirm, {}});
+    });
+    m_overlay->show();
+    return true;
+}
+
+PickEvent WaylandPlatform::nextPickEvent()
+{
+    QEventLoop loop;
+    while (m_overlay && m_pickEvents.empty())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    if (m_pickEvents.empty())
+        return {PickEvent::Kind::Cancel, {}};
+    const PickEvent event = m_pickEvents.front();
+    m_pickEvents.pop_front();
+    return event;
+}
+
+void WaylandPlatform::showPickFrame(const QRect& rect)
+{
+    m_pickFrame = rect;
+    if (m_overlay)
+        m_overlay->update();
+}
+
+void WaylandPlatform::hidePickFrame()
+{
+    showPickFrame(QRect());
+}
+
+void WaylandPlatform::endPicking()
+{
+    m_overlay.reset();
+    m_picking = false;
+    m_frozenWindows.clear();
+    m_pickEvents.clear();
+}
+
+QRgb WaylandPlatform::screenPixel(QPoint screenPos)
+{
+    const QImage pixel = grab(QRect(screenPos, QSize(1, 1)), false);
+    return pixel.isNull() ? 0 : pixel.pixel(0, 0);
+}
+
+void WaylandPlatform::playSoundAsync(const QString& file)
+{
+    if (!m_sound)
+        m_sound = std::make_unique<x11::CanberraSound>();
+    m_sound->play(file);
+}
+
+bool WaylandPlatform::systemTrayAvailable() const
+{
+    return m_withGui && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool WaylandPlatform::registerHotkey(int, quint32, quint32, QString* reason)
+{
+    if (reason != nullptr)
+        *reason = QStringLiteral("Wayland のデスクトップではシステム全体のホットキーを"
+                                 "登録できません。デスクトップのキーボード設定でキーに"
+                                 "コマンドを割り当ててください。");
+    return false;
+}
+
+} // namespace vistrel
