@@ -24,6 +24,7 @@ public:
         if (monitor.screen != nullptr)
             setScreen(monitor.screen);
         setGeometry(monitor.geometry);
+        setWindowTitle(FrozenScreenOverlay::Title());
         // Device pixels are drawn one to one, whatever the monitor's scale.
         m_monitor.picture.setDevicePixelRatio(
             monitor.geometry.width() > 0 ? qreal(monitor.picture.width()) / monitor.geometry.width()
@@ -63,6 +64,11 @@ private:
     FrozenScreenOverlay& m_overlay;
     FrozenScreenOverlay::Monitor m_monitor;
 };
+
+QString FrozenScreenOverlay::Title()
+{
+    return QStringLiteral("Vistrel - 画面の選択");
+}
 
 FrozenScreenOverlay::FrozenScreenOverlay(QList<Monitor> monitors) : m_monitors(std::move(monitors))
 {

@@ -32,6 +32,9 @@ public:
     explicit FrozenScreenOverlay(QList<Monitor> monitors);
     ~FrozenScreenOverlay() override;
 
+    // The overlay windows' title, by which the window system's list tells them.
+    static QString Title();
+
     void show();
     void close();
     // Draws over the still picture, in screen coordinates, on every monitor.

@@ -10,11 +10,15 @@
 #include "platform/x11/CursorTheme.h"
 
 #include <QCursor>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QThread>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <stdexcept>
@@ -33,6 +37,8 @@ const QString NoWindowListHint = QStringLiteral(
     "このデスクトップ（Wayland）はほかのプログラムのウインドウの位置を教えないため、"
     "ウインドウを選んでのキャプチャはできません。全画面キャプチャをお使いください。");
 
+constexpr int OverlayCloseLimitMs = 2000;
+
 } // namespace
 
 WaylandPlatform::WaylandPlatform() : m_withGui(true)
@@ -50,11 +56,14 @@ WaylandPlatform::~WaylandPlatform() = default;
 void WaylandPlatform::probe()
 {
     m_display = std::make_unique<wayland::WaylandDisplay>();
-    if (m_display->screencopy() != nullptr && m_display->shm() != nullptr)
+    // VISTREL_WAYLAND_SCREEN names one way to use, where the first one offered misbehaves.
+    const QByteArray wanted = qgetenv("VISTREL_WAYLAND_SCREEN");
+    const auto allowed = [&wanted](const char* name) { return wanted.isEmpty() || wanted == name; };
+    if (allowed("screencopy") && m_display->screencopy() != nullptr && m_display->shm() != nullptr)
         m_source = std::make_unique<wayland::WlrScreencopy>(*m_display);
-    else if (wayland::KWinScreenShot::offered())
+    else if (allowed("kwin") && wayland::KWinScreenShot::offered())
         m_source = std::make_unique<wayland::KWinScreenShot>();
-    else if (wayland::PortalScreenshot::offered())
+    else if (allowed("portal") && wayland::PortalScreenshot::offered())
         m_source = std::make_unique<wayland::PortalScreenshot>([this] { return monitorRects(); });
     m_windows = wayland::ProbeCompositorWindows();
     if (qEnvironmentVariableIsSet("VISTREL_LOG_PLATFORM"))
@@ -74,18 +83,18 @@ QList<QRect> WaylandPlatform::monitorRects() const
     for (const wayland::WaylandOutput& output : m_display->outputs())
         rects << output.logical;
     if (rects.isEmpty())
-        rects << QRect(0, 0, 1, 1);
+        return {QRect(0, 0, 1, 1)};
+    // The compositor's primary output where Qt knows it, else the first announced.
+    if (m_withGui && QGuiApplication::primaryScreen() != nullptr) {
+        const qsizetype primary = rects.indexOf(QGuiApplication::primaryScreen()->geometry());
+        if (primary > 0)
+            rects.move(primary, 0);
+    }
     return rects;
 }
 
 QRect WaylandPlatform::primaryDisplayRect() const
 {
-    // The compositor's primary output where Qt knows it, else the first announced.
-    if (m_withGui && QGuiApplication::primaryScreen() != nullptr) {
-        const QRect primary = QGuiApplication::primaryScreen()->geometry();
-        if (monitorRects().contains(primary))
-            return primary;
-    }
     return monitorRects().first();
 }
 
@@ -293,6 +302,7 @@ bool WaylandPlatform::beginPicking()
 
 PickEvent WaylandPlatform::nextPickEvent()
 {
+
     QEventLoop loop;
     while (m_overlay && m_pickEvents.empty())
         loop.processEvents(QEventLoop::WaitForMoreEvents);
@@ -317,10 +327,31 @@ void WaylandPlatform::hidePickFrame()
 
 void WaylandPlatform::endPicking()
 {
+    if (!m_overlay)
+        return;
     m_overlay.reset();
     m_picking = false;
     m_frozenWindows.clear();
     m_pickEvents.clear();
+    waitUntilOverlayGone();
+}
+
+void WaylandPlatform::waitUntilOverlayGone()
+{
+    // The still screen closes on Qt's connection, the grab comes on ours: wait until the
+    // compositor no longer shows it, so it is neither in the picture nor hiding the windows.
+    const auto overlayShown = [this] {
+        const QList<CompositorWindow> list = windows();
+        return std::any_of(list.begin(), list.end(), [](const CompositorWindow& window) {
+            return window.pid == getpid() && window.title == FrozenScreenOverlay::Title();
+        });
+    };
+    const QDeadlineTimer limit(OverlayCloseLimitMs);
+    QEventLoop loop;
+    while (!limit.hasExpired() && overlayShown()) {
+        loop.processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(10);
+    }
 }
 
 QRgb WaylandPlatform::screenPixel(QPoint screenPos)

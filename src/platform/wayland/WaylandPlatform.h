@@ -91,6 +91,7 @@ private:
     const wayland::CompositorWindow* find(const QList<wayland::CompositorWindow>& list,
                                           WindowId id) const;
     QImage grab(const QRect& rect, bool withPointer);
+    void waitUntilOverlayGone();
 
     PosixSession m_session;
     std::unique_ptr<wayland::WaylandDisplay> m_display;

@@ -1,0 +1,236 @@
+"""The real program on a headless sway: captures compared pixel for pixel with grim's.
+
+Runs inside with-sway (two outputs: HEADLESS-1 at scale 1, HEADLESS-2 at scale 2 to its
+right), from the folder holding the programs under test.
+"""
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+BIN = os.path.abspath(os.environ.get("WITH_SWAY_BIN", "."))
+VISTREL = os.path.join(BIN, "vistrel")
+COLOUR_WINDOW = os.path.join(BIN, "colourwindow")
+VIRTUAL_POINTER = os.path.join(BIN, "virtualpointer")
+
+
+def wait_for(condition, what, limit=30.0):
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def sway_windows():
+    tree = json.loads(subprocess.check_output(["swaymsg", "-t", "get_tree"]))
+    found = []
+
+    def walk(node):
+        if "pid" in node:
+            found.append(node)
+        for child in node.get("nodes", []) + node.get("floating_nodes", []):
+            walk(child)
+
+    walk(tree)
+    return found
+
+
+def window_named(title):
+    return next((w for w in sway_windows() if w.get("name") == title), None)
+
+
+def rect_of(node, client=False):
+    r = node["rect"]
+    x, y, w, h = r["x"], r["y"], r["width"], r["height"]
+    if client:
+        c = node["window_rect"]
+        return x + c["x"], y + c["y"], c["width"], c["height"]
+    deco = node.get("deco_rect", {}).get("height", 0)
+    return x, y - deco, w, h + deco
+
+
+def click(x, y, button):
+    """Moves the pointer to (x, y) of the layout and clicks with button 1 or 3."""
+    outputs = json.loads(subprocess.check_output(["swaymsg", "-t", "get_outputs"]))
+    width = max(o["rect"]["x"] + o["rect"]["width"] for o in outputs)
+    height = max(o["rect"]["y"] + o["rect"]["height"] for o in outputs)
+    subprocess.run([VIRTUAL_POINTER, str(x), str(y), str(width), str(height), str(button)],
+                   check=True)
+
+
+def still_screen_of(process):
+    return any(w["pid"] == process.pid and w.get("fullscreen_mode") for w in sway_windows())
+
+
+def different_pixels(a, b):
+    result = subprocess.run(["compare", "-metric", "AE", a, b, "null:"],
+                            capture_output=True, text=True)
+    try:
+        return int(float(result.stderr.split()[0]))
+    except (ValueError, IndexError):
+        raise AssertionError("compare failed: " + result.stderr)
+
+
+def size_of(path):
+    out = subprocess.check_output(["identify", "-format", "%w %h", path], text=True)
+    return tuple(int(v) for v in out.split())
+
+
+def pixel_of(path, x, y):
+    channels = " ".join("%[fx:int(255*p{X,Y}.C+0.5)]".replace("C", c) for c in "rgb")
+    out = subprocess.check_output(
+        ["convert", path, "-format", channels.replace("X", str(x)).replace("Y", str(y)),
+         "info:"], text=True)
+    return tuple(int(v) for v in out.split())
+
+
+class SwayCapture(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.windows = []
+        for title, blue in (("pattern-a", 0), ("pattern-b", 200)):
+            cls.windows.append(subprocess.Popen(
+                [COLOUR_WINDOW, title, str(blue)],
+                env=dict(os.environ, QT_QPA_PLATFORM="wayland")))
+            wait_for(lambda t=title: window_named(t), "window " + title)
+        # The last window opened has the focus; let both finish their first frames.
+        wait_for(lambda: all(window_named(t)["visible"] for t in ("pattern-a", "pattern-b")),
+                 "windows shown")
+        time.sleep(0.5)
+
+    @classmethod
+    def tearDownClass(cls):
+        for window in cls.windows:
+            window.kill()
+            window.wait()
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="sway-test-")
+        self.config = os.path.join(self.folder, "config")
+        os.mkdir(self.config)
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def settings(self, text):
+        with open(os.path.join(self.config, "Vist.ini"), "w", encoding="utf-8") as ini:
+            ini.write(text)
+
+    def vistrel(self, *arguments, env=None, timeout=60):
+        environment = dict(os.environ, VISTREL_CONFIG_DIR=self.config, VISTREL_LOG_PLATFORM="1")
+        environment.update(env or {})
+        return subprocess.run([VISTREL, *arguments], env=environment, capture_output=True,
+                              text=True, timeout=timeout)
+
+    def save_to(self, name):
+        return "/A5;%s;PNG;%s" % (self.folder, name)
+
+    def saved(self, name):
+        return os.path.join(self.folder, name + "001.png")
+
+    def grim(self, name, output=None, rect=None):
+        path = os.path.join(self.folder, name)
+        command = ["grim"]
+        if output:
+            command += ["-o", output]
+        if rect:
+            command += ["-g", "%d,%d %dx%d" % rect]
+        subprocess.run(command + [path], check=True)
+        return path
+
+    def assert_same_picture(self, shot, reference, pointer_at=None):
+        self.assertEqual(size_of(shot), size_of(reference))
+        if pointer_at:
+            # A headless output has no cursor plane: the compositor paints the pointer into
+            # every frame while a pointer device exists, so its square is left out.
+            x, y = pointer_at
+            for path in (shot, reference):
+                subprocess.run(["convert", path, "-fill", "black", "-draw",
+                                "rectangle %d,%d %d,%d" % (x - 32, y - 32, x + 32, y + 32),
+                                path], check=True)
+        self.assertEqual(different_pixels(shot, reference), 0)
+
+    def test_full_screen_equals_grim_on_each_output_whatever_its_scale(self):
+        done = self.vistrel("/C1", self.save_to("primary"))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn("screen from wlr-screencopy, windows from sway IPC", done.stderr)
+        self.assert_same_picture(self.saved("primary"), self.grim("primary.png", "HEADLESS-1"))
+
+        # Both monitors: composed at the higher scale, the scaled one's pixels unchanged.
+        self.settings("[ALL]\nFULLSCREEN=1\n")
+        done = self.vistrel("/C1", self.save_to("all"))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(size_of(self.saved("all")), (2 * 1280 + 1280, 1440))
+        right = os.path.join(self.folder, "right.png")
+        subprocess.run(["convert", self.saved("all"), "-crop", "1280x720+2560+0", "+repage",
+                        right], check=True)
+        scaled = self.grim("scaled.png", "HEADLESS-2")
+        subprocess.run(["convert", scaled, "-crop", "1280x720+0+0", "+repage", scaled],
+                       check=True)
+        self.assert_same_picture(right, scaled)
+
+    def test_active_window_gives_its_exact_rectangle_with_or_without_frame(self):
+        focused = wait_for(lambda: next((w for w in sway_windows() if w["focused"]), None),
+                           "a focused window")
+        done = self.vistrel("/C2", self.save_to("outer"))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assert_same_picture(self.saved("outer"),
+                                 self.grim("outer.png", rect=rect_of(focused)))
+
+        done = self.vistrel("/C2", "/L", self.save_to("client"))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        client = rect_of(focused, client=True)
+        self.assertEqual(size_of(self.saved("client")), client[2:])
+        blue = 200 if focused["name"] == "pattern-b" else 0
+        self.assertEqual(pixel_of(self.saved("client"), 0, 0), (0, 0, blue))
+        self.assertEqual(pixel_of(self.saved("client"), 37, 101), (37, 101, blue))
+
+    def test_picking_takes_the_clicked_window_and_the_right_button_cancels(self):
+        target = window_named("pattern-a")
+        x, y, w, h = rect_of(target)
+
+        picking = subprocess.Popen(
+            [VISTREL, "/C3", self.save_to("picked")],
+            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, QT_QPA_PLATFORM="wayland"),
+            stderr=subprocess.PIPE, text=True)
+        try:
+            wait_for(lambda: still_screen_of(picking), "the still screen to open")
+            click(x + w // 2, y + h // 2, 1)
+            self.assertEqual(picking.wait(60), 0, picking.stderr.read())
+        finally:
+            picking.kill()
+            picking.stderr.close()
+        # The click gave the window the focus (and its frame the focused colour) before the grab.
+        self.assert_same_picture(self.saved("picked"), self.grim("ref.png", rect=(x, y, w, h)),
+                                 pointer_at=(w // 2, h // 2))
+
+        cancelled = subprocess.Popen(
+            [VISTREL, "/C3", self.save_to("cancelled")],
+            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, QT_QPA_PLATFORM="wayland"),
+            stderr=subprocess.PIPE, text=True)
+        try:
+            wait_for(lambda: still_screen_of(cancelled), "the still screen to open")
+            click(10, 10, 3)
+            # As on X11: a script learns that nothing was captured.
+            self.assertEqual(cancelled.wait(60), 1)
+            self.assertIn("中断", cancelled.stderr.read())
+        finally:
+            cancelled.kill()
+            cancelled.stderr.close()
+        self.assertFalse(os.path.exists(self.saved("cancelled")))
+
+    def test_a_way_the_desktop_does_not_offer_is_said_not_faked(self):
+        done = self.vistrel("/C1", self.save_to("none"), env={"VISTREL_WAYLAND_SCREEN": "kwin"})
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("画面を読み取る方法を提供していません", done.stderr)
+        self.assertFalse(os.path.exists(self.saved("none")))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
