@@ -1,5 +1,8 @@
 #include "platform/wayland/PortalScreenshot.h"
 
+#include "platform/wayland/OutputPictures.h"
+#include "platform/wayland/WaylandDisplay.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -30,14 +33,6 @@ constexpr int UserAnswerLimitMs = 300000;
     throw std::runtime_error(text);
 }
 
-QRect boundsOf(const QList<QRect>& outputs)
-{
-    QRect bounds;
-    for (const QRect& output : outputs)
-        bounds = bounds.united(output);
-    return bounds;
-}
-
 // The portal's picture is a file written for this request: read it and remove it, so no
 // screenshot is left lying where the desktop put it.
 QImage takePictureAt(const QString& uri)
@@ -50,10 +45,6 @@ QImage takePictureAt(const QString& uri)
 }
 
 } // namespace
-
-PortalScreenshot::PortalScreenshot(std::function<QList<QRect>()> layout)
-    : m_layout(std::move(layout))
-{}
 
 bool PortalScreenshot::offered()
 {
@@ -73,11 +64,24 @@ QImage PortalScreenshot::grab(const QRect& area, bool)
     const QImage desktop = request(false);
     if (desktop.isNull())
         refuse("デスクトップのポータルが画面の画像を渡しませんでした。");
-    const QRect bounds = boundsOf(m_layout());
+    // The portal gives the whole layout at its highest scale: cut the area, then bring it
+    // back to the scale of the outputs it lies on.
+    QList<OutputPicture> outputs;
+    QRect bounds;
+    for (const WaylandOutput& output : m_display.outputs()) {
+        outputs << OutputPicture{output.logical, QImage(output.physical, QImage::Format_Mono)};
+        bounds = bounds.united(output.logical);
+    }
     const qreal scale = bounds.width() > 0 ? qreal(desktop.width()) / bounds.width() : 1.0;
     const QRect wanted = area.translated(-bounds.topLeft());
-    return desktop.copy(QRect(qRound(wanted.x() * scale), qRound(wanted.y() * scale),
-                              qRound(wanted.width() * scale), qRound(wanted.height() * scale)));
+    const QImage cut =
+        desktop.copy(QRect(qRound(wanted.x() * scale), qRound(wanted.y() * scale),
+                           qRound(wanted.width() * scale), qRound(wanted.height() * scale)));
+    const qreal own = CompositionScale(area, outputs);
+    if (own >= scale)
+        return cut;
+    return cut.scaled((QSizeF(area.size()) * own).toSize(), Qt::IgnoreAspectRatio,
+                      Qt::FastTransformation);
 }
 
 QImage PortalScreenshot::grabChosenByUser()

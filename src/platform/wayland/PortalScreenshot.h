@@ -5,9 +5,9 @@
 #include <QObject>
 #include <QVariantMap>
 
-#include <functional>
-
 namespace vistrel::wayland {
+
+class WaylandDisplay;
 
 // The desktop portal's Screenshot interface (GNOME, and any desktop with a portal): a
 // picture of the whole desktop, cut to the area here. The desktop may ask the user the first
@@ -15,8 +15,8 @@ namespace vistrel::wayland {
 class PortalScreenshot final : public QObject, public ScreenSource {
     Q_OBJECT
 public:
-    // `layout` gives the outputs' rectangles in the compositor's layout, to cut the picture.
-    explicit PortalScreenshot(std::function<QList<QRect>()> layout);
+    // The display tells where the outputs lie and their scales, to cut the picture.
+    explicit PortalScreenshot(WaylandDisplay& display) : m_display(display) {}
 
     // Whether the session bus has the portal with its Screenshot interface.
     static bool offered();
@@ -34,7 +34,7 @@ private Q_SLOTS:
 private:
     QImage request(bool interactive);
 
-    std::function<QList<QRect>()> m_layout;
+    WaylandDisplay& m_display;
     bool m_answered = false;
     uint m_response = 2;
     QVariantMap m_results;

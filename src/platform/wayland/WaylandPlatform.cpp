@@ -64,7 +64,7 @@ void WaylandPlatform::probe()
     else if (allowed("kwin") && wayland::KWinScreenShot::offered())
         m_source = std::make_unique<wayland::KWinScreenShot>();
     else if (allowed("portal") && wayland::PortalScreenshot::offered())
-        m_source = std::make_unique<wayland::PortalScreenshot>([this] { return monitorRects(); });
+        m_source = std::make_unique<wayland::PortalScreenshot>(*m_display);
     m_windows = wayland::ProbeCompositorWindows();
     if (qEnvironmentVariableIsSet("VISTREL_LOG_PLATFORM"))
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(describeProviders()));
