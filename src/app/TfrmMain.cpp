@@ -92,6 +92,7 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     m_browser = std::make_unique<BrowserWiring>(*this, *m_splFile);
     m_stamps = std::make_unique<StampWiring>(*this);
     bindCommands();
+    disableWhatThePlatformCannotDo();
     m_options->ApplyOptions();
     m_browser->applySettings();
     buildTrayIcon();
@@ -105,6 +106,28 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::disableWhatThePlatformCannotDo()
+{
+    const PlatformAbilities abilities = m_platform.abilities();
+    const auto disable = [this, &abilities](bool able, std::initializer_list<const char*> names) {
+        if (able)
+            return;
+        for (const char* name : names) {
+            QAction* action = m_commands->action(QString::fromLatin1(name));
+            if (action == nullptr)
+                continue;
+            action->setEnabled(false);
+            action->setToolTip(abilities.hint);
+            action->setStatusTip(abilities.hint);
+        }
+    };
+    disable(abilities.activeWindow,
+            {"mnuCapActive", "mnuTimerActive", "mnuTrayCapActive", "mnuTrayTimerActive"});
+    disable(abilities.pickWindow,
+            {"mnuCapWindow", "mnuTimerWindow", "mnuTrayCapWindow", "mnuTrayTimerWindow"});
+    disable(abilities.pointerInPicture, {"mnuCapMouse"});
+}
 
 void TfrmMain::buildLayout()
 {

@@ -113,6 +113,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Commands the window system cannot back stay visible, disabled, with the reason.
+    void disableWhatThePlatformCannotDo();
     void buildLayout();
     void buildTimerBox();
     void buildAfterActionBox();

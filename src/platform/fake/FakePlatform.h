@@ -33,6 +33,9 @@ public:
     QList<WindowId> stacking;    // top to bottom
     QStringList playedSounds;
     bool trayAvailable = false;
+    PlatformAbilities fakeAbilities;
+    bool grabDrawsPointer = false; // as a Wayland compositor does
+    int pointerGrabCount = 0;
     int grabCount = 0;
     std::function<void()> onGrab; // called before each grab, to change the screen
     QString settingsDir;
@@ -104,6 +107,13 @@ public:
 
     void playSoundAsync(const QString& file) override { playedSounds.append(file); }
     bool systemTrayAvailable() const override { return trayAvailable; }
+    PlatformAbilities abilities() const override { return fakeAbilities; }
+    bool pointerDrawnByGrab() const override { return grabDrawsPointer; }
+    QImage grabScreenWithPointer(const QRect& rect) override
+    {
+        ++pointerGrabCount;
+        return grabScreen(rect);
+    }
 
     // Hotkeys: the registered combinations by id; `takenByOthers` are refused
     // like a combination another program holds, and so is one held by another id.

@@ -228,3 +228,17 @@ TEST_F(MainWindowCommandsTest, StoredDottedLineIsCheckedThoughHiddenAndTheChoice
     EXPECT_EQ(iniValue("MAIN", "LINEWIDTH"), "2");
     EXPECT_EQ(iniValue("MAIN", "LINECOLOR"), "255");
 }
+
+TEST_F(MainWindowCommandsTest, CommandsTheWindowSystemCannotBackAreDisabledWithTheReason)
+{
+    platform.fakeAbilities.pickWindow = false;
+    platform.fakeAbilities.pointerInPicture = false;
+    platform.fakeAbilities.hint = QStringLiteral("理由");
+    open();
+    for (const char* name : {"mnuCapWindow", "mnuTimerWindow", "mnuTrayCapWindow", "mnuCapMouse"}) {
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+        EXPECT_EQ(action(name)->toolTip(), QStringLiteral("理由")) << name;
+    }
+    EXPECT_TRUE(action("mnuCapActive")->isEnabled());
+    EXPECT_TRUE(action("mnuCapDeskTop")->isEnabled());
+}

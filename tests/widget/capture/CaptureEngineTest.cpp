@@ -159,6 +159,12 @@ TEST_F(CaptureEngineTest, CursorIsDrawnBeforeTrimming)
     ASSERT_EQ(engine.CaptureScreen(FullScreen), 1);
     EXPECT_EQ(document.currentImage().pixel(29, 39), qRgb(255, 255, 255));
     EXPECT_EQ(document.currentImage().pixel(31, 41), qRgb(31, 41, 9));
+
+    // Where the compositor draws the pointer into the grab, it is asked to, and not drawn twice.
+    platform.grabDrawsPointer = true;
+    ASSERT_EQ(engine.CaptureScreen(FullScreen), 1);
+    EXPECT_EQ(platform.pointerGrabCount, 1);
+    EXPECT_EQ(document.currentImage().pixel(29, 39), qRgb(29, 39, 9));
 }
 
 TEST_F(CaptureEngineTest, PickingFollowsThePointerAndEscCancels)

@@ -1,0 +1,89 @@
+#include "platform/wayland/CompositorWindows.h"
+#include "platform/wayland/OutputPictures.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace vistrel::wayland;
+
+namespace {
+
+QImage filled(QSize size, QRgb colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+} // namespace
+
+TEST(OutputPictures, MonitorsAtDifferentScalesComposeAtTheHighestKeepingItsPixels)
+{
+    // A 100 x 50 monitor at scale 1, and a 40 x 50 one at scale 2 to its right.
+    QImage scaled = filled(QSize(80, 100), qRgb(0, 0, 200));
+    scaled.setPixel(3, 5, qRgb(9, 8, 7));
+    const QList<OutputPicture> outputs = {
+        {QRect(0, 0, 100, 50), filled({100, 50}, qRgb(200, 0, 0))},
+        {QRect(100, 0, 40, 50), scaled}};
+
+    const QImage whole = ComposeOutputPictures(QRect(0, 0, 140, 50), outputs);
+    ASSERT_EQ(whole.size(), QSize(280, 100));
+    EXPECT_EQ(whole.pixel(10, 10), qRgb(200, 0, 0)); // scale 1 resampled up
+    EXPECT_EQ(whole.pixel(203, 5), qRgb(9, 8, 7));   // scale 2 pixel for pixel
+
+    // One monitor's part alone comes at that monitor's own scale, unchanged.
+    const QImage left = ComposeOutputPictures(QRect(10, 10, 20, 20), outputs);
+    EXPECT_EQ(left.size(), QSize(20, 20));
+    EXPECT_EQ(left.pixel(0, 0), qRgb(200, 0, 0));
+    const QImage& firstPicture = outputs.first().picture;
+    EXPECT_EQ(ComposeOutputPictures(QRect(0, 0, 100, 50), outputs).constBits(),
+              firstPicture.constBits()); // a whole monitor is its picture, not a copy
+
+    // Where no monitor is, the picture is black.
+    const QImage below = ComposeOutputPictures(QRect(90, 40, 20, 20), outputs);
+    EXPECT_EQ(below.pixel(below.width() - 1, below.height() - 1), qRgb(0, 0, 0));
+}
+
+TEST(CompositorWindows, SwayTreeGivesVisibleWindowsFloatingFirstInFocusOrder)
+{
+    const QByteArray tree = R"({"id":1,"type":"root","nodes":[{"id":3,"type":"output",
+        "nodes":[{"id":4,"type":"workspace","focus":[8,6,7],
+          "nodes":[
+            {"id":6,"pid":10,"name":"back","visible":true,"focused":false,
+             "rect":{"x":0,"y":25,"width":640,"height":695},
+             "window_rect":{"x":2,"y":0,"width":636,"height":693},
+             "deco_rect":{"x":0,"y":0,"width":640,"height":25}},
+            {"id":7,"pid":11,"name":"hidden","visible":false,
+             "rect":{"x":0,"y":0,"width":10,"height":10}}],
+          "floating_nodes":[
+            {"id":8,"pid":12,"name":"float","visible":true,"focused":true,
+             "rect":{"x":100,"y":100,"width":50,"height":40},
+             "window_rect":{"x":0,"y":0,"width":50,"height":40},
+             "deco_rect":{"x":0,"y":0,"width":0,"height":0}}]}]}]})";
+    const QList<CompositorWindow> windows = SwayWindowsFromTree(tree);
+    ASSERT_EQ(windows.size(), 2);
+    EXPECT_EQ(windows[0].title, QStringLiteral("float"));
+    EXPECT_TRUE(windows[0].focused);
+    EXPECT_EQ(windows[1].id, 6u);
+    EXPECT_EQ(windows[1].outer, QRect(0, 0, 640, 720)); // with the title bar above the rect
+    EXPECT_EQ(windows[1].client, QRect(2, 25, 636, 693));
+    EXPECT_TRUE(SwayWindowsFromTree("not json").isEmpty());
+}
+
+TEST(CompositorWindows, HyprlandClientsMostRecentlyFocusedFirstLeavingHiddenOnes)
+{
+    const QByteArray clients = R"([
+        {"address":"0x2a","mapped":true,"hidden":false,"at":[10,20],"size":[300,200],
+         "title":"older","pid":5,"focusHistoryID":1},
+        {"address":"0x1f","mapped":true,"hidden":true,"at":[0,0],"size":[9,9],
+         "title":"grouped","pid":6,"focusHistoryID":2},
+        {"address":"0x30","mapped":true,"hidden":false,"at":[0,0],"size":[100,100],
+         "title":"active","pid":7,"focusHistoryID":0}])";
+    const QList<CompositorWindow> windows = HyprlandWindowsFromClients(clients);
+    ASSERT_EQ(windows.size(), 2);
+    EXPECT_EQ(windows[0].title, QStringLiteral("active"));
+    EXPECT_TRUE(windows[0].focused);
+    EXPECT_EQ(windows[1].id, 0x2au);
+    EXPECT_EQ(windows[1].outer, QRect(10, 20, 300, 200));
+}
