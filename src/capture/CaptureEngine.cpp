@@ -50,10 +50,16 @@ int CaptureEngine::CaptureScreen(int kind)
         return 0;
     wait(m_settings.ALL.WAITTIME);
     const int rectMode = options.Client ? ClientArea : WholeWindow;
-    m_lastTarget = findTarget(kind);
-    const int status = kind == WindowOrControl && m_settings.ALL.AUTOSCROLL
-                           ? ScrollCapture(m_lastTarget, rectMode)
-                           : CaptureWindow(m_lastTarget, rectMode);
+    int status = 0;
+    if (kind == ActiveWindow && m_platform.abilities().activeWindowGrabbedBySystem) {
+        m_lastTarget = 0;
+        status = CaptureActiveWindowBySystem(rectMode);
+    } else {
+        m_lastTarget = findTarget(kind);
+        status = kind == WindowOrControl && m_settings.ALL.AUTOSCROLL
+                     ? ScrollCapture(m_lastTarget, rectMode)
+                     : CaptureWindow(m_lastTarget, rectMode);
+    }
     if (status != 0)
         playCaptureSound();
     return status;
@@ -98,6 +104,18 @@ int CaptureEngine::CaptureWindow(WindowId window, int rectMode)
     if (bitmap.isNull())
         return 0;
     ComposeCapture(bitmap, rect);
+    m_currentImage = bitmap;
+    return 1;
+}
+
+int CaptureEngine::CaptureActiveWindowBySystem(int rectMode)
+{
+    QImage bitmap = m_platform.grabActiveWindow(rectMode == ClientArea, options.Mouse);
+    if (bitmap.isNull())
+        return 0;
+    if (options.Trim)
+        TrimMargins(bitmap, m_settings.TRIM.LEFT, m_settings.TRIM.TOP, m_settings.TRIM.RIGHT,
+                    m_settings.TRIM.BOTTOM);
     m_currentImage = bitmap;
     return 1;
 }

@@ -69,6 +69,8 @@ public:
     WindowId lastTarget() const { return m_lastTarget; }
     int CaptureWindow(WindowId window, int rectMode);
     int ScrollCapture(WindowId window, int rectMode);
+    // The active window as the window system grabs it, where it tells no window rectangles.
+    int CaptureActiveWindowBySystem(int rectMode);
     // Whether the last scroll capture stopped where it could not tell how far the
     // window had moved, so that its picture may end early.
     bool scrollMayBeIncomplete() const { return m_scrollMayBeIncomplete; }

@@ -48,6 +48,8 @@ struct PlatformAbilities {
     bool pointerInPicture = true;
     bool pickWindow = true;
     bool activeWindow = true;
+    // The window system grabs the active window itself (it tells no window rectangles).
+    bool activeWindowGrabbedBySystem = false;
     bool scrollCapture = true;
     bool systemHotkeys = true;
     QString hint;
@@ -97,6 +99,9 @@ public:
     virtual bool pointerDrawnByGrab() const { return false; }
     virtual QImage grabScreenWithPointer(const QRect& rect) { return grabScreen(rect); }
     virtual PlatformAbilities abilities() const { return {}; }
+    // Where the window system grabs the active window itself: its picture, the frame left
+    // out for `clientArea`; null when the user cancelled where the desktop asks which.
+    virtual QImage grabActiveWindow(bool /*clientArea*/, bool /*withPointer*/) { return {}; }
 
     // Pointer
     virtual QPoint cursorPos() const = 0;

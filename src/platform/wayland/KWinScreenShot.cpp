@@ -1,8 +1,10 @@
 #include "platform/wayland/KWinScreenShot.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusUnixFileDescriptor>
 #include <QDeadlineTimer>
 
@@ -102,7 +104,7 @@ QImage KWinScreenShot::capture(const QString& method, const QVariantList& leadin
         close(pipeEnds[0]);
         refuseWith(reply);
     }
-    const QVariantMap results = reply.arguments().value(0).toMap();
+    const auto results = qdbus_cast<QVariantMap>(reply.arguments().value(0));
     const int width = results.value(QStringLiteral("width")).toInt();
     const int height = results.value(QStringLiteral("height")).toInt();
     const int stride = results.value(QStringLiteral("stride")).toInt();

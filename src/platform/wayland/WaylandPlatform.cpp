@@ -226,8 +226,12 @@ PlatformAbilities WaylandPlatform::abilities() const
 {
     PlatformAbilities abilities;
     abilities.pointerInPicture = m_source && m_source->drawsPointer();
+    const bool sourceGrabsWindows =
+        dynamic_cast<wayland::KWinScreenShot*>(m_source.get()) != nullptr ||
+        (m_withGui && dynamic_cast<wayland::PortalScreenshot*>(m_source.get()) != nullptr);
     abilities.pickWindow = m_windows != nullptr && m_withGui;
-    abilities.activeWindow = m_windows != nullptr;
+    abilities.activeWindow = m_windows != nullptr || sourceGrabsWindows;
+    abilities.activeWindowGrabbedBySystem = m_windows == nullptr && sourceGrabsWindows;
     abilities.scrollCapture = false;
     abilities.systemHotkeys = false;
     if (!abilities.pickWindow || !abilities.activeWindow)
@@ -236,6 +240,16 @@ PlatformAbilities WaylandPlatform::abilities() const
         abilities.hint =
             QStringLiteral("このデスクトップでは画面の取り込みにマウスポインタを含められません。");
     return abilities;
+}
+
+QImage WaylandPlatform::grabActiveWindow(bool clientArea, bool withPointer)
+{
+    if (auto* kwin = dynamic_cast<wayland::KWinScreenShot*>(m_source.get()))
+        return kwin->grabActiveWindow(clientArea, withPointer);
+    // The portal cannot be told which window: the desktop asks the user to choose.
+    if (auto* portal = dynamic_cast<wayland::PortalScreenshot*>(m_source.get()))
+        return portal->grabChosenByUser();
+    return {};
 }
 
 QPoint WaylandPlatform::cursorPos() const

@@ -60,6 +60,7 @@ public:
     QImage grabScreenWithPointer(const QRect& rect) override;
     bool pointerDrawnByGrab() const override;
     PlatformAbilities abilities() const override;
+    QImage grabActiveWindow(bool clientArea, bool withPointer) override;
 
     QPoint cursorPos() const override;
     void setCursorPos(QPoint screenPos) override;

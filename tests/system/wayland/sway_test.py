@@ -1,30 +1,16 @@
 """The real program on a headless sway: captures compared pixel for pixel with grim's.
 
-Runs inside with-sway (two outputs: HEADLESS-1 at scale 1, HEADLESS-2 at scale 2 to its
-right), from the folder holding the programs under test.
+Runs inside wayland-session sway (two outputs: HEADLESS-1 at scale 1, HEADLESS-2 at scale 2
+to its right), from the folder holding the programs under test.
 """
 import json
 import os
-import shutil
 import subprocess
-import tempfile
 import time
 import unittest
 
-BIN = os.path.abspath(os.environ.get("WITH_SWAY_BIN", "."))
-VISTREL = os.path.join(BIN, "vistrel")
-COLOUR_WINDOW = os.path.join(BIN, "colourwindow")
-VIRTUAL_POINTER = os.path.join(BIN, "virtualpointer")
-
-
-def wait_for(condition, what, limit=30.0):
-    deadline = time.monotonic() + limit
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
+from wayland_case import (COLOUR_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
+                          different_pixels, size_of, pixel_of, wait_for)
 
 
 def sway_windows():
@@ -68,29 +54,7 @@ def still_screen_of(process):
     return any(w["pid"] == process.pid and w.get("fullscreen_mode") for w in sway_windows())
 
 
-def different_pixels(a, b):
-    result = subprocess.run(["compare", "-metric", "AE", a, b, "null:"],
-                            capture_output=True, text=True)
-    try:
-        return int(float(result.stderr.split()[0]))
-    except (ValueError, IndexError):
-        raise AssertionError("compare failed: " + result.stderr)
-
-
-def size_of(path):
-    out = subprocess.check_output(["identify", "-format", "%w %h", path], text=True)
-    return tuple(int(v) for v in out.split())
-
-
-def pixel_of(path, x, y):
-    channels = " ".join("%[fx:int(255*p{X,Y}.C+0.5)]".replace("C", c) for c in "rgb")
-    out = subprocess.check_output(
-        ["convert", path, "-format", channels.replace("X", str(x)).replace("Y", str(y)),
-         "info:"], text=True)
-    return tuple(int(v) for v in out.split())
-
-
-class SwayCapture(unittest.TestCase):
+class SwayCapture(VistrelCase):
     @classmethod
     def setUpClass(cls):
         cls.windows = []
@@ -109,30 +73,6 @@ class SwayCapture(unittest.TestCase):
         for window in cls.windows:
             window.kill()
             window.wait()
-
-    def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="sway-test-")
-        self.config = os.path.join(self.folder, "config")
-        os.mkdir(self.config)
-
-    def tearDown(self):
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-    def settings(self, text):
-        with open(os.path.join(self.config, "Vist.ini"), "w", encoding="utf-8") as ini:
-            ini.write(text)
-
-    def vistrel(self, *arguments, env=None, timeout=60):
-        environment = dict(os.environ, VISTREL_CONFIG_DIR=self.config, VISTREL_LOG_PLATFORM="1")
-        environment.update(env or {})
-        return subprocess.run([VISTREL, *arguments], env=environment, capture_output=True,
-                              text=True, timeout=timeout)
-
-    def save_to(self, name):
-        return "/A5;%s;PNG;%s" % (self.folder, name)
-
-    def saved(self, name):
-        return os.path.join(self.folder, name + "001.png")
 
     def grim(self, name, output=None, rect=None):
         path = os.path.join(self.folder, name)

@@ -1,0 +1,71 @@
+"""What the Wayland system tests share: the programs under test, waiting, pictures, and a
+test case that runs Vistrel with a settings folder of its own."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+BIN = os.path.abspath(os.environ.get("WITH_SWAY_BIN", "."))
+VISTREL = os.path.join(BIN, "vistrel")
+COLOUR_WINDOW = os.path.join(BIN, "colourwindow")
+VIRTUAL_POINTER = os.path.join(BIN, "virtualpointer")
+
+
+def wait_for(condition, what, limit=30.0):
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def different_pixels(a, b):
+    result = subprocess.run(["compare", "-metric", "AE", a, b, "null:"],
+                            capture_output=True, text=True)
+    try:
+        return int(float(result.stderr.split()[0]))
+    except (ValueError, IndexError):
+        raise AssertionError("compare failed: " + result.stderr)
+
+
+def size_of(path):
+    out = subprocess.check_output(["identify", "-format", "%w %h", path], text=True)
+    return tuple(int(v) for v in out.split())
+
+
+def pixel_of(path, x, y):
+    channels = " ".join("%[fx:int(255*p{X,Y}.C+0.5)]".replace("C", c) for c in "rgb")
+    out = subprocess.check_output(
+        ["convert", path, "-format", channels.replace("X", str(x)).replace("Y", str(y)),
+         "info:"], text=True)
+    return tuple(int(v) for v in out.split())
+
+
+class VistrelCase(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="wayland-test-")
+        self.config = os.path.join(self.folder, "config")
+        os.mkdir(self.config)
+
+    def tearDown(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def settings(self, text):
+        with open(os.path.join(self.config, "Vist.ini"), "w", encoding="utf-8") as ini:
+            ini.write(text)
+
+    def vistrel(self, *arguments, env=None, timeout=60, program=VISTREL):
+        environment = dict(os.environ, VISTREL_CONFIG_DIR=self.config, VISTREL_LOG_PLATFORM="1")
+        environment.update(env or {})
+        return subprocess.run([program, *arguments], env=environment, capture_output=True,
+                              text=True, timeout=timeout)
+
+    def save_to(self, name):
+        return "/A5;%s;PNG;%s" % (self.folder, name)
+
+    def saved(self, name):
+        return os.path.join(self.folder, name + "001.png")
