@@ -133,6 +133,10 @@ QByteArray PngCodec::encode(const QImage& source, int zlibLevel, bool interlaced
     return out;
 }
 
+namespace {
+constexpr double MaxDeflateRatio = 1032.0;
+} // namespace
+
 QImage PngCodec::decode(const QByteArray& bytes)
 {
     if (!hasSignature(bytes))
@@ -146,6 +150,7 @@ QImage PngCodec::decode(const QByteArray& bytes)
         throw std::runtime_error("PNG ファイルを読み込めません: メモリが足りません");
     }
     png_uint_32 width = 0, height = 0;
+    size_t storedRowBytes = 0;
     const bool headerOk = runGuarded(context.jump, [&] {
         png_set_read_fn(png, &context, pngRead);
         png_set_user_limits(png, 1u << 24, 1u << 24);
@@ -157,6 +162,7 @@ QImage PngCodec::decode(const QByteArray& bytes)
         png_read_info(png, info);
         width = png_get_image_width(png, info);
         height = png_get_image_height(png, info);
+        storedRowBytes = png_get_rowbytes(png, info);
         png_set_expand(png);
         png_set_strip_16(png);
         png_set_gray_to_rgb(png);
@@ -165,6 +171,14 @@ QImage PngCodec::decode(const QByteArray& bytes)
         png_set_interlace_handling(png);
         png_read_update_info(png, info);
     });
+    // Deflate packs at most about 1032 bytes into one: a file too short to hold its rows is
+    // broken, and is refused before a picture of the size it claims is made.
+    const bool canHoldRows =
+        double(storedRowBytes + 1) * height <= MaxDeflateRatio * double(bytes.size());
+    if (headerOk && !canHoldRows) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        throw std::runtime_error("PNG ファイルが壊れています: 画像のデータが足りません");
+    }
     QImage image;
     if (headerOk && qint64(width) * height <= BmpFile::MaxPixels)
         image = QImage(int(width), int(height), QImage::Format_ARGB32);
