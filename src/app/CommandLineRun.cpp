@@ -20,7 +20,11 @@ CommandLineRun::CommandLineRun(Platform& platform)
 
 bool CommandLineRun::handles(const CaptureRequest& request)
 {
-    const bool kindKnown = request.CaptureKind == FullScreen || request.CaptureKind == ActiveWindow;
+    // A region asked for needs the still screen, a window: only a given one runs here.
+    const bool givenRegion =
+        request.CaptureKind == Region && (request.Region || request.LastRegion);
+    const bool kindKnown =
+        request.CaptureKind == FullScreen || request.CaptureKind == ActiveWindow || givenRegion;
     return kindKnown && request.AfterAction == ContinuousSaveAction && !request.TimerOn &&
            !request.StayResident;
 }
@@ -33,6 +37,9 @@ int CommandLineRun::run(const CaptureRequest& request)
     clampToUsableRanges(settings);
     m_settings = &settings;
     CaptureEngine engine(m_platform, settings, m_current);
+    engine.regionTaken = [&settings](const QRect& rect) {
+        settings.ALL.LASTREGION = FormatRegionText(rect);
+    };
     RequestCapture requests(engine, settings, m_current, *this);
     m_requests = &requests;
     RequestResult reported;

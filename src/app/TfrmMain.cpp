@@ -13,6 +13,7 @@
 #include "app/TfrmAbout.h"
 #include "app/TimerWiring.h"
 #include "app/WindowPlacement.h"
+#include "capture/region/RegionSelector.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
 #include "output/AfterActionAvailability.h"
@@ -141,6 +142,10 @@ void TfrmMain::buildLayout()
     setCentralWidget(m_splFile);
     m_scrollTrace = std::make_unique<MemoTrace>(m_imageArea->Memo1());
     m_engine.scrollFrames = &m_temp;
+    m_engine.chooseRegion = [this] { return RegionSelector(m_platform).choose(); };
+    m_engine.regionTaken = [this](const QRect& rect) {
+        m_settings.ALL.LASTREGION = FormatRegionText(rect);
+    };
     m_engine.scrollTrace = m_scrollTrace.get();
     connect(&m_document, &ImageDocument::imageSizeChanged, this,
             [this](const QString& text) { m_status->setPanelText(0, text); });
@@ -222,6 +227,10 @@ void TfrmMain::bindCommands()
            [this](int) { m_menuCapture.CaptureFromMenu(ActiveWindow, false); });
     c.bind(QStringLiteral("mnuCapWindowClick"),
            [this](int) { m_menuCapture.CaptureFromMenu(WindowOrControl, false); });
+    c.bind(QStringLiteral("mnuCapRegionClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(Region, false); });
+    c.bind(QStringLiteral("mnuCapLastRegionClick"),
+           [this](int) { m_menuCapture.CaptureFromMenu(Region, false, true); });
     c.bind(QStringLiteral("mnuCapClientClick"), [this](int) {
         toggleCaptureOption(m_settings.MAIN.CLIENT, QStringLiteral("mnuCapClient"));
     });

@@ -29,6 +29,7 @@ const QHash<QString, IconChoice>& iconTable()
         {QStringLiteral("mnuCapDeskTop"), {"view-fullscreen", "F"}},
         {QStringLiteral("mnuCapActive"), {"window-new", "A"}},
         {QStringLiteral("mnuCapWindow"), {"focus-windows", "W"}},
+        {QStringLiteral("mnuCapRegion"), {"select-rectangular", "R"}},
         {QStringLiteral("mnuTimerDeskTop"), {"alarm", "F"}},
         {QStringLiteral("mnuTimerActive"), {"alarm", "A"}},
         {QStringLiteral("mnuTimerWindow"), {"alarm", "W"}},

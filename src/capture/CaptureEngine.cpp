@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QThread>
 
+#include <stdexcept>
+
 namespace vistrel {
 
 namespace {
@@ -51,7 +53,10 @@ int CaptureEngine::CaptureScreen(int kind)
     wait(m_settings.ALL.WAITTIME);
     const int rectMode = options.Client ? ClientArea : WholeWindow;
     int status = 0;
-    if (kind == ActiveWindow && m_platform.abilities().activeWindowGrabbedBySystem) {
+    if (kind == Region) {
+        m_lastTarget = 0;
+        status = CaptureRegion();
+    } else if (kind == ActiveWindow && m_platform.abilities().activeWindowGrabbedBySystem) {
         m_lastTarget = 0;
         status = CaptureActiveWindowBySystem(rectMode);
     } else {
@@ -104,6 +109,46 @@ int CaptureEngine::CaptureWindow(WindowId window, int rectMode)
     if (bitmap.isNull())
         return 0;
     ComposeCapture(bitmap, rect);
+    m_currentImage = bitmap;
+    return 1;
+}
+
+int CaptureEngine::CaptureRegion()
+{
+    std::optional<QRect> given = options.Region;
+    if (options.LastRegion) {
+        given = ParseRegionText(m_settings.ALL.LASTREGION);
+        if (!given)
+            throw std::runtime_error("前回の範囲がありません。先に「範囲を指定」でキャプチャ"
+                                     "してください。");
+    }
+    QImage bitmap;
+    QRect rect;
+    if (given) {
+        rect = given->intersected(DesktopArea(m_platform.monitorRects()));
+        if (rect.isEmpty())
+            throw std::runtime_error("指定された範囲は画面の外です。");
+        const ScreenRect area{rect.left(), rect.top(), rect.left() + rect.width(),
+                              rect.top() + rect.height()};
+        GrabScreen(area, bitmap);
+        if (!bitmap.isNull())
+            ComposeCapture(bitmap, area);
+    } else {
+        const std::optional<RegionChoice> choice =
+            chooseRegion ? chooseRegion() : std::optional<RegionChoice>();
+        if (!choice)
+            return 0;
+        rect = choice->rect;
+        bitmap = choice->picture;
+        // The pointer on the still screen was the selection's cross: it is not drawn in.
+        if (options.Trim)
+            TrimMargins(bitmap, m_settings.TRIM.LEFT, m_settings.TRIM.TOP, m_settings.TRIM.RIGHT,
+                        m_settings.TRIM.BOTTOM);
+    }
+    if (bitmap.isNull())
+        return 0;
+    if (regionTaken)
+        regionTaken(rect);
     m_currentImage = bitmap;
     return 1;
 }

@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include <functional>
+#include <optional>
 
 namespace vistrel {
 
@@ -14,7 +15,7 @@ class ScrollTrace;
 class TempPictures;
 
 // Capture kinds and rectangle modes.
-enum CaptureKind { FullScreen = 1, ActiveWindow = 2, WindowOrControl = 3 };
+enum CaptureKind { FullScreen = 1, ActiveWindow = 2, WindowOrControl = 3, Region = 4 };
 enum RectMode { WholeWindow = 1, ClientArea = 2 };
 
 struct CaptureOptions {
@@ -24,6 +25,15 @@ struct CaptureOptions {
     bool TimerOn = false;
     int TimerSeconds = 0;
     int PointMode = 0; // 0 pick with the mouse, 1 screen centre, 2 under the cursor
+    // A region capture: the rectangle to take without asking, or the last one taken.
+    std::optional<QRect> Region;
+    bool LastRegion = false;
+};
+
+// What the user chose on the still screen: the rectangle and its picture as it was shown.
+struct RegionChoice {
+    QRect rect;
+    QImage picture;
 };
 
 // Finds the target window, copies its rectangle from the screen, draws the
@@ -64,7 +74,15 @@ public:
     const TempPictures* scrollFrames = nullptr;
     ScrollTrace* scrollTrace = nullptr;
 
+    // Lets the user choose a region over the still screen; nothing when cancelled. Unset
+    // where no window can be shown (a run without windows).
+    std::function<std::optional<RegionChoice>()> chooseRegion;
+    // Told every region taken, to keep it as "the last region".
+    std::function<void(const QRect&)> regionTaken;
+
     int CaptureScreen(int kind);
+    // A region of the screen, chosen now or given; the picture is the still screen's.
+    int CaptureRegion();
     // The window the last CaptureScreen took its picture of (0 when none was found).
     WindowId lastTarget() const { return m_lastTarget; }
     int CaptureWindow(WindowId window, int rectMode);

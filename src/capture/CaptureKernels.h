@@ -6,6 +6,9 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QString>
+
+#include <optional>
 
 namespace vistrel {
 
@@ -30,6 +33,11 @@ enum FullScreenArea { PrimaryMonitor = 0, AllMonitors = 1, PointerMonitor = 2 };
 
 // The whole desktop: the smallest rectangle holding every monitor.
 QRect DesktopArea(const QList<QRect>& monitors);
+
+// A region as the settings and the command line write it, "X,Y,W,H" (or with ';'); nothing
+// when it is not four whole numbers with a positive width and height.
+std::optional<QRect> ParseRegionText(const QString& text);
+QString FormatRegionText(const QRect& rect);
 // The full-screen rectangle for the choice; `monitors` holds the primary one first. The pointer's
 // monitor falls back to the primary one when the pointer is on none of them.
 QRect FullScreenRect(int choice, const QList<QRect>& monitors, QPoint pointer);

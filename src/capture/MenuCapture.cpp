@@ -43,7 +43,7 @@ private:
 
 } // namespace
 
-void MenuCapture::CaptureFromMenu(int kind, bool timer)
+void MenuCapture::CaptureFromMenu(int kind, bool timer, bool lastRegion)
 {
     // One capture at a time: a hotkey or a second menu command during this one
     // (its countdown, its after-capture dialog) is dropped.
@@ -63,6 +63,8 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
     options.TimerOn = timer;
     options.TimerSeconds = m_settings.TIMER.MINUTE;
     options.PointMode = 0;
+    options.Region.reset();
+    options.LastRegion = lastRegion;
 
     if (kind == ActiveWindow)
         m_engine.ActivatePreviousWindow();
@@ -87,6 +89,8 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
 
 QString CaptureTabTitle(Platform& platform, int kind, WindowId target)
 {
+    if (kind == Region)
+        return QStringLiteral("範囲");
     if (kind == FullScreen || (target != 0 && platform.isDesktop(target)))
         return QStringLiteral("デスクトップ");
     const QString title = target != 0 ? platform.windowTitle(target) : QString();

@@ -31,7 +31,8 @@ public:
     MenuCapture(CaptureEngine& engine, ImageDocument& document, StatusPanels& status,
                 Platform& platform, Settings& settings, CaptureHost& host);
 
-    void CaptureFromMenu(int kind, bool timer);
+    // `lastRegion`: a region capture takes the last region again without asking.
+    void CaptureFromMenu(int kind, bool timer, bool lastRegion = false);
 
 private:
     CaptureEngine& m_engine;

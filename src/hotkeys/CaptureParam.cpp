@@ -1,5 +1,6 @@
 #include "hotkeys/CaptureParam.h"
 
+#include "capture/CaptureKernels.h"
 #include "settings/Settings.h"
 
 #include <QStringList>
@@ -20,12 +21,31 @@ bool isDigitIn(QChar c, char first, char last)
     return c.unicode() >= first && c.unicode() <= last;
 }
 
+constexpr int RegionKind = 4;
+
+// "/C4;last" or "/C4;X;Y;W;H": a region taken without asking.
+bool parseRegionFields(const QString& token, CaptureRequest& request)
+{
+    const qsizetype fields = token.indexOf(u';');
+    if (!token.startsWith(QLatin1String("/C4;")) || fields != 3)
+        return false;
+    const QString rest = token.mid(4);
+    if (rest == QLatin1String("last")) {
+        request.LastRegion = true;
+        return true;
+    }
+    request.Region = ParseRegionText(rest);
+    return request.Region.has_value();
+}
+
 void parseKind(const QString& token, CaptureRequest& request)
 {
     if (token.size() == 2)
         request.CaptureKind = 99;
-    else if (token.size() == 3 && isDigitIn(token[2], '1', '3'))
+    else if (token.size() == 3 && isDigitIn(token[2], '1', '4'))
         request.CaptureKind = token[2].digitValue();
+    else if (parseRegionFields(token, request))
+        request.CaptureKind = RegionKind;
 }
 
 constexpr qsizetype AutoSaveFieldCount = 5; // /A5;DIR;TYPE;FILE;FILEAFTER
@@ -103,7 +123,9 @@ void parseToken(const QString& token, CaptureRequest& request)
 
 bool isKnownKind(const QString& token)
 {
-    return token.size() == 2 || (token.size() == 3 && isDigitIn(token[2], '1', '3'));
+    CaptureRequest region;
+    return token.size() == 2 || (token.size() == 3 && isDigitIn(token[2], '1', '4')) ||
+           parseRegionFields(token, region);
 }
 
 bool isKnownPointMode(const QString& token)
@@ -191,7 +213,12 @@ QString FormatCaptureParam(const CaptureRequest& request)
         return value == 99 ? QString::fromLatin1(token)
                            : QString::fromLatin1(token) + QString::number(value);
     };
-    QStringList tokens{numbered("/C", request.CaptureKind), numbered("/A", request.AfterAction)};
+    QString kind = numbered("/C", request.CaptureKind);
+    if (request.CaptureKind == RegionKind && request.LastRegion)
+        kind += QStringLiteral(";last");
+    else if (request.CaptureKind == RegionKind && request.Region)
+        kind += u';' + FormatRegionText(*request.Region).replace(u',', u';');
+    QStringList tokens{kind, numbered("/A", request.AfterAction)};
     if (request.Client)
         tokens << QStringLiteral("/L");
     if (request.Mouse)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -19,7 +20,8 @@ struct AutoSaveOverride {
 
 // A parsed capture parameter string; every field starts at 0 or false.
 struct CaptureRequest {
-    int CaptureKind = 0; // 1 full screen, 2 active window, 3 window or control, 99 ask, 0 none
+    // 1 full screen, 2 active window, 3 window or control, 4 region, 99 ask, 0 none
+    int CaptureKind = 0;
     int AfterAction = 0; // 1 to 9, 99 ask, 0 none
     int PointMode = 0;   // kind 3: 0 pick, 1 screen centre, 2 under the cursor
     bool Client = false;
@@ -28,6 +30,9 @@ struct CaptureRequest {
     bool TimerOn = false;
     int TimerSeconds = 0;
     bool StayResident = false; // command line only
+    // Kind 4: the rectangle to take without asking (/C4;X;Y;W;H), or the last one (/C4;last).
+    std::optional<QRect> Region;
+    bool LastRegion = false;
     // Set by an /A5 token; applied to the settings only when the request is carried out.
     std::optional<AutoSaveOverride> AutoSave;
 

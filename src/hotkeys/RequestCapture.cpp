@@ -20,6 +20,8 @@ CaptureOptions optionsOf(const CaptureRequest& request)
     options.TimerOn = request.TimerOn;
     options.TimerSeconds = request.TimerSeconds;
     options.PointMode = request.PointMode;
+    options.Region = request.Region;
+    options.LastRegion = request.LastRegion;
     return options;
 }
 

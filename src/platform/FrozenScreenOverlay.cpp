@@ -51,7 +51,18 @@ protected:
         m_overlay.notePointer(toScreen(event));
         Q_EMIT m_overlay.pressed(event->button(), toScreen(event));
     }
-    void keyPressEvent(QKeyEvent* event) override { Q_EMIT m_overlay.keyPressed(event->key()); }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        Q_EMIT m_overlay.released(event->button(), toScreen(event));
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        Q_EMIT m_overlay.doubleClicked(toScreen(event));
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        Q_EMIT m_overlay.keyPressed(event->key(), event->modifiers());
+    }
 
 private:
     // Where the compositor puts the window is the monitor's place; Wayland tells a client

@@ -46,7 +46,9 @@ public:
 Q_SIGNALS:
     void pointerMoved(QPoint screenPos);
     void pressed(Qt::MouseButton button, QPoint screenPos);
-    void keyPressed(int key);
+    void released(Qt::MouseButton button, QPoint screenPos);
+    void doubleClicked(QPoint screenPos);
+    void keyPressed(int key, Qt::KeyboardModifiers modifiers);
 
 private:
     friend class FrozenScreenWindow;

@@ -18,7 +18,8 @@ struct Settings {
         int SCROLLWAITTIME;
         bool WAVECALL;
         QString WAVEFILE;
-        int FULLSCREEN; // 0 the primary monitor, 1 all monitors, 2 the pointer's monitor
+        int FULLSCREEN;     // 0 the primary monitor, 1 all monitors, 2 the pointer's monitor
+        QString LASTREGION; // "X,Y,W,H" of the last region captured, empty before the first
     } ALL{};
     struct {
         int JPGPS;

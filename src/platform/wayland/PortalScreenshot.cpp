@@ -1,6 +1,6 @@
 #include "platform/wayland/PortalScreenshot.h"
 
-#include "platform/wayland/OutputPictures.h"
+#include "platform/MonitorPictures.h"
 #include "platform/wayland/WaylandDisplay.h"
 
 #include <QDBusConnection>
@@ -66,10 +66,10 @@ QImage PortalScreenshot::grab(const QRect& area, bool)
         refuse("デスクトップのポータルが画面の画像を渡しませんでした。");
     // The portal gives the whole layout at its highest scale: cut the area, then bring it
     // back to the scale of the outputs it lies on.
-    QList<OutputPicture> outputs;
+    QList<MonitorPicture> outputs;
     QRect bounds;
     for (const WaylandOutput& output : m_display.outputs()) {
-        outputs << OutputPicture{output.logical, QImage(output.physical, QImage::Format_Mono)};
+        outputs << MonitorPicture{output.logical, QImage(output.physical, QImage::Format_Mono)};
         bounds = bounds.united(output.logical);
     }
     const qreal scale = bounds.width() > 0 ? qreal(desktop.width()) / bounds.width() : 1.0;

@@ -304,12 +304,13 @@ bool WaylandPlatform::beginPicking()
                                                                           : PickEvent::Kind::Cancel,
                                                  position});
                      });
-    QObject::connect(m_overlay.get(), &FrozenScreenOverlay::keyPressed, [this](int key) {
-        if (key == Qt::Key_Escape)
-            m_pickEvents.push_back({PickEvent::Kind::Cancel, {}});
-        else if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
-            m_pickEvents.push_back({PickEvent::Kind::Confirm, {}});
-    });
+    QObject::connect(
+        m_overlay.get(), &FrozenScreenOverlay::keyPressed, [this](int key, Qt::KeyboardModifiers) {
+            if (key == Qt::Key_Escape)
+                m_pickEvents.push_back({PickEvent::Kind::Cancel, {}});
+            else if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
+                m_pickEvents.push_back({PickEvent::Kind::Confirm, {}});
+        });
     m_overlay->show();
     return true;
 }

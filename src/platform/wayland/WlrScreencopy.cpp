@@ -1,6 +1,6 @@
 #include "platform/wayland/WlrScreencopy.h"
 
-#include "platform/wayland/OutputPictures.h"
+#include "platform/MonitorPictures.h"
 #include "platform/wayland/WaylandDisplay.h"
 
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
@@ -159,12 +159,12 @@ QImage grabOutput(WaylandDisplay& display, wl_output* output, bool withPointer)
 
 QImage WlrScreencopy::grab(const QRect& area, bool withPointer)
 {
-    QList<OutputPicture> pictures;
+    QList<MonitorPicture> pictures;
     for (const WaylandOutput& output : m_display.outputs())
         if (output.logical.intersects(area))
-            pictures << OutputPicture{output.logical,
-                                      grabOutput(m_display, output.output, withPointer)};
-    return ComposeOutputPictures(area, pictures);
+            pictures << MonitorPicture{output.logical,
+                                       grabOutput(m_display, output.output, withPointer)};
+    return ComposeMonitorPictures(area, pictures);
 }
 
 } // namespace vistrel::wayland

@@ -22,7 +22,7 @@ struct ParseCase {
 const ParseCase ParseCases[] = {
     {"", 0, 0, 0, false, false, false, false, 0, false},
     {"/C1,/A6", 1, 6, 0, false, false, false, false, 0, false},
-    {"/C4,/A1", 0, 1, 0, false, false, false, false, 0, false},  // kind out of range
+    {"/C5,/A1", 0, 1, 0, false, false, false, false, 0, false},  // kind out of range
     {"/C12,/A1", 0, 1, 0, false, false, false, false, 0, false}, // two digits
     {"/c1,/a1", 0, 0, 0, false, false, false, false, 0, false},  // case-sensitive
     {"/C,/A", 99, 99, 0, false, false, false, false, 0, false},  // bare tokens ask
@@ -203,3 +203,17 @@ TEST(FormatCaptureParam, RoundTripsThroughTheParser)
 }
 
 } // namespace
+
+TEST(ParseCaptureParam, RegionsAreAskedGivenOrTheLastOne)
+{
+    EXPECT_EQ(ParseCaptureParam(QStringLiteral("/C4,/A5")).CaptureKind, 4);
+    const CaptureRequest given = ParseCaptureParam(QStringLiteral("/C4;10;-20;300;40,/A6"));
+    EXPECT_EQ(given.CaptureKind, 4);
+    EXPECT_EQ(given.Region, QRect(10, -20, 300, 40));
+    EXPECT_TRUE(ParseCaptureParam(QStringLiteral("/C4;last,/A6")).LastRegion);
+    for (const char* text : {"/C4;last", "/C4;1;2;3;4", "/C4"})
+        EXPECT_EQ(FormatCaptureParam(ParseCaptureParam(QStringLiteral("%1,/A5").arg(text))),
+                  QStringLiteral("%1,/A5").arg(text));
+    for (const char* text : {"/C4;1;2;0;4", "/C4;1;2;3", "/C4;a;b;c;d", "/C3;1;2;3;4", "/C5"})
+        EXPECT_FALSE(CaptureParamProblem(QString::fromLatin1(text)).isEmpty()) << text;
+}

@@ -1,10 +1,11 @@
 #include "platform/wayland/CompositorWindows.h"
-#include "platform/wayland/OutputPictures.h"
+#include "platform/MonitorPictures.h"
 
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
+using namespace vistrel;
 using namespace vistrel::wayland;
 
 namespace {
@@ -18,30 +19,30 @@ QImage filled(QSize size, QRgb colour)
 
 } // namespace
 
-TEST(OutputPictures, MonitorsAtDifferentScalesComposeAtTheHighestKeepingItsPixels)
+TEST(MonitorPictures, MonitorsAtDifferentScalesComposeAtTheHighestKeepingItsPixels)
 {
     // A 100 x 50 monitor at scale 1, and a 40 x 50 one at scale 2 to its right.
     QImage scaled = filled(QSize(80, 100), qRgb(0, 0, 200));
     scaled.setPixel(3, 5, qRgb(9, 8, 7));
-    const QList<OutputPicture> outputs = {
+    const QList<MonitorPicture> outputs = {
         {QRect(0, 0, 100, 50), filled({100, 50}, qRgb(200, 0, 0))},
         {QRect(100, 0, 40, 50), scaled}};
 
-    const QImage whole = ComposeOutputPictures(QRect(0, 0, 140, 50), outputs);
+    const QImage whole = ComposeMonitorPictures(QRect(0, 0, 140, 50), outputs);
     ASSERT_EQ(whole.size(), QSize(280, 100));
     EXPECT_EQ(whole.pixel(10, 10), qRgb(200, 0, 0)); // scale 1 resampled up
     EXPECT_EQ(whole.pixel(203, 5), qRgb(9, 8, 7));   // scale 2 pixel for pixel
 
     // One monitor's part alone comes at that monitor's own scale, unchanged.
-    const QImage left = ComposeOutputPictures(QRect(10, 10, 20, 20), outputs);
+    const QImage left = ComposeMonitorPictures(QRect(10, 10, 20, 20), outputs);
     EXPECT_EQ(left.size(), QSize(20, 20));
     EXPECT_EQ(left.pixel(0, 0), qRgb(200, 0, 0));
     const QImage& firstPicture = outputs.first().picture;
-    EXPECT_EQ(ComposeOutputPictures(QRect(0, 0, 100, 50), outputs).constBits(),
+    EXPECT_EQ(ComposeMonitorPictures(QRect(0, 0, 100, 50), outputs).constBits(),
               firstPicture.constBits()); // a whole monitor is its picture, not a copy
 
     // Where no monitor is, the picture is black.
-    const QImage below = ComposeOutputPictures(QRect(90, 40, 20, 20), outputs);
+    const QImage below = ComposeMonitorPictures(QRect(90, 40, 20, 20), outputs);
     EXPECT_EQ(below.pixel(below.width() - 1, below.height() - 1), qRgb(0, 0, 0));
 }
 

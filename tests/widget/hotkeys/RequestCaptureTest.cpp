@@ -93,7 +93,7 @@ protected:
 
 TEST_F(RequestCaptureTest, NoKindOrNoActionDoesNothingAndLeavesTheSettings)
 {
-    EXPECT_FALSE(run("/C4,/A5;/elsewhere"));
+    EXPECT_FALSE(run("/C5,/A5;/elsewhere"));
     EXPECT_FALSE(run("/C1"));
     EXPECT_FALSE(run(""));
     EXPECT_TRUE(host.calls.isEmpty());

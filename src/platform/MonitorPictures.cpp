@@ -1,14 +1,14 @@
-#include "platform/wayland/OutputPictures.h"
+#include "platform/MonitorPictures.h"
 
 #include <QPainter>
 
 #include <cmath>
 
-namespace vistrel::wayland {
+namespace vistrel {
 
 namespace {
 
-qreal scaleOf(const OutputPicture& output)
+qreal scaleOf(const MonitorPicture& output)
 {
     return output.logical.width() > 0 ? qreal(output.picture.width()) / output.logical.width()
                                       : 1.0;
@@ -25,19 +25,19 @@ QRect scaled(const QRect& rect, qreal scale)
 
 } // namespace
 
-qreal CompositionScale(const QRect& area, const QList<OutputPicture>& outputs)
+qreal CompositionScale(const QRect& area, const QList<MonitorPicture>& outputs)
 {
     qreal scale = 0;
-    for (const OutputPicture& output : outputs)
+    for (const MonitorPicture& output : outputs)
         if (output.logical.intersects(area) && !output.picture.isNull())
             scale = std::max(scale, scaleOf(output));
     return scale > 0 ? scale : 1.0;
 }
 
-QImage ComposeOutputPictures(const QRect& area, const QList<OutputPicture>& outputs)
+QImage ComposeMonitorPictures(const QRect& area, const QList<MonitorPicture>& outputs)
 {
     // The usual case, one whole output: its picture as it came.
-    for (const OutputPicture& output : outputs)
+    for (const MonitorPicture& output : outputs)
         if (output.logical == area && !output.picture.isNull() &&
             output.picture.format() == QImage::Format_RGB32 &&
             scaleOf(output) == CompositionScale(area, outputs))
@@ -48,7 +48,7 @@ QImage ComposeOutputPictures(const QRect& area, const QList<OutputPicture>& outp
         return result;
     result.fill(Qt::black);
     QPainter painter(&result);
-    for (const OutputPicture& output : outputs) {
+    for (const MonitorPicture& output : outputs) {
         const QRect shared = output.logical.intersected(area);
         if (shared.isEmpty() || output.picture.isNull())
             continue;
@@ -66,4 +66,4 @@ QImage ComposeOutputPictures(const QRect& area, const QList<OutputPicture>& outp
     return result;
 }
 
-} // namespace vistrel::wayland
+} // namespace vistrel
