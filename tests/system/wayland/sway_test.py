@@ -41,13 +41,16 @@ def rect_of(node, client=False):
     return x, y - deco, w, h + deco
 
 
-def click(x, y, button):
-    """Moves the pointer to (x, y) of the layout and clicks with button 1 or 3."""
+def pointer(*steps):
+    """Runs pointer steps ("X,Y" moves there, "click1", "press1", "release1", "click3")."""
     outputs = json.loads(subprocess.check_output(["swaymsg", "-t", "get_outputs"]))
     width = max(o["rect"]["x"] + o["rect"]["width"] for o in outputs)
     height = max(o["rect"]["y"] + o["rect"]["height"] for o in outputs)
-    subprocess.run([VIRTUAL_POINTER, str(x), str(y), str(width), str(height), str(button)],
-                   check=True)
+    subprocess.run([VIRTUAL_POINTER, str(width), str(height), *steps], check=True)
+
+
+def click(x, y, button):
+    pointer("%d,%d" % (x, y), "click%d" % button)
 
 
 def still_screen_of(process):
@@ -164,6 +167,27 @@ class SwayCapture(VistrelCase):
             cancelled.kill()
             cancelled.stderr.close()
         self.assertFalse(os.path.exists(self.saved("cancelled")))
+
+    def test_a_region_dragged_on_the_still_screen_is_taken_exactly(self):
+        target = window_named("pattern-a")
+        cx, cy, _, _ = rect_of(target, client=True)
+        choosing = subprocess.Popen(
+            [VISTREL, "/C4", self.save_to("region")],
+            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, QT_QPA_PLATFORM="wayland"),
+            stderr=subprocess.PIPE, text=True)
+        try:
+            wait_for(lambda: still_screen_of(choosing), "the still screen to open")
+            # A drag, then a double click inside the selection takes it.
+            pointer("%d,%d" % (cx + 20, cy + 30), "press1", "%d,%d" % (cx + 70, cy + 70),
+                    "%d,%d" % (cx + 120, cy + 110), "release1", "%d,%d" % (cx + 50, cy + 50),
+                    "click1", "click1")
+            self.assertEqual(choosing.wait(60), 0, choosing.stderr.read())
+        finally:
+            choosing.kill()
+            choosing.stderr.close()
+        self.assertEqual(size_of(self.saved("region")), (100, 80))
+        self.assertEqual(pixel_of(self.saved("region"), 0, 0), (20, 30, 0))
+        self.assertEqual(pixel_of(self.saved("region"), 99, 79), (119, 109, 0))
 
     def test_the_desktop_portal_gives_the_same_picture(self):
         services = [subprocess.Popen(["pipewire"], stdout=subprocess.DEVNULL,

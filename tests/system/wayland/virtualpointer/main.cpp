@@ -1,6 +1,7 @@
-// Moves the pointer of a wlroots compositor and clicks, through a virtual pointer, for tests
-// (a headless compositor has no pointer of its own):
-//   virtualpointer X Y LAYOUT_WIDTH LAYOUT_HEIGHT [BUTTON]   (BUTTON 1 left, 3 right)
+// Moves the pointer of a wlroots compositor and presses its buttons, through a virtual
+// pointer, for tests (a headless compositor has no pointer of its own):
+//   virtualpointer LAYOUT_WIDTH LAYOUT_HEIGHT STEP...
+// where a STEP is X,Y (move there), press1, release1, click1, click3 (1 left, 3 right).
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <unistd.h>
 
 namespace {
@@ -39,10 +39,40 @@ void settle(wl_display* display, int milliseconds)
 
 } // namespace
 
+bool runStep(wl_display* display, zwlr_virtual_pointer_v1* pointer, const char* step,
+             uint32_t width, uint32_t height)
+{
+    unsigned x = 0;
+    unsigned y = 0;
+    if (std::sscanf(step, "%u,%u", &x, &y) == 2) {
+        zwlr_virtual_pointer_v1_motion_absolute(pointer, now++, x, y, width, height);
+        zwlr_virtual_pointer_v1_frame(pointer);
+        settle(display, 50);
+        return true;
+    }
+    const bool press = std::strncmp(step, "press", 5) == 0 || std::strncmp(step, "click", 5) == 0;
+    const bool release =
+        std::strncmp(step, "release", 7) == 0 || std::strncmp(step, "click", 5) == 0;
+    if (!press && !release)
+        return false;
+    const uint32_t button = step[std::strlen(step) - 1] == '3' ? 0x111 : 0x110; // BTN_RIGHT/LEFT
+    if (press) {
+        zwlr_virtual_pointer_v1_button(pointer, now++, button, 1);
+        zwlr_virtual_pointer_v1_frame(pointer);
+        settle(display, 30);
+    }
+    if (release) {
+        zwlr_virtual_pointer_v1_button(pointer, now++, button, 0);
+        zwlr_virtual_pointer_v1_frame(pointer);
+        settle(display, 30);
+    }
+    return true;
+}
+
 int main(int argc, char** argv)
 {
-    if (argc < 5) {
-        std::fputs("usage: virtualpointer X Y LAYOUT_WIDTH LAYOUT_HEIGHT [BUTTON]\n", stderr);
+    if (argc < 4) {
+        std::fputs("usage: virtualpointer LAYOUT_WIDTH LAYOUT_HEIGHT STEP...\n", stderr);
         return 2;
     }
     wl_display* display = wl_display_connect(nullptr);
@@ -58,22 +88,12 @@ int main(int argc, char** argv)
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, seat);
     // Clients bind to a new device a moment after it appears: its first event can be lost.
     settle(display, 200);
-    const auto move = [&](uint32_t x) {
-        zwlr_virtual_pointer_v1_motion_absolute(pointer, now++, x, uint32_t(std::atoi(argv[2])),
-                                                uint32_t(std::atoi(argv[3])),
-                                                uint32_t(std::atoi(argv[4])));
-        zwlr_virtual_pointer_v1_frame(pointer);
-        settle(display, 50);
-    };
-    const uint32_t x = uint32_t(std::atoi(argv[1]));
-    move(x > 0 ? x - 1 : x + 1);
-    move(x);
-    if (argc > 5) {
-        const uint32_t button = std::atoi(argv[5]) == 3 ? 0x111 : 0x110; // BTN_RIGHT, BTN_LEFT
-        for (uint32_t state : {1u, 0u}) {
-            zwlr_virtual_pointer_v1_button(pointer, now++, button, state);
-            zwlr_virtual_pointer_v1_frame(pointer);
-            settle(display, 50);
+    const auto width = uint32_t(std::atoi(argv[1]));
+    const auto height = uint32_t(std::atoi(argv[2]));
+    for (int i = 3; i < argc; ++i) {
+        if (!runStep(display, pointer, argv[i], width, height)) {
+            std::fprintf(stderr, "virtualpointer: unknown step %s\n", argv[i]);
+            return 2;
         }
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
