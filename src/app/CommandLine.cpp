@@ -91,6 +91,9 @@ QString UsageText()
         "起動すると、起動中の Vistrel が処理します。\n"
         "\n"
         "  /C1 /C2 /C3   全画面、アクティブウィンドウ、ウィンドウまたはコントロール\n"
+        "  /C4           範囲を指定（静止した画面の上で選ぶ）\n"
+        "  /C4;X;Y;W;H   その範囲（画面のピクセル）を尋ねずに取る\n"
+        "  /C4;last      前回の範囲を尋ねずに取る\n"
         "  /C            キャプチャの種類を尋ねる\n");
     for (const ActionLine& action : ActionLines)
         if (IsAfterActionAvailable(action.code))

@@ -11,6 +11,7 @@ namespace vistrel {
 namespace {
 
 constexpr int WindowOrControl = 3;
+constexpr int RegionKind = 4;
 constexpr int ContinuousSave = 5;
 
 // "/A5;dir;type;file;after" up to the last field present; a missing field
@@ -57,6 +58,13 @@ QString EditedCaptureParam(const QString& original, const CaptureRequest& edited
     if (edited.AfterAction == ContinuousSave && before.AfterAction == ContinuousSave &&
         before.AutoSave)
         tokens[1] = continuousSaveToken(*before.AutoSave);
+    // A hand-written region stays while the entry still asks for a region.
+    if (edited.CaptureKind == RegionKind && !edited.LastRegion &&
+        before.CaptureKind == RegionKind && before.Region && !edited.Region) {
+        CaptureRequest kept = written;
+        kept.Region = before.Region;
+        tokens[0] = FormatCaptureParam(kept).split(u',').first();
+    }
     if (edited.CaptureKind == WindowOrControl && before.CaptureKind == WindowOrControl &&
         before.PointMode != 0)
         tokens.insert(2, QStringLiteral("/W%1").arg(before.PointMode));

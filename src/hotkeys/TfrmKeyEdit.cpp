@@ -24,7 +24,11 @@ namespace {
 
 const QStringList CaptureKinds{QStringLiteral("フルスクリーン"),
                                QStringLiteral("アクティブウインドウ"),
-                               QStringLiteral("ウインドウまたはコントロール")};
+                               QStringLiteral("ウインドウまたはコントロール"),
+                               QStringLiteral("範囲を指定"), QStringLiteral("前回の範囲")};
+// The list's last entry is a region capture that takes the last region again.
+constexpr int RegionKindCode = 4;
+constexpr int LastRegionIndex = 4;
 
 const QStringList AfterActions{QStringLiteral("名前を付けて保存する"),
                                QStringLiteral("名前を付けてJPEG保存する"),
@@ -160,7 +164,9 @@ void TfrmKeyEdit::load(const TWinHotKey& entry)
     m_chkShift->setChecked(entry.SHIFT);
     m_chkWin->setChecked(entry.WIN);
     m_cboKey->setCurrentIndex(std::max(m_cboKey->findText(entry.KEY), 0));
-    m_cboCapture->setCurrentIndex(indexOfCode(request.CaptureKind, CaptureKinds.size()));
+    m_cboCapture->setCurrentIndex(request.CaptureKind == RegionKindCode && request.LastRegion
+                                      ? LastRegionIndex
+                                      : indexOfCode(request.CaptureKind, RegionKindCode));
     m_cboAction->setCurrentIndex(indexOfCode(request.AfterAction, AfterActions.size()));
     m_chkClient->setChecked(request.Client);
     m_chkMouse->setChecked(request.Mouse);
@@ -180,8 +186,9 @@ void TfrmKeyEdit::updateTimerControls()
 
 void TfrmKeyEdit::butOKClick()
 {
-    const QString error = HotkeyEntryError(m_edtCommand->text(), m_cboCapture->currentIndex() + 1,
-                                           m_cboAction->currentIndex() + 1);
+    const QString error = HotkeyEntryError(
+        m_edtCommand->text(), std::min(m_cboCapture->currentIndex() + 1, RegionKindCode),
+        m_cboAction->currentIndex() + 1);
     if (!error.isEmpty()) {
         MessageBox::information(error, this);
         return;
@@ -192,7 +199,8 @@ void TfrmKeyEdit::butOKClick()
 TWinHotKey TfrmKeyEdit::edited() const
 {
     CaptureRequest request;
-    request.CaptureKind = m_cboCapture->currentIndex() + 1;
+    request.CaptureKind = std::min(m_cboCapture->currentIndex() + 1, RegionKindCode);
+    request.LastRegion = m_cboCapture->currentIndex() == LastRegionIndex;
     request.AfterAction = m_cboAction->currentIndex() + 1;
     request.Client = m_chkClient->isChecked();
     request.Mouse = m_chkMouse->isChecked();

@@ -18,9 +18,9 @@ namespace vistrel {
 
 namespace {
 
-const QStringList KindChoices{QStringLiteral("フルスクリーン(&F)"),
-                              QStringLiteral("アクティブウインドウ(&A)"),
-                              QStringLiteral("ウインドウまたはコントロール(&W)")};
+const QStringList KindChoices{
+    QStringLiteral("フルスクリーン(&F)"), QStringLiteral("アクティブウインドウ(&A)"),
+    QStringLiteral("ウインドウまたはコントロール(&W)"), QStringLiteral("範囲を指定(&R)")};
 
 const QStringList ActionChoices{QStringLiteral("名前を付けて保存する(&A)"),
                                 QStringLiteral("名前を付けてJPEG保存する(&J)"),

@@ -175,7 +175,7 @@ QImage PngCodec::decode(const QByteArray& bytes)
     // broken, and is refused before a picture of the size it claims is made.
     const bool canHoldRows =
         double(storedRowBytes + 1) * height <= MaxDeflateRatio * double(bytes.size());
-    if (headerOk && !canHoldRows) {
+    if (headerOk && qint64(width) * height <= BmpFile::MaxPixels && !canHoldRows) {
         png_destroy_read_struct(&png, &info, nullptr);
         throw std::runtime_error("PNG ファイルが壊れています: 画像のデータが足りません");
     }

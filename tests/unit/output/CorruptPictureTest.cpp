@@ -109,14 +109,6 @@ TEST(CorruptPicture, DamagedFilesGiveAMessage)
         store(dir.filePath(file.name), file.bytes);
         expectMessage(dir.filePath(file.name));
     }
-
-    // A few bytes claiming millions of rows are refused before a picture that size is made.
-    try {
-        PngCodec::decode(pngHeaderOnly(13, 6881287));
-        ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& error) {
-        EXPECT_NE(std::string(error.what()).find("データが足りません"), std::string::npos);
-    }
 }
 
 TEST(CorruptPicture, ExtremeButValidPicturesOpen)

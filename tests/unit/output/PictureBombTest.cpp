@@ -41,7 +41,9 @@ QByteArray le(quint32 v, int bytes)
 }
 
 // A small real PNG whose header claims another size (with a valid CRC).
-QByteArray pngClaiming(quint32 width, quint32 height)
+// A one-pixel PNG whose header claims another size; `padding` bytes of a private chunk make
+// the file as long as a real one of that size could be.
+QByteArray pngClaiming(quint32 width, quint32 height, qsizetype padding = 0)
 {
     QImage one(1, 1, QImage::Format_RGB32);
     one.fill(Qt::white);
@@ -50,6 +52,13 @@ QByteArray pngClaiming(quint32 width, quint32 height)
     png.replace(ihdr + 4, 8, be32(width) + be32(height));
     const auto crc = crc32(0, reinterpret_cast<const Bytef*>(png.constData() + ihdr), 17);
     png.replace(ihdr + 17, 4, be32(quint32(crc)));
+    if (padding > 0) {
+        const QByteArray chunk = "vpAd" + QByteArray(padding, '\0');
+        const auto chunkCrc =
+            crc32(0, reinterpret_cast<const Bytef*>(chunk.constData()), uInt(chunk.size()));
+        png.insert(png.indexOf("IEND") - 4,
+                   be32(quint32(padding)) + chunk + be32(quint32(chunkCrc)));
+    }
     return png;
 }
 
@@ -109,6 +118,9 @@ TEST(PictureBomb, TinyFilesClaimingHugePicturesAreRefusedBeforeAllocating)
 {
     // Between the old limit of 2^28 pixels and the new one of 2^27.
     EXPECT_EQ(refusal(PngCodec::decode, pngClaiming(16384, 16384)), u"PNG 画像が大きすぎます");
+    // Within the limit, but far more rows than the file could hold.
+    EXPECT_TRUE(
+        refusal(PngCodec::decode, pngClaiming(13, 6881287)).contains(u"データが足りません"));
     EXPECT_EQ(refusal(BmpFile::decode, rleBitmapClaiming(16384, 16384)),
               u"ビットマップが大きすぎます");
     EXPECT_EQ(refusal(GifCodec::decode, gifClaimingScreen(16384, 16384)),
@@ -131,7 +143,7 @@ TEST(PictureBomb, AProgressiveJpegWithThousandsOfScansIsStopped)
 TEST(PictureBomb, APictureTooLargeForMemoryGivesAMessageNotACrash)
 {
     // 8192 x 8192 is within the pixel limit but not within 200 MB of address space.
-    const QByteArray png = pngClaiming(8192, 8192);
+    const QByteArray png = pngClaiming(8192, 8192, 200 << 10);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
