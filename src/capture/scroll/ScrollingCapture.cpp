@@ -273,8 +273,13 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
         return std::nullopt;
     Step step = measure(*frame, previous, useMarkers ? &markers : nullptr);
     const int look = std::max(SettleMilliseconds, 4 * pause);
+    std::optional<FrameRows> undecided;
     for (int waited = 0; step.scroll <= 0 && waited < std::max(EndConfirmMilliseconds, look);
          waited += look) {
+        if (stillUndecidable(step, undecided)) {
+            trace(QStringLiteral("終了:判定不能"));
+            break;
+        }
         if (!waitWatchingEscape(look))
             return std::nullopt;
         trace(QStringLiteral("再取得"));
@@ -291,6 +296,18 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
     m_previousRows = std::move(m_frameRows);
     m_frameRows.reset();
     return step;
+}
+
+bool ScrollingCapture::stillUndecidable(const Step& step, std::optional<FrameRows>& undecided)
+{
+    if (step.match.kind != FrameMatch::Kind::Unsure || !m_frameRows) {
+        undecided.reset();
+        return false;
+    }
+    // A window still changing (an animation fading out) may yet settle into an answer.
+    const bool stays = undecided && m_frameRows->alikeThroughout(*undecided);
+    undecided = m_frameRows;
+    return stays;
 }
 
 QImage ScrollingCapture::grab(const ScreenRect& rect)

@@ -74,6 +74,10 @@ private:
     bool coveredByAnother(WindowId topLevel, const QRect& area) const;
     QPoint wheelPoint(WindowId window, const ScreenRect& rect) const;
     std::optional<Step> takeStep(const ScreenRect& rect, QImage& previous, int number);
+    // Whether this look at a step that did not move shows, a blinking caret aside,
+    // what the last look showed, and neither could be measured: looking again
+    // will not decide it. `undecided` carries the last such look.
+    bool stillUndecidable(const Step& step, std::optional<FrameRows>& undecided);
     QImage grab(const ScreenRect& rect);
     // A grab equal to the one before it: the program has finished painting.
     // Empty when Escape was pressed meanwhile.
