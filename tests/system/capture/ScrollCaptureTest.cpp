@@ -293,7 +293,7 @@ TEST(ScrollCapture, XtermScrollbackEqualsATallXtermShowingItAll)
     EXPECT_EQ(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 0);
 }
 
-TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
+TEST(ScrollCapture, GtkTextViewsWithAndWithoutABlinkingCaretEqualATallOneShowingItAll)
 {
     CaptureScene scene(QSize(1280, 4900));
     QFile text(scene.session().tempDir() + QStringLiteral("/lines.txt"));
@@ -302,11 +302,15 @@ TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
         text.write(
             QStringLiteral("line %1 of the document\n").arg(line, 4, 10, QChar(u'0')).toUtf8());
     text.close();
-    const auto zenity = [&](const QString& title, int height) {
-        scene.session().start({QStringLiteral("zenity"), QStringLiteral("--text-info"),
-                               QStringLiteral("--title"), title, QStringLiteral("--filename"),
-                               text.fileName(), QStringLiteral("--width"), QStringLiteral("420"),
-                               QStringLiteral("--height"), QString::number(height)});
+    const auto zenity = [&](const QString& title, int height, bool editable = false) {
+        QStringList command{QStringLiteral("zenity"),     QStringLiteral("--text-info"),
+                            QStringLiteral("--title"),    title,
+                            QStringLiteral("--filename"), text.fileName(),
+                            QStringLiteral("--width"),    QStringLiteral("420"),
+                            QStringLiteral("--height"),   QString::number(height)};
+        if (editable)
+            command << QStringLiteral("--editable");
+        scene.session().start(command);
         return waitForGeometry(scene, title);
     };
     // The reference is taken before the second window may be placed over it.
@@ -319,20 +323,40 @@ TEST(ScrollCapture, GtkTextViewEqualsATallOneShowingItAll)
         reference = shown;
         return settled;
     }));
+    // The last line of text lies where it lies in the tall view, and every row
+    // above it is the same: no band is missing or twice. The scroll bar is left
+    // out, and so are the columns left of the text, where a caret blinks.
+    const auto expectTheWholeText = [&](int tab, int left) {
+        const QImage picture = scene.tabPicture(tab);
+        ASSERT_EQ(picture.width(), tall.client.width());
+        const int lastRow = lastTextRow(picture);
+        EXPECT_EQ(lastRow, lastTextRow(reference));
+        const int columns = picture.width() - left - 24;
+        const auto different =
+            firstDifferentRow(picture.copy(left, 0, columns, lastRow + 1),
+                              reference.copy(left, 0, columns, lastRow + 1), lastRow + 1, columns);
+        EXPECT_FALSE(different) << "tab " << tab << ": first different row " << *different;
+    };
     const WindowGeometry small = zenity(QStringLiteral("scrolled text"), 400);
     ASSERT_EQ(small.client.width(), tall.client.width());
 
     scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=40");
     ASSERT_TRUE(captureByPicking(scene, small)) << logOf(scene);
-    const QImage picture = scene.tabPicture(1);
-    ASSERT_EQ(picture.width(), tall.client.width());
-    // The last line of text lies where it lies in the tall view, and every row
-    // above it is the same: no band is missing or twice. The scroll bar is left out.
-    const int lastRow = lastTextRow(picture);
-    EXPECT_EQ(lastRow, lastTextRow(reference));
-    const auto different = firstDifferentRow(picture, reference, lastRow + 1, picture.width() - 24);
-    EXPECT_FALSE(different) << "first different row " << *different;
+    expectTheWholeText(1, 0);
     EXPECT_GT(stepsMeasuredBy(scene, QStringLiteral("画像照合 固定帯")), 0);
+
+    // Editable, focused, its caret blinking on the first line: the caret never
+    // keeps a step from being measured, and the scroll ends as complete.
+    const WindowGeometry editable = zenity(QStringLiteral("editable text"), 400, true);
+    // Beside the centre, where the picking moves to: a move to where the pointer is never ends.
+    scene.movePointer(editable.client.center() + QPoint(20, 20));
+    scene.click();
+    scene.key(QStringLiteral("ctrl+Home"));
+    ASSERT_TRUE(pick(scene, editable));
+    ASSERT_TRUE(
+        waitFor([&] { return scene.statusCount(CaptureScene::Completed) >= 2; }, ScrollTimeout))
+        << logOf(scene);
+    expectTheWholeText(2, 16);
 }
 
 TEST(ScrollCapture, Gtk4TextViewOfFourHundredLinesEqualsATallOneShowingItAll)
