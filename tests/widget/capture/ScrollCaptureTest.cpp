@@ -203,8 +203,9 @@ TEST_F(ScrollCaptureTest, AJumpThePicturesCannotMeasureEndsTheScrollAsMaybeIncom
     EXPECT_EQ(current.copy(beside), expected(beside.height()).copy(beside));
     EXPECT_TRUE(engine.scrollMayBeIncomplete());
     EXPECT_TRUE(trace.lines.contains(QStringLiteral("計測方法:画像照合 判定不能")));
-    // One more look shows the same undecidable picture: the scroll ends there.
-    EXPECT_EQ(trace.lines.count(QStringLiteral("再取得")), 1)
+    // The undecidable picture stays as it is: the scroll ends well before the
+    // second that "nothing moved" is given (ten more looks at this pace).
+    EXPECT_LE(trace.lines.count(QStringLiteral("再取得")), 4)
         << trace.lines.join(u'\n').toStdString();
     EXPECT_TRUE(trace.lines.contains(QStringLiteral("終了:判定不能")));
 }
