@@ -57,4 +57,14 @@ bool FrameRows::alike(int row, const FrameRows& other, int otherRow) const
     return true;
 }
 
+bool FrameRows::alikeThroughout(const FrameRows& other) const
+{
+    if (m_height != other.m_height || m_strips != other.m_strips)
+        return false;
+    for (int y = 0; y < m_height; ++y)
+        if (!alike(y, other, y))
+            return false;
+    return true;
+}
+
 } // namespace vistrel

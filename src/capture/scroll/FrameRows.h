@@ -26,6 +26,9 @@ public:
 
     // Rows are alike when at most one strip differs (none for frames of few strips).
     bool alike(int row, const FrameRows& other, int otherRow) const;
+    // Every row alike the same row of `other`: nothing changed but a narrow band
+    // (a blinking caret, a clock).
+    bool alikeThroughout(const FrameRows& other) const;
 
 private:
     int m_width = 0;

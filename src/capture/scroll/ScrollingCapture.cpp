@@ -18,6 +18,9 @@ constexpr int SettleMilliseconds = 100;
 // A busy program may not have begun to paint when the step is first looked at:
 // "nothing moved" ends the scroll only once it has held at least this long.
 constexpr int EndConfirmMilliseconds = 1000;
+// A picture that cannot be measured and stays as it is this long (a blinking
+// caret aside) will not be measured by looking longer: the scroll ends there.
+constexpr int UndecidedHoldMilliseconds = 400;
 // Grabs this far apart must agree before a frame is taken; a window that keeps
 // changing (an animation) is taken as it is after this many tries.
 constexpr int MinSettleProbeMilliseconds = 10;
@@ -273,8 +276,13 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
         return std::nullopt;
     Step step = measure(*frame, previous, useMarkers ? &markers : nullptr);
     const int look = std::max(SettleMilliseconds, 4 * pause);
+    std::optional<UndecidedLook> undecided;
     for (int waited = 0; step.scroll <= 0 && waited < std::max(EndConfirmMilliseconds, look);
          waited += look) {
+        if (stillUndecidable(step, waited, undecided)) {
+            trace(QStringLiteral("終了:判定不能"));
+            break;
+        }
         if (!waitWatchingEscape(look))
             return std::nullopt;
         trace(QStringLiteral("再取得"));
@@ -291,6 +299,21 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
     m_previousRows = std::move(m_frameRows);
     m_frameRows.reset();
     return step;
+}
+
+bool ScrollingCapture::stillUndecidable(const Step& step, int waited,
+                                        std::optional<UndecidedLook>& undecided)
+{
+    if (step.match.kind != FrameMatch::Kind::Unsure || !m_frameRows) {
+        undecided.reset();
+        return false;
+    }
+    // A window still changing (an overshoot glow fading out) may yet settle into an answer.
+    if (!undecided || !m_frameRows->alikeThroughout(undecided->rows)) {
+        undecided = UndecidedLook{*m_frameRows, waited};
+        return false;
+    }
+    return waited - undecided->since >= UndecidedHoldMilliseconds;
 }
 
 QImage ScrollingCapture::grab(const ScreenRect& rect)

@@ -74,6 +74,15 @@ private:
     bool coveredByAnother(WindowId topLevel, const QRect& area) const;
     QPoint wheelPoint(WindowId window, const ScreenRect& rect) const;
     std::optional<Step> takeStep(const ScreenRect& rect, QImage& previous, int number);
+    // A look at a step that could not be measured, and when it was first seen.
+    struct UndecidedLook {
+        FrameRows rows;
+        int since = 0;
+    };
+    // Whether the look just measured, `waited` milliseconds into the step, could
+    // not be measured and has shown the same picture (a blinking caret aside) long
+    // enough that looking again will not decide it.
+    bool stillUndecidable(const Step& step, int waited, std::optional<UndecidedLook>& undecided);
     QImage grab(const ScreenRect& rect);
     // A grab equal to the one before it: the program has finished painting.
     // Empty when Escape was pressed meanwhile.

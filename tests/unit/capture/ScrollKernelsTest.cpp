@@ -175,6 +175,23 @@ TEST(FrameMatcher, NoUniqueAnswerIsNeverAMove)
     EXPECT_NE(match(blank, shifted).kind, FrameMatch::Kind::Moved);
 }
 
+TEST(FrameRows, ACaretAloneLeavesALookAlikeButAGlowOverTheRowsDoesNot)
+{
+    const QImage doc = document(256, 1000);
+    const QImage look = view(doc, 300, 200);
+    QImage caret = look;
+    for (int y = 40; y < 56; ++y)
+        caret.setPixel(3, y, qRgb(0, 0, 0));
+    EXPECT_TRUE(FrameRows(caret).alikeThroughout(FrameRows(look)));
+    // An overshoot glow fading over the bottom rows changes them right across.
+    QImage glow = look;
+    for (int y = 180; y < 200; ++y)
+        for (int x = 0; x < glow.width(); ++x)
+            glow.setPixel(x, y, qRgb(255, 60 + y - 180, 80));
+    EXPECT_FALSE(FrameRows(glow).alikeThroughout(FrameRows(look)));
+    EXPECT_FALSE(FrameRows(look).alikeThroughout(FrameRows(view(doc, 301, 200))));
+}
+
 namespace {
 
 // A scroll bar along the right edge: a border column, a track and a thumb
