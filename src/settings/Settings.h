@@ -18,7 +18,8 @@ struct Settings {
         int SCROLLWAITTIME;
         bool WAVECALL;
         QString WAVEFILE;
-        int FULLSCREEN; // 0 the primary monitor, 1 all monitors, 2 the pointer's monitor
+        int FULLSCREEN;   // 0 the primary monitor, 1 all monitors, 2 the pointer's monitor
+        bool HELPBROWSER; // help pages in the web browser rather than the own help window
     } ALL{};
     struct {
         int JPGPS;
