@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTranslator>
@@ -116,6 +117,8 @@ TEST(Help, OwnWindowFollowsTheManualAndHandsWebAddressesOn)
     EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("オプション")))
         << window.windowTitle().toStdString();
     EXPECT_FALSE(back->isEnabled());
+    window.showPage(HelpPages::urlFor(helptopic::OptionsTools, manual));
+    EXPECT_GT(browser->verticalScrollBar()->value(), 0) << "the heading is not in view";
 
     Q_EMIT browser->anchorClicked(QUrl(QStringLiteral("savesettings.html#mail")));
     EXPECT_EQ(window.currentPage().fileName(), QStringLiteral("savesettings.html"));
