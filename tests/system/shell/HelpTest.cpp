@@ -60,3 +60,36 @@ TEST(HelpCommands, WithoutABrowserTheManualShowsInTheOwnWindow)
         << lines[0].constData();
     EXPECT_EQ(lines[1], "https://vistrel.org/");
 }
+
+// A Help button of a modal dialog opens the manual at that dialog's page, in a window that
+// can be read and closed while the dialog waits, and the dialog goes on afterwards.
+TEST(HelpCommands, AHelpButtonOfAModalDialogOpensItsPageOverTheDialog)
+{
+    XSession session;
+    VistrelProcess vistrel{session};
+    vistrel.start();
+    const auto window = vistrel.waitForMainWindow();
+    ASSERT_TRUE(window) << vistrel.output().toStdString();
+    const auto keysTo = [&](WindowId target, const QStringList& keys) {
+        session.xdotool(
+            {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(target)});
+        session.xdotool(
+            QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150")} +
+            keys);
+    };
+    keysTo(*window, {QStringLiteral("alt+f"), QStringLiteral("h")}); // 保存形式・連続保存の設定
+    const auto dialog = session.waitForWindow(QStringLiteral("保存設定"));
+    ASSERT_TRUE(dialog) << vistrel.output().toStdString();
+    // The mail page, then its Help button ("&H" first reaches the button, then presses it).
+    keysTo(*dialog, {QStringLiteral("ctrl+Tab"), QStringLiteral("ctrl+Tab"),
+                     QStringLiteral("alt+h"), QStringLiteral("alt+h")});
+    const QString helpTitle = QStringLiteral("保存設定 - Vistrel ヘルプ");
+    const auto help = session.waitForWindow(helpTitle);
+    ASSERT_TRUE(help) << vistrel.output().toStdString();
+
+    keysTo(*help, {QStringLiteral("Escape")});
+    ASSERT_TRUE(waitFor([&] { return vistrel.windows(helpTitle).isEmpty(); }));
+    keysTo(*dialog, {QStringLiteral("Escape")});
+    ASSERT_TRUE(waitFor([&] { return vistrel.windows(QStringLiteral("保存設定")).isEmpty(); }))
+        << "the dialog did not take the keyboard back";
+}
