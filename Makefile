@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all deps configure build run test unit-test widget-test system-test bench format tidy clean \
-        asan-test fuzz
+        asan-test fuzz deb package-test help-shots
 
 all: build
 
@@ -28,6 +28,21 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure
 	@$(MAKE) --no-print-directory asan-test
+	@$(MAKE) --no-print-directory package-test
+
+# The Debian package vistrel_<version>_<arch>.deb from the build, in $(BUILD)/package.
+deb: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@ls $(BUILD)/package/vistrel_*.deb
+
+# lintian, appstreamcli and desktop-file-validate on the package; as root also installed with
+# apt-get, run, and purged without leftovers.
+package-test: deb
+	@scripts/check-package $(BUILD)/package
+
+# The manual's pictures (help/images), taken from the real program on a private X server.
+help-shots: build
+	@scripts/help-shots $(BUILD)
 
 # The picture readers' unit tests once more under AddressSanitizer and UBSan (own build folder).
 asan-test: deps

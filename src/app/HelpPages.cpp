@@ -1,12 +1,16 @@
 #include "app/HelpPages.h"
 
 #include "app/ProductInfo.h"
+#include "app/TfrmHelp.h"
 #include "output/mail/ProgramRunner.h"
+#include "platform/HelpTopics.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStandardPaths>
 
 namespace vistrel {
@@ -16,6 +20,19 @@ namespace {
 // xdg-open runs a browser it starts itself in the foreground: one still running by then has
 // shown the page.
 constexpr std::chrono::seconds BrowserPatience{5};
+
+bool helpInBrowser = false;
+
+// The program's own help window, made at its first use and kept for the run.
+void showInHelpWindow(const QUrl& page)
+{
+    static QPointer<TfrmHelp> window;
+    if (window.isNull()) {
+        window = new TfrmHelp(HelpPages::OpenInBrowser);
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
+    }
+    window->showPage(page);
+}
 
 } // namespace
 
@@ -30,20 +47,42 @@ QString HelpPages::folder()
     return {};
 }
 
-QUrl HelpPages::urlFor(int context)
+QUrl HelpPages::urlFor(int topic, const QString& helpFolder)
 {
-    const QString helpFolder = folder();
     if (helpFolder.isEmpty())
         return {};
-    QUrl url = QUrl::fromLocalFile(helpFolder + QStringLiteral("/index.html"));
-    if (context != 0)
-        url.setFragment(QStringLiteral("context-%1").arg(context));
+    const HelpTopic& entry = FindHelpTopic(topic);
+    QUrl url = QUrl::fromLocalFile(helpFolder + u'/' + QString::fromLatin1(entry.page));
+    if (*entry.anchor != '\0')
+        url.setFragment(QString::fromLatin1(entry.anchor));
     return url;
 }
 
-void HelpPages::OpenHelp(int context)
+void HelpPages::setUseBrowser(bool browser)
 {
-    showPage(urlFor(context), OpenInBrowser);
+    helpInBrowser = browser;
+}
+
+void HelpPages::OpenHelp(int topic)
+{
+    const QUrl page = urlFor(topic);
+    if (!page.isValid()) {
+        MessageBox::information(
+            QStringLiteral("ヘルプファイルが見つかりません。\n"
+                           "プログラムのフォルダの help、または %1 に置いてください。")
+                .arg(QStringLiteral("/usr/share/vistrel/help")));
+        return;
+    }
+    showHelpPage(page, helpInBrowser, OpenInBrowser, showInHelpWindow);
+}
+
+void HelpPages::showHelpPage(const QUrl& page, bool browser,
+                             const std::function<bool(const QUrl&)>& open,
+                             const std::function<void(const QUrl&)>& ownWindow)
+{
+    if (browser && open(page))
+        return;
+    ownWindow(page);
 }
 
 void HelpPages::OpenHomePage()

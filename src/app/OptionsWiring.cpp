@@ -33,6 +33,7 @@ void OptionsWiring::ApplyOptions()
     m_main.status().setPanelText(1, QStringLiteral("連続: ") + settings.AUTOSAVE.DIR);
     m_main.imageArea().setBackgroundColour(settings.COLOR.BACK);
     m_main.output().applyPrintMode();
+    HelpPages::setUseBrowser(settings.ALL.HELPBROWSER);
     ApplyToolTable();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "edit/ZoomCalculator.h"
+#include "platform/HelpTopics.h"
 
 #include <QDialog>
 
@@ -16,7 +17,7 @@ namespace vistrel {
 class TfrmZoom : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kHelpTopic = 52;
+    static constexpr int kHelpTopic = helptopic::ImageSize;
 
     explicit TfrmZoom(QSize start, QWidget* parent = nullptr);
 

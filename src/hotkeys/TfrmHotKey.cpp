@@ -1,4 +1,5 @@
 #include "hotkeys/TfrmHotKey.h"
+#include "platform/HelpTopics.h"
 
 #include "hotkeys/TfrmKeyEdit.h"
 #include "platform/MessageBox.h"
@@ -17,7 +18,7 @@ namespace vistrel {
 
 namespace {
 
-constexpr int HelpContext = 54;
+constexpr int HelpContext = helptopic::Hotkeys;
 
 QPushButton* button(const QString& text, const char* name, QWidget* parent)
 {

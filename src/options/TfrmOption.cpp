@@ -1,4 +1,5 @@
 #include "options/TfrmOption.h"
+#include "platform/HelpTopics.h"
 
 #include "options/OptionRules.h"
 #include "options/OptionWidgets.h"
@@ -32,7 +33,10 @@ using namespace optionui;
 namespace {
 
 // Help topics of the eight pages.
-constexpr int HelpContexts[] = {30, 32, 34, 36, 38, 40, 42, 44};
+constexpr int HelpContexts[] = {helptopic::OptionsGeneral,  helptopic::OptionsFileList,
+                                helptopic::OptionsHistory,  helptopic::OptionsColours,
+                                helptopic::OptionsTrimming, helptopic::OptionsPrinting,
+                                helptopic::OptionsHeader,   helptopic::OptionsTools};
 
 } // namespace
 
@@ -113,6 +117,7 @@ void TfrmOption::load(const Settings& s)
     m_cboFullScreen->setCurrentIndex(
         s.ALL.FULLSCREEN >= 0 && s.ALL.FULLSCREEN < m_cboFullScreen->count() ? s.ALL.FULLSCREEN
                                                                              : 0);
+    m_chkHelpBrowser->setChecked(s.ALL.HELPBROWSER);
     m_edtInitDir->setText(s.FILELIST.INITDIR);
     m_chkInitDir->setChecked(s.FILELIST.APEND);
     m_chkFileMode->setChecked(s.FILELIST.FILEMODE);
@@ -164,6 +169,7 @@ void TfrmOption::store(Settings& s) const
     s.ALL.WAVEFILE = m_edtWaveFile->text();
     s.ALL.APCLOSE = m_chkAppClose->isChecked();
     s.ALL.FULLSCREEN = m_cboFullScreen->currentIndex();
+    s.ALL.HELPBROWSER = m_chkHelpBrowser->isChecked();
     s.FILELIST.INITDIR = m_edtInitDir->text();
     s.FILELIST.APEND = m_chkInitDir->isChecked();
     s.FILELIST.FILEMODE = m_chkFileMode->isChecked();

@@ -98,6 +98,7 @@ private:
     QPushButton* m_butWave = nullptr;
     QCheckBox* m_chkAppClose = nullptr;
     QComboBox* m_cboFullScreen = nullptr;
+    QCheckBox* m_chkHelpBrowser = nullptr;
     QLineEdit* m_edtInitDir = nullptr;
     QPushButton* m_butInitDir = nullptr;
     QCheckBox* m_chkInitDir = nullptr;

@@ -53,6 +53,9 @@ QWidget* TfrmOption::buildGeneralPage()
     m_cboFullScreen = named(new QComboBox, "cboFullScreen");
     m_cboFullScreen->addItems(
         {utf8("プライマリモニタ"), utf8("すべてのモニタ"), utf8("マウスポインタのあるモニタ")});
+    // Without the tick the program's own help window shows the manual, browser or not.
+    m_chkHelpBrowser =
+        named(new QCheckBox(utf8("ヘルプを Web ブラウザで表示する(&B)")), "chkHelpBrowser");
     m_butWave->setFixedWidth(m_butWave->fontMetrics().horizontalAdvance(QStringLiteral("....")) +
                              16);
 
@@ -61,17 +64,17 @@ QWidget* TfrmOption::buildGeneralPage()
     connect(m_butWave, &QPushButton::clicked, this, &TfrmOption::butWaveClick);
     connect(butWaveTest, &QPushButton::clicked, this, &TfrmOption::butWaveTestClick);
 
-    return page(
-        {group("環境設定", {m_chkIconUp,
-                            row({caption("ウエイト時間(&W) :", m_udTRugu), m_udTRugu,
-                                 new QLabel(QStringLiteral("(ms)"))}),
-                            m_chkAutoScroll,
-                            row({caption("スクロールの更新時間(&U) :", m_udScrollRagu),
-                                 m_udScrollRagu, new QLabel(QStringLiteral("(ms)"))}),
-                            note, m_chkWaveCall, row({m_edtWaveFile, m_butWave, butWaveTest}, true),
-                            m_chkAppClose,
-                            row({caption("フルスクリーンキャプチャの範囲(&M) :", m_cboFullScreen),
-                                 m_cboFullScreen})})});
+    return page({group(
+        "環境設定",
+        {m_chkIconUp,
+         row({caption("ウエイト時間(&W) :", m_udTRugu), m_udTRugu,
+              new QLabel(QStringLiteral("(ms)"))}),
+         m_chkAutoScroll,
+         row({caption("スクロールの更新時間(&U) :", m_udScrollRagu), m_udScrollRagu,
+              new QLabel(QStringLiteral("(ms)"))}),
+         note, m_chkWaveCall, row({m_edtWaveFile, m_butWave, butWaveTest}, true), m_chkAppClose,
+         row({caption("フルスクリーンキャプチャの範囲(&M) :", m_cboFullScreen), m_cboFullScreen}),
+         m_chkHelpBrowser})});
 }
 
 QWidget* TfrmOption::buildFileListPage()

@@ -1,4 +1,5 @@
 #include "output/TfrmOptsv.h"
+#include "platform/HelpTopics.h"
 
 #include "output/SaveAsLogic.h"
 #include "output/SaveSettingsValidation.h"
@@ -25,7 +26,8 @@ namespace vistrel {
 namespace {
 
 // Help topics of the three pages.
-constexpr int HelpContexts[] = {24, 26, 28};
+constexpr int HelpContexts[] = {helptopic::SaveFormat, helptopic::SaveContinuous,
+                                helptopic::SaveMail};
 
 template <class Widget>
 Widget* named(Widget* widget, const char* name)

@@ -76,9 +76,8 @@ QString PosixSession::settingsFolder()
     if (!overridden.isEmpty())
         return QDir::cleanPath(overridden);
 
-    const QString exeFolder = ProgramFolder();
-    if (!exeFolder.isEmpty() && QFileInfo(exeFolder).isWritable())
-        return exeFolder;
+    if (IsPortableCopy())
+        return ProgramFolder();
 
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty())

@@ -26,10 +26,17 @@ QString ProgramFolder()
     return holdsLauncher(launcherFolder) ? launcherFolder : own;
 }
 
+bool IsPortableCopy()
+{
+    const QString programFolder = ProgramFolder();
+    return !programFolder.isEmpty() && QFileInfo(programFolder).isWritable() &&
+           QFileInfo(programFolder + QStringLiteral("/vistrel-app")).isExecutable();
+}
+
 QString DefaultDataFolder()
 {
     const QString programFolder = ProgramFolder();
-    if (QFileInfo(programFolder).isWritable())
+    if (IsPortableCopy())
         return programFolder;
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return pictures.isEmpty() ? programFolder : pictures;

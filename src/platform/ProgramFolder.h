@@ -9,8 +9,13 @@ namespace vistrel {
 // apart from the launcher (in libexec), yet belongs to the launcher's folder.
 QString ProgramFolder();
 
-// Where pictures go by default: the program folder when it is writable (a portable copy),
-// else the user's pictures folder.
+// A copy run from its own writable folder (the build tree, an unpacked copy): the full
+// program sits beside the launcher. An installed copy (launcher in bin, full program in
+// libexec) is never one, even for root, who may write to /usr/bin.
+bool IsPortableCopy();
+
+// Where pictures go by default: the program folder of a portable copy, else the user's
+// pictures folder.
 QString DefaultDataFolder();
 
 } // namespace vistrel

@@ -20,6 +20,7 @@ struct Settings {
         QString WAVEFILE;
         int FULLSCREEN;     // 0 the primary monitor, 1 all monitors, 2 the pointer's monitor
         QString LASTREGION; // "X,Y,W,H" of the last region captured, empty before the first
+        bool HELPBROWSER;   // help pages in the web browser rather than the own help window
     } ALL{};
     struct {
         int JPGPS;

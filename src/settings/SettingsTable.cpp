@@ -52,6 +52,7 @@ void addGeneralSections(TableBuilder& t, Settings& s, const QString& exeFolder)
     t.string(QStringLiteral("WAVEFILE"), s.ALL.WAVEFILE, {});
     t.integer(QStringLiteral("FULLSCREEN"), s.ALL.FULLSCREEN, 0);
     t.string(QStringLiteral("LASTREGION"), s.ALL.LASTREGION, {});
+    t.boolean(QStringLiteral("HELPBROWSER"), s.ALL.HELPBROWSER, false);
 
     t.section(QStringLiteral("SAVETYPE"));
     t.integer(QStringLiteral("JPGPS"), s.SAVETYPE.JPGPS, 90);

@@ -15,8 +15,8 @@ namespace {
 
 const char* const FullProgramName = "vistrel-app";
 
-// The full program beside this one, as in the build tree; empty when there is none.
-std::string fullProgramBesideThis()
+// The folder of this program, with its trailing slash; empty when unknown.
+std::string ownFolder()
 {
     char self[4096];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
@@ -24,8 +24,21 @@ std::string fullProgramBesideThis()
         return {};
     std::string path(self, size_t(length));
     path.resize(path.rfind('/') + 1);
-    path += FullProgramName;
-    return ::access(path.c_str(), X_OK) == 0 ? path : std::string();
+    return path;
+}
+
+// The full program beside this one, as in the build tree, else where the installation puts
+// it relative to this one (libexec/vistrel beside bin); empty when there is neither.
+std::string fullProgramPath()
+{
+    const std::string folder = ownFolder();
+    if (folder.empty())
+        return {};
+    for (const std::string& candidate :
+         {folder + FullProgramName, folder + VISTREL_INSTALLED_FULL_PROGRAM})
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    return {};
 }
 
 // Replaces this process by the full program; returns only when that fails.
@@ -33,8 +46,8 @@ int runFullProgram(char** argv)
 {
     // argv[0] stays as the user typed it: the window class, the pid and the name in
     // process lists are those of the program started.
-    const std::string beside = fullProgramBesideThis();
-    const char* const path = beside.empty() ? VISTREL_INSTALLED_FULL_PROGRAM : beside.c_str();
+    const std::string found = fullProgramPath();
+    const char* const path = found.empty() ? FullProgramName : found.c_str();
     ::execv(path, argv);
     const int error = errno;
     std::fprintf(stderr, "vistrel: プログラム本体を起動できません: %s: %s\n", path,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/HelpTopics.h"
 #include <QDialog>
 #include <QImage>
 
@@ -16,7 +17,7 @@ class TfrmColor : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kHelpTopic = 52;
+    static constexpr int kHelpTopic = helptopic::ColourChange;
     static constexpr int PreviewSide = 150;
 
     TfrmColor(const QImage& view, const QRect& area, QWidget* parent = nullptr);

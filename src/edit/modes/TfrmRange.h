@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/HelpTopics.h"
 #include <QDialog>
 #include <QImage>
 #include <QPoint>
@@ -46,7 +47,7 @@ class TfrmRange : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kHelpTopic = 50;
+    static constexpr int kHelpTopic = helptopic::TrimWizard;
     static constexpr int PreviewSide = 180;
 
     TfrmRange(const TrimRequest& request, const TrimWizardSettings& settings,

@@ -10,8 +10,9 @@
 using namespace vistrel::test;
 
 // A desktop whose opener finds nothing to show a page with, as on a machine without a
-// browser: the help and the home-page commands say so instead of doing nothing.
-TEST(HelpCommands, AnOpenerThatFindsNoBrowserIsReported)
+// browser: the manual still shows, in the program's own help window, even when the browser
+// was chosen; the home page, which only a browser can show, says so.
+TEST(HelpCommands, WithoutABrowserTheManualShowsInTheOwnWindow)
 {
     XSession session;
     VistrelProcess vistrel{session};
@@ -25,6 +26,7 @@ TEST(HelpCommands, AnOpenerThatFindsNoBrowserIsReported)
     opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     vistrel.setEnv(QStringLiteral("PATH"), bin.path());
 
+    vistrel.writeIni("[ALL]\nHELPBROWSER=1\n");
     vistrel.start();
     const auto window = vistrel.waitForMainWindow();
     ASSERT_TRUE(window) << vistrel.output().toStdString();
@@ -36,16 +38,15 @@ TEST(HelpCommands, AnOpenerThatFindsNoBrowserIsReported)
             keys);
     };
     choose({QStringLiteral("F1")});
-    ASSERT_TRUE(vistrel.waitForLogLine(
-        QStringLiteral("message: ヘルプを表示する Web ブラウザが見つかりません。")))
+    const QString helpTitle = QStringLiteral("Vistrel ヘルプ");
+    ASSERT_TRUE(waitFor([&] { return vistrel.windows(helpTitle).size() == 1; }))
         << vistrel.output().toStdString();
-    // The box is modal: close it before the next command.
-    ASSERT_TRUE(waitFor([&] { return vistrel.windows().size() == 2; }));
-    for (const WindowId box : vistrel.windows())
-        if (box != *window)
-            session.xdotool({QStringLiteral("key"), QStringLiteral("--window"),
-                             QString::number(box), QStringLiteral("Return")});
-    ASSERT_TRUE(waitFor([&] { return vistrel.windows() == QList<WindowId>{*window}; }));
+    EXPECT_TRUE(vistrel.output().indexOf(QStringLiteral("message:")) < 0)
+        << vistrel.output().toStdString();
+    session.xdotool({QStringLiteral("key"), QStringLiteral("--window"),
+                     QString::number(vistrel.windows(helpTitle).first()),
+                     QStringLiteral("Escape")});
+    ASSERT_TRUE(waitFor([&] { return vistrel.windows(helpTitle).isEmpty(); }));
 
     choose({QStringLiteral("alt+h"), QStringLiteral("n")});
     ASSERT_TRUE(vistrel.waitForLogLine(
@@ -58,4 +59,37 @@ TEST(HelpCommands, AnOpenerThatFindsNoBrowserIsReported)
     EXPECT_TRUE(lines[0].startsWith("file://") && lines[0].endsWith("/help/index.html"))
         << lines[0].constData();
     EXPECT_EQ(lines[1], "https://vistrel.org/");
+}
+
+// A Help button of a modal dialog opens the manual at that dialog's page, in a window that
+// can be read and closed while the dialog waits, and the dialog goes on afterwards.
+TEST(HelpCommands, AHelpButtonOfAModalDialogOpensItsPageOverTheDialog)
+{
+    XSession session;
+    VistrelProcess vistrel{session};
+    vistrel.start();
+    const auto window = vistrel.waitForMainWindow();
+    ASSERT_TRUE(window) << vistrel.output().toStdString();
+    const auto keysTo = [&](WindowId target, const QStringList& keys) {
+        session.xdotool(
+            {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(target)});
+        session.xdotool(
+            QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150")} +
+            keys);
+    };
+    keysTo(*window, {QStringLiteral("alt+f"), QStringLiteral("h")}); // 保存形式・連続保存の設定
+    const auto dialog = session.waitForWindow(QStringLiteral("保存設定"));
+    ASSERT_TRUE(dialog) << vistrel.output().toStdString();
+    // The mail page, then its Help button ("&H" first reaches the button, then presses it).
+    keysTo(*dialog, {QStringLiteral("ctrl+Tab"), QStringLiteral("ctrl+Tab"),
+                     QStringLiteral("alt+h"), QStringLiteral("alt+h")});
+    const QString helpTitle = QStringLiteral("保存設定 - Vistrel ヘルプ");
+    const auto help = session.waitForWindow(helpTitle);
+    ASSERT_TRUE(help) << vistrel.output().toStdString();
+
+    keysTo(*help, {QStringLiteral("Escape")});
+    ASSERT_TRUE(waitFor([&] { return vistrel.windows(helpTitle).isEmpty(); }));
+    keysTo(*dialog, {QStringLiteral("Escape")});
+    ASSERT_TRUE(waitFor([&] { return vistrel.windows(QStringLiteral("保存設定")).isEmpty(); }))
+        << "the dialog did not take the keyboard back";
 }

@@ -1,14 +1,19 @@
 #include "app/HelpPages.h"
+#include "app/TfrmHelp.h"
 #include "app/TfrmMain.h"
 #include "app/VistrelApplication.h"
+#include "platform/HelpTopics.h"
 #include "platform/MessageBox.h"
 #include "platform/fake/FakePlatform.h"
 
 #include <QDialog>
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -90,6 +95,65 @@ TEST(QtTexts, AreJapanese)
     EXPECT_NE(QMessageBox::tr("Show Details..."), QStringLiteral("Show Details..."));
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
     QCoreApplication::removeTranslator(&translator);
+}
+
+// The own help window reads the manual without a browser: links between pages stay in it
+// with back and forward, web addresses go to the browser.
+TEST(Help, OwnWindowFollowsTheManualAndHandsWebAddressesOn)
+{
+    const QString manual = QStringLiteral(VISTREL_HELP_SOURCE);
+    QList<QUrl> handedOn;
+    TfrmHelp window([&](const QUrl& url) {
+        handedOn << url;
+        return true;
+    });
+    auto* browser = window.findChild<QTextBrowser*>(QStringLiteral("brwHelp"));
+    auto* back = window.findChild<QPushButton*>(QStringLiteral("butBack"));
+    auto* forward = window.findChild<QPushButton*>(QStringLiteral("butForward"));
+    ASSERT_TRUE(browser && back && forward);
+
+    window.showPage(HelpPages::urlFor(helptopic::OptionsGeneral, manual));
+    EXPECT_EQ(window.currentPage().fileName(), QStringLiteral("options.html"));
+    EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("オプション")))
+        << window.windowTitle().toStdString();
+    EXPECT_FALSE(back->isEnabled());
+    window.showPage(HelpPages::urlFor(helptopic::OptionsTools, manual));
+    EXPECT_GT(browser->verticalScrollBar()->value(), 0) << "the heading is not in view";
+
+    Q_EMIT browser->anchorClicked(QUrl(QStringLiteral("savesettings.html#mail")));
+    EXPECT_EQ(window.currentPage().fileName(), QStringLiteral("savesettings.html"));
+    EXPECT_EQ(window.currentPage().fragment(), QStringLiteral("mail"));
+    ASSERT_TRUE(back->isEnabled());
+    back->click();
+    EXPECT_EQ(window.currentPage().fileName(), QStringLiteral("options.html"));
+    EXPECT_TRUE(forward->isEnabled());
+
+    Q_EMIT browser->anchorClicked(QUrl(QStringLiteral("https://vistrel.org/")));
+    EXPECT_EQ(handedOn, QList<QUrl>{QUrl(QStringLiteral("https://vistrel.org/"))});
+    EXPECT_EQ(window.currentPage().fileName(), QStringLiteral("options.html"));
+    window.findChild<QPushButton*>(QStringLiteral("butHome"))->click();
+    EXPECT_EQ(window.currentPage().fileName(), QStringLiteral("index.html"));
+}
+
+// The browser is used only when chosen and found; otherwise the own window shows the page.
+TEST(Help, AManualPageAlwaysFindsAViewer)
+{
+    const QUrl page = QUrl::fromLocalFile(QStringLiteral("/opt/vistrel/help/index.html"));
+    for (const auto& [browser, found, inOwnWindow] :
+         {std::tuple{false, true, true}, std::tuple{true, true, false},
+          std::tuple{true, false, true}}) {
+        int opened = 0;
+        QList<QUrl> own;
+        HelpPages::showHelpPage(
+            page, browser,
+            [&](const QUrl&) {
+                ++opened;
+                return found;
+            },
+            [&](const QUrl& url) { own << url; });
+        EXPECT_EQ(opened, browser ? 1 : 0);
+        EXPECT_EQ(own, inOwnWindow ? QList<QUrl>{page} : QList<QUrl>{}) << browser << found;
+    }
 }
 
 TEST(Help, WithoutABrowserTellsWhereTheHelpFileIs)

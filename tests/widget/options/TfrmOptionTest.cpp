@@ -51,6 +51,7 @@ const std::vector<Row>& rows()
         ROW("edtWaveFile", ALL.WAVEFILE, "/s/a.wav", "/s/b.wav"),
         ROW("chkAppClose", ALL.APCLOSE, false, true),
         ROW("cboFullScreen", ALL.FULLSCREEN, 2, 1),
+        ROW("chkHelpBrowser", ALL.HELPBROWSER, true, false),
         ROW("edtInitDir", FILELIST.INITDIR, "/pics", "/other"),
         ROW("chkInitDir", FILELIST.APEND, false, true),
         ROW("chkFileMode", FILELIST.FILEMODE, true, false),
