@@ -23,7 +23,12 @@ foreach(name vistrel.1 vistrel.ja.1 changelog)
 endforeach()
 add_custom_target(vistrel_packaging_files ALL DEPENDS ${compressed})
 
-install(FILES ${PROJECT_SOURCE_DIR}/data/vistrel.desktop
+# KWin grants its screenshot service by the caller's executable: the launcher has the menu
+# entry, the full program (which the launcher becomes) a hidden one of its own.
+set(VISTREL_FULL_PROGRAM ${CMAKE_INSTALL_FULL_LIBEXECDIR}/vistrel/vistrel-app)
+configure_file(${PROJECT_SOURCE_DIR}/data/vistrel-app.desktop.in
+               ${packaging_out}/vistrel-app.desktop @ONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/data/vistrel.desktop ${packaging_out}/vistrel-app.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging_out}/org.vistrel.Vistrel.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

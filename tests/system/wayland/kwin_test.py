@@ -43,6 +43,11 @@ class KWinCapture(VistrelCase):
                        check=True)
         self.assertEqual(different_pixels(window_part, self.saved("active")), 0)
 
+    def test_the_full_program_is_granted_too(self):
+        # A copy to the clipboard runs in the full program, which the launcher becomes.
+        done = self.vistrel("/C1", "/A6", env={"QT_QPA_PLATFORM": "wayland"})
+        self.assertEqual(done.returncode, 0, done.stderr)
+
     def test_a_program_no_desktop_file_grants_is_refused_with_a_message(self):
         stranger = os.path.join(self.folder, "vistrel")
         shutil.copy(VISTREL, stranger)
