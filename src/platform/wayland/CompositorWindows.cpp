@@ -1,5 +1,7 @@
 #include "platform/wayland/CompositorWindows.h"
 
+#include "platform/wayland/DescriptorReading.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -59,29 +60,8 @@ public:
         return m_fd >= 0;
     }
 
-    // Reads `count` bytes, or up to the end when `count` is negative; what came in time.
-    QByteArray receive(qsizetype count) const
-    {
-        QByteArray data;
-        char chunk[16384];
-        while (m_fd >= 0 && (count < 0 || data.size() < count)) {
-            pollfd watched{m_fd, POLLIN, 0};
-            const int ready = poll(&watched, 1, AnswerLimitMs);
-            if (ready < 0 && errno == EINTR)
-                continue;
-            if (ready <= 0)
-                break;
-            const size_t wanted =
-                count < 0 ? sizeof chunk : std::min(sizeof chunk, size_t(count - data.size()));
-            const ssize_t got = read(m_fd, chunk, wanted);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            data.append(chunk, got);
-        }
-        return data;
-    }
+    // `count` bytes, or up to the end when `count` is negative: what came in time.
+    QByteArray receive(qsizetype count) const { return ReadWithLimit(m_fd, count, AnswerLimitMs); }
 
 private:
     int m_fd = -1;

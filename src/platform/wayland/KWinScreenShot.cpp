@@ -1,16 +1,15 @@
 #include "platform/wayland/KWinScreenShot.h"
 
+#include "platform/wayland/DescriptorReading.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusUnixFileDescriptor>
-#include <QDeadlineTimer>
 
-#include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -21,30 +20,6 @@ namespace {
 const QString KWinService = QStringLiteral("org.kde.KWin.ScreenShot2");
 const QString KWinPath = QStringLiteral("/org/kde/KWin/ScreenShot2");
 constexpr int AnswerLimitMs = 10000;
-
-// Reads what KWin writes into the pipe until it closes its end.
-QByteArray readAll(int fd, qsizetype expected)
-{
-    QByteArray data;
-    data.reserve(expected);
-    const QDeadlineTimer deadline(AnswerLimitMs);
-    char chunk[65536];
-    for (;;) {
-        pollfd watched{fd, POLLIN, 0};
-        const int ready = poll(&watched, 1, int(std::max<qint64>(0, deadline.remainingTime())));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            break;
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        data.append(chunk, got);
-    }
-    return data;
-}
 
 [[noreturn]] void refuseWith(const QDBusMessage& reply)
 {
@@ -109,7 +84,8 @@ QImage KWinScreenShot::capture(const QString& method, const QVariantList& leadin
     const int height = results.value(QStringLiteral("height")).toInt();
     const int stride = results.value(QStringLiteral("stride")).toInt();
     const auto format = QImage::Format(results.value(QStringLiteral("format")).toInt());
-    const QByteArray data = readAll(pipeEnds[0], qsizetype(stride) * height);
+    // KWin writes the picture and closes its end.
+    const QByteArray data = ReadWithLimit(pipeEnds[0], -1, AnswerLimitMs);
     close(pipeEnds[0]);
     if (width <= 0 || height <= 0 || data.size() < qsizetype(stride) * height)
         throw std::runtime_error("KWin から受け取った画像が不完全です。");

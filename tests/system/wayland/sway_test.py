@@ -49,10 +49,6 @@ def pointer(*steps):
     subprocess.run([VIRTUAL_POINTER, str(width), str(height), *steps], check=True)
 
 
-def click(x, y, button):
-    pointer("%d,%d" % (x, y), "click%d" % button)
-
-
 def still_screen_of(process):
     return any(w["pid"] == process.pid and w.get("fullscreen_mode") for w in sway_windows())
 
@@ -134,57 +130,45 @@ class SwayCapture(VistrelCase):
         self.assertEqual(pixel_of(self.saved("client"), 0, 0), (0, 0, blue))
         self.assertEqual(pixel_of(self.saved("client"), 37, 101), (37, 101, blue))
 
-    def test_picking_takes_the_clicked_window_and_the_right_button_cancels(self):
-        target = window_named("pattern-a")
-        x, y, w, h = rect_of(target)
-
-        picking = subprocess.Popen(
-            [VISTREL, "/C3", self.save_to("picked")],
+    def on_still_screen(self, kind, name, *steps):
+        """Runs the full program for `kind` saving as `name`, and once its still screen is up,
+        the pointer steps; the exit status and what it wrote on stderr."""
+        running = subprocess.Popen(
+            [VISTREL, kind, self.save_to(name)],
             env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, QT_QPA_PLATFORM="wayland"),
             stderr=subprocess.PIPE, text=True)
         try:
-            wait_for(lambda: still_screen_of(picking), "the still screen to open")
-            click(x + w // 2, y + h // 2, 1)
-            self.assertEqual(picking.wait(60), 0, picking.stderr.read())
+            wait_for(lambda: still_screen_of(running), "the still screen to open")
+            pointer(*steps)
+            status = running.wait(60)
+            return status, running.stderr.read()
         finally:
-            picking.kill()
-            picking.stderr.close()
+            running.kill()
+            running.stderr.close()
+
+    def test_picking_takes_the_clicked_window_and_the_right_button_cancels(self):
+        x, y, w, h = rect_of(window_named("pattern-a"))
+        status, errors = self.on_still_screen("/C3", "picked", "%d,%d" % (x + w // 2, y + h // 2),
+                                              "click1")
+        self.assertEqual(status, 0, errors)
         # The click gave the window the focus (and its frame the focused colour) before the grab.
         self.assert_same_picture(self.saved("picked"), self.grim("ref.png", rect=(x, y, w, h)),
                                  pointer_at=(w // 2, h // 2))
 
-        cancelled = subprocess.Popen(
-            [VISTREL, "/C3", self.save_to("cancelled")],
-            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, QT_QPA_PLATFORM="wayland"),
-            stderr=subprocess.PIPE, text=True)
-        try:
-            wait_for(lambda: still_screen_of(cancelled), "the still screen to open")
-            click(10, 10, 3)
-            # As on X11: a script learns that nothing was captured.
-            self.assertEqual(cancelled.wait(60), 1)
-            self.assertIn("中断", cancelled.stderr.read())
-        finally:
-            cancelled.kill()
-            cancelled.stderr.close()
+        # As on X11: a script learns that nothing was captured.
+        status, errors = self.on_still_screen("/C3", "cancelled", "10,10", "click3")
+        self.assertEqual(status, 1)
+        self.assertIn("中断", errors)
         self.assertFalse(os.path.exists(self.saved("cancelled")))
 
     def test_a_region_dragged_on_the_still_screen_is_taken_exactly(self):
-        target = window_named("pattern-a")
-        cx, cy, _, _ = rect_of(target, client=True)
-        choosing = subprocess.Popen(
-            [VISTREL, "/C4", self.save_to("region")],
-            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, QT_QPA_PLATFORM="wayland"),
-            stderr=subprocess.PIPE, text=True)
-        try:
-            wait_for(lambda: still_screen_of(choosing), "the still screen to open")
-            # A drag, then a double click inside the selection takes it.
-            pointer("%d,%d" % (cx + 20, cy + 30), "press1", "%d,%d" % (cx + 70, cy + 70),
-                    "%d,%d" % (cx + 120, cy + 110), "release1", "%d,%d" % (cx + 50, cy + 50),
-                    "click1", "click1")
-            self.assertEqual(choosing.wait(60), 0, choosing.stderr.read())
-        finally:
-            choosing.kill()
-            choosing.stderr.close()
+        cx, cy, _, _ = rect_of(window_named("pattern-a"), client=True)
+        # A drag, then a double click inside the selection takes it.
+        status, errors = self.on_still_screen(
+            "/C4", "region", "%d,%d" % (cx + 20, cy + 30), "press1", "%d,%d" % (cx + 70, cy + 70),
+            "%d,%d" % (cx + 120, cy + 110), "release1", "%d,%d" % (cx + 50, cy + 50), "click1",
+            "click1")
+        self.assertEqual(status, 0, errors)
         self.assertEqual(size_of(self.saved("region")), (100, 80))
         self.assertEqual(pixel_of(self.saved("region"), 0, 0), (20, 30, 0))
         self.assertEqual(pixel_of(self.saved("region"), 99, 79), (119, 109, 0))
