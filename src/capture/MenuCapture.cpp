@@ -68,6 +68,9 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer, bool lastRegion)
 
     if (kind == ActiveWindow)
         m_engine.ActivatePreviousWindow();
+    if (const PlatformAbilities abilities = m_platform.abilities();
+        kind == ActiveWindow && !abilities.activeWindowNote.isEmpty())
+        m_status.ShowStatusMessage(abilities.activeWindowNote);
     const int status = m_engine.CaptureScreen(kind);
 
     if (status != 0) {

@@ -50,6 +50,8 @@ struct PlatformAbilities {
     bool activeWindow = true;
     // The window system grabs the active window itself (it tells no window rectangles).
     bool activeWindowGrabbedBySystem = false;
+    // Said in the status bar before such a grab when the desktop asks the user which window.
+    QString activeWindowNote;
     bool scrollCapture = true;
     bool systemHotkeys = true;
     QString hint;

@@ -232,6 +232,10 @@ PlatformAbilities WaylandPlatform::abilities() const
     abilities.pickWindow = m_windows != nullptr && m_withGui;
     abilities.activeWindow = m_windows != nullptr || sourceGrabsWindows;
     abilities.activeWindowGrabbedBySystem = m_windows == nullptr && sourceGrabsWindows;
+    if (abilities.activeWindowGrabbedBySystem &&
+        dynamic_cast<wayland::PortalScreenshot*>(m_source.get()) != nullptr)
+        abilities.activeWindowNote =
+            QStringLiteral("デスクトップが、キャプチャするウインドウを選ぶよう求めています。");
     abilities.scrollCapture = false;
     abilities.systemHotkeys = false;
     if (!abilities.pickWindow || !abilities.activeWindow)
