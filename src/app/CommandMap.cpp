@@ -61,6 +61,7 @@ const CommandRow MainMenu[] = {
      "mnuFileAtdirSetClick"},
     {R::Item, "mnuFileDel", "ファイルの削除(&D)", "Del", 0, "mnuFileDelClick"},
     {R::Separator, "", ""},
+    {R::Item, "mnuFileTabClose", "タブを閉じる(&C)", "Ctrl+W", 0, "mnuFileTabCloseClick"},
     {R::Item, "mnuFileExit", "終了(&X)", "Ctrl+X", 0, "mnuFileExitClick"},
 
     {R::Menu, "mnuCap", "キャプチャ(&C)"},

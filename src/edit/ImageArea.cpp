@@ -2,9 +2,11 @@
 
 #include "edit/ImageDocument.h"
 #include "edit/TabCaption.h"
+#include "edit/UnsavedEdits.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -28,6 +30,7 @@ QColor fromColourReference(int reference)
 
 ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     : QWidget(parent)
+    , confirmDiscard([this](const QString& question) { return AskToDiscardEdits(question, this); })
     , m_document(document)
     , m_tabWindow(new QTabBar(this))
     , m_scrBoxMain(new QScrollArea(this))
@@ -41,6 +44,8 @@ ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     m_tabWindow->setObjectName(QStringLiteral("tabWindow"));
     m_tabWindow->setExpanding(false);
     m_tabWindow->setDrawBase(true);
+    m_tabWindow->setTabsClosable(true);
+    m_tabWindow->installEventFilter(this); // a middle click closes a tab
     m_tabWindow->hide();
 
     m_imaBitmap->setObjectName(QStringLiteral("imaBitmap"));
@@ -67,6 +72,8 @@ ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     connect(&m_document, &ImageDocument::tabsChanged, this, &ImageArea::showTabs);
     connect(m_tabWindow, &QTabBar::currentChanged, this,
             [this](int index) { m_document.selectTab(index); });
+    connect(m_tabWindow, &QTabBar::tabCloseRequested, this,
+            [this](int index) { closeTabAsked(index); });
     // The keys every tabbed program offers for going through its tabs.
     for (const QKeySequence& keys :
          {QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Tab)})
@@ -82,6 +89,31 @@ void ImageArea::stepTab(int step)
     const int count = m_tabWindow->count();
     if (count > 1)
         m_tabWindow->setCurrentIndex((m_tabWindow->currentIndex() + step + count) % count);
+}
+
+bool ImageArea::closeTabAsked(int index)
+{
+    if (index < 0)
+        index = m_document.selectedTab();
+    if (index < 0 || index >= m_document.tabs().size())
+        return false;
+    if (m_document.tabEdited(index) && !confirmDiscard(CloseEditedTabQuestion()))
+        return false;
+    m_document.closeTab(index);
+    return true;
+}
+
+bool ImageArea::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tabWindow && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int index = m_tabWindow->tabAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::MiddleButton && index >= 0) {
+            closeTabAsked(index);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ImageArea::setDrawPanel(QWidget* panel)
@@ -115,7 +147,9 @@ void ImageArea::showTabs()
     for (int i = 0; i < tabs.size(); ++i) {
         if (i >= m_tabWindow->count())
             m_tabWindow->addTab(QString());
-        m_tabWindow->setTabText(i, TabCaption(tabs[i].Title));
+        // A mark on the tabs whose edits are not saved yet.
+        m_tabWindow->setTabText(i, (m_document.tabEdited(i) ? QStringLiteral("*") : QString()) +
+                                       TabCaption(tabs[i].Title));
         m_tabWindow->setTabToolTip(i, tabs[i].Title);
     }
     const int selected = m_document.selectedTab();

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QPlainTextEdit;
 class QScrollArea;
@@ -30,6 +32,15 @@ public:
     QScrollArea* ScrBoxMain() const { return m_scrBoxMain; }
     // The trace box, hidden until asked for; the scrolling capture writes to it.
     QPlainTextEdit* Memo1() const { return m_memo1; }
+
+    // Closes a tab (-1: the selected one) by its close button, a middle click or Ctrl+W,
+    // asking first when it holds unsaved edits. False when it stays.
+    bool closeTabAsked(int index = -1);
+    // Asks whether unsaved edits may go; tests answer it themselves.
+    std::function<bool(const QString& question)> confirmDiscard;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showView();

@@ -140,27 +140,37 @@ QImage UndoHistory::unpack(const Packed& packed)
     return picture;
 }
 
+void UndoHistory::packNewest()
+{
+    if (m_entries.empty() || m_entries.back().packed.valid())
+        return;
+    Entry& entry = m_entries.back();
+    // The worker holds the only other reference, dropped as soon as it has packed it.
+    if (PackingWorker* const worker = PackingWorker::instance())
+        entry.packed = worker->pack(std::make_shared<QImage>(std::move(entry.plain)));
+    // else no thread to be had: kept as it is
+}
+
 void UndoHistory::push(const QImage& picture)
 {
-    if (!m_entries.empty()) {
-        Entry& previous = m_entries.back();
-        // The worker holds the only other reference, dropped as soon as it has packed it.
-        if (PackingWorker* const worker = PackingWorker::instance())
-            previous.packed = worker->pack(std::make_shared<QImage>(std::move(previous.plain)));
-        // else no thread to be had: kept as it is
-    }
+    packNewest();
     m_entries.push_back({picture, {}});
+}
+
+QImage UndoHistory::newest()
+{
+    Entry& entry = m_entries.back();
+    if (entry.packed.valid()) {
+        entry.plain = unpack(entry.packed.get());
+        entry.packed = {};
+    }
+    return entry.plain;
 }
 
 QImage UndoHistory::dropNewest()
 {
     m_entries.pop_back();
-    Entry& newest = m_entries.back();
-    if (newest.packed.valid()) {
-        newest.plain = unpack(newest.packed.get());
-        newest.packed = {};
-    }
-    return newest.plain;
+    return newest();
 }
 
 qsizetype UndoHistory::packedBytes() const

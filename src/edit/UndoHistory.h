@@ -17,11 +17,16 @@ public:
     UndoHistory& operator=(const UndoHistory&) = delete;
 
     void clear() { m_entries.clear(); }
+    void swap(UndoHistory& other) noexcept { m_entries.swap(other.m_entries); }
     void push(const QImage& picture);
     int size() const { return static_cast<int>(m_entries.size()); }
     // Drops the newest picture and gives back the one before it, which becomes the newest.
     // Needs at least two pictures.
     QImage dropNewest();
+    // The newest picture, unpacked again when a tab left behind had it packed. Needs one.
+    QImage newest();
+    // Packs the newest picture too, on the worker: its tab is no longer on show.
+    void packNewest();
     // The bytes the older pictures take once compressed (waits for the workers).
     qsizetype packedBytes() const;
 
