@@ -126,8 +126,7 @@ void TfrmMain::buildLayout()
     m_engine.scrollTrace = m_scrollTrace.get();
     connect(&m_document, &ImageDocument::imageSizeChanged, this,
             [this](const QString& text) { m_status->setPanelText(0, text); });
-    connect(&m_document, &ImageDocument::statusMessage, m_status,
-            &StatusPanels::ShowStatusMessage);
+    connect(&m_document, &ImageDocument::statusMessage, m_status, &StatusPanels::ShowStatusMessage);
     connect(&m_document, &ImageDocument::captionChanged, this, &TfrmMain::showWindowTitle);
 }
 
@@ -394,8 +393,7 @@ void TfrmMain::keepEditedTabs()
         return;
     const QString folder = keptEditsFolder();
     if (!MakeFolderPathPrivately(folder) || !MakePrivateFolder(folder))
-        throw std::runtime_error(
-            QStringLiteral("%1 を作成できません").arg(folder).toStdString());
+        throw std::runtime_error(QStringLiteral("%1 を作成できません").arg(folder).toStdString());
     m_document.keepEditedTabs(folder);
 }
 

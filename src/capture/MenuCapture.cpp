@@ -72,11 +72,12 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer)
         // The capture gets a tab of its own; every other tab keeps its picture and history.
         const bool withinMaximum =
             m_document.AddCaptureTab(CaptureTabTitle(m_platform, kind, m_engine.lastTarget()));
-        QString done = m_engine.scrollMayBeIncomplete()
-                           ? QStringLiteral(
-                                 "画面キャプチャが完了しました(スクロールの途中で位置を確かめられず、"
-                                 "画像が途中までの可能性があります)")
-                           : QStringLiteral("画面キャプチャが正常に完了しました");
+        QString done =
+            m_engine.scrollMayBeIncomplete()
+                ? QStringLiteral(
+                      "画面キャプチャが完了しました(スクロールの途中で位置を確かめられず、"
+                      "画像が途中までの可能性があります)")
+                : QStringLiteral("画面キャプチャが正常に完了しました");
         if (!withinMaximum)
             done += QStringLiteral(" / ") +
                     ImageDocument::tabMaximumPassedText(m_settings.RIREKI.RIREKICNT);

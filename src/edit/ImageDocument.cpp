@@ -14,7 +14,7 @@ namespace vistrel {
 
 namespace {
 
-// A picture edited while no tab existed (a capture shown at start) keeps a tab under this
+// A picture shown while no tab existed (a capture shown at start) keeps a tab under this
 // caption once something else arrives.
 const char* const UntitledCaption = "(不明)";
 
@@ -170,7 +170,8 @@ bool ImageDocument::AddCaptureTab(const QString& title)
 
 QString ImageDocument::tabMaximumPassedText(int maximum)
 {
-    return QStringLiteral("タブが上限の%1個を超えました(どのタブにも保存されていない編集があります)")
+    return QStringLiteral(
+               "タブが上限の%1個を超えました(どのタブにも保存されていない編集があります)")
         .arg(maximum);
 }
 
@@ -186,7 +187,7 @@ void ImageDocument::enterSelectedTab()
 
 void ImageDocument::storeSelectedTab()
 {
-    if (!m_tabs.isEmpty() || !m_loose.edited() || m_loose.steps.size() == 0)
+    if (!m_tabs.isEmpty() || m_loose.steps.size() == 0 || m_view.isNull())
         return;
     // The history goes with the picture into a tab of its own.
     TTabRec tab;
@@ -225,8 +226,8 @@ void ImageDocument::showOpenedPicture(const QImage& picture, const QString& capt
     if (endEditMode)
         endEditMode();
     storeSelectedTab();
-    const auto found = std::find_if(m_tabs.begin(), m_tabs.end(),
-                                    [](const TTabRec& tab) { return tab.FileTab; });
+    const auto found =
+        std::find_if(m_tabs.begin(), m_tabs.end(), [](const TTabRec& tab) { return tab.FileTab; });
     if (found == m_tabs.end()) {
         TTabRec tab;
         tab.Title = caption;
@@ -326,7 +327,8 @@ int ImageDocument::keepEditedTabs(const QString& folder) const
         // The picture on show: a capture may have replaced the current image behind it.
         BmpFile::write(tab.history->steps.newest(), keptPicturePath(folder, tab.Number));
         QString caption = tab.Title;
-        caption.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        caption.replace(QLatin1Char('\t'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
         index += QStringLiteral("%1\t%2\t%3\n").arg(tab.Number).arg(caption, tab.FileName).toUtf8();
         ++kept;
     }

@@ -79,7 +79,7 @@ public:
     void markSaved();
     // Removes a tab without asking; the caller asks first when it holds unsaved edits.
     void closeTab(int index);
-    // Before a capture replaces the current image: a picture edited without a tab gets one.
+    // Before a capture replaces the current image: a picture shown without a tab gets one.
     void storeSelectedTab();
     void tabWindowChanging();
     void tabWindowChange(int index);

@@ -43,6 +43,7 @@ Menu fileMenu()
                 check("出力時にプリンタダイアログを表示(&L)", "mnuFilePrnDlgClick"),
                 item("現在のフォルダを連続格納先とする(&R)", "mnuFileAtdirSetClick"),
                 item("ファイルの削除(&D)", "mnuFileDelClick", "Del"),
+                item("タブを閉じる(&C)", "mnuFileTabCloseClick", "Ctrl+W"),
                 item("終了(&X)", "mnuFileExitClick", "Ctrl+X"),
             }};
 }

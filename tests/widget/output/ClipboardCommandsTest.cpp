@@ -79,7 +79,7 @@ TEST_F(ClipboardCommandsTest, CopyOffersTheShownPictureAsPngAndBitmap)
     EXPECT_EQ(qvariant_cast<QImage>(clipboard()->imageData()), picture);
 }
 
-TEST_F(ClipboardCommandsTest, PasteIsAnUndoableStepAndTextChangesNothing)
+TEST_F(ClipboardCommandsTest, PasteWithoutATabKeepsTheShownPictureAndTextChangesNothing)
 {
     const QImage before = gradient(4, 4);
     show(before);
@@ -93,6 +93,9 @@ TEST_F(ClipboardCommandsTest, PasteIsAnUndoableStepAndTextChangesNothing)
     offer("image/png", PngCodec::encode(pasted, 6, false));
     click("mnuEditPaste");
     EXPECT_EQ(window->document().viewBitmap(), pasted);
-    click("mnuEditUndo");
+    // The picture shown without a tab went into one of its own; the paste has its own too.
+    ASSERT_EQ(window->document().tabs().size(), 2);
+    EXPECT_EQ(window->document().tabs()[1].Title, QStringLiteral("クリップボード"));
+    window->document().selectTab(0);
     EXPECT_EQ(window->document().viewBitmap(), before);
 }
