@@ -128,6 +128,10 @@ void TfrmMain::buildLayout()
             [this](const QString& text) { m_status->setPanelText(0, text); });
     connect(&m_document, &ImageDocument::statusMessage, m_status, &StatusPanels::ShowStatusMessage);
     connect(&m_document, &ImageDocument::captionChanged, this, &TfrmMain::showWindowTitle);
+    connect(m_imageArea, &ImageArea::zoomShown, this,
+            [this](const QString& text) { m_status->setPanelText(3, text); });
+    connect(m_imageArea, &ImageArea::pointerShown, this,
+            [this](const QString& text) { m_status->setPanelText(4, text); });
 }
 
 void TfrmMain::buildTimerBox()
@@ -218,6 +222,7 @@ void TfrmMain::bindCommands()
     c.bind(QStringLiteral("mnuAfterAct0Click"), [this](int tag) { mnuAfterAct0Click(tag); });
     c.bind(QStringLiteral("mnuEditUndoClick"), [this](int) { m_document.mnuEditUndoClick(); });
     c.bind(QStringLiteral("mnuFileTabCloseClick"), [this](int) { m_imageArea->closeTabAsked(); });
+    c.bind(QStringLiteral("mnuHyojiZoomClick"), [this](int tag) { mnuHyojiZoomClick(tag); });
     c.bind(QStringLiteral("mnuRotate90RightClick"),
            [this](int tag) { m_transforms.mnuRotate90RightClick(tag); });
     c.bind(QStringLiteral("mnuEditZoomClick"), [this](int) { m_transforms.mnuEditZoomClick(); });
@@ -375,6 +380,20 @@ void TfrmMain::removeRunFiles()
 {
     m_temp.DeleteTempPictures(TempPictures::Kind::Tab);
     m_options->DeleteExchangePicture();
+}
+
+void TfrmMain::mnuHyojiZoomClick(int tag)
+{
+    switch (tag) {
+    case 0:
+        return m_imageArea->setZoom(0); // fit to the window
+    case 1:
+        return m_imageArea->setZoom(1);
+    case 2:
+        return m_imageArea->zoomIn();
+    default:
+        return m_imageArea->zoomOut();
+    }
 }
 
 bool TfrmMain::exitConfirmed()

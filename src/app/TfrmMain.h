@@ -139,6 +139,8 @@ private:
     bool hasTray() const;
 
     void toggleCaptureOption(bool& option, const QString& itemName);
+    // 0 fit to the window, 1 actual size, 2 zoom in, 3 zoom out.
+    void mnuHyojiZoomClick(int tag);
     void mnuAfterAct0Click(int tag);
     void cboAfterActChange(int index);
     void udownTimeClick(int seconds);
