@@ -1,6 +1,7 @@
 #include "app/OutputWiring.h"
 
 #include "app/CommandMap.h"
+#include "app/EditWiring.h"
 #include "app/HelpPages.h"
 #include "app/TfrmMain.h"
 #include "edit/StatusPanels.h"
@@ -291,7 +292,12 @@ std::optional<QString> OutputWiring::continuousSave()
 
 void OutputWiring::copyToClipboard()
 {
-    copyPictureToClipboard(m_main.document().currentImage());
+    // A finished area selection is what the user means to copy; otherwise the whole picture.
+    const QImage& picture = m_main.document().currentImage();
+    if (const std::optional<QRect> selected = m_main.edit().finishedSelection())
+        copyPictureToClipboard(picture.copy(*selected & picture.rect()));
+    else
+        copyPictureToClipboard(picture);
 }
 
 void OutputWiring::showCurrentImage()
