@@ -83,6 +83,7 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Vistrel"));
     setWindowIcon(AppIcon());
+    m_document.historyBudget = [this] { return qint64(m_settings.RIREKI.MEMORYMB) << 20; };
     m_commands = new CommandMap(*this);
     buildLayout();
     LoadSettings();

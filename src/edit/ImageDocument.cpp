@@ -75,8 +75,10 @@ void ImageDocument::SetCurrentImage(Mode mode)
         steps.steps.clear();
         steps.savedDepth = 1;
     }
-    if (mode != Mode::ShowOnly)
+    if (mode != Mode::ShowOnly) {
         steps.steps.push(m_current);
+        keepWithinBudget();
+    }
     if (mode == Mode::Commit && m_selected >= 0 && m_tabs[m_selected].FileTab) {
         // Edited, the opened picture is the user's work: the next file opens beside it.
         m_tabs[m_selected].FileTab = false;
@@ -99,6 +101,40 @@ void ImageDocument::mnuEditUndoClick()
         steps.savedDepth = -1; // the saved picture is behind the one shown now
     SetCurrentImage(Mode::ShowOnly);
     Q_EMIT tabsChanged();
+}
+
+qint64 ImageDocument::historyBytes() const
+{
+    qint64 total = m_loose.steps.heldBytes();
+    for (const TTabRec& tab : m_tabs)
+        total += tab.history->steps.heldBytes();
+    return total;
+}
+
+void ImageDocument::keepWithinBudget()
+{
+    const qint64 budget = historyBudget ? historyBudget() : 0;
+    if (budget <= 0)
+        return;
+    int dropped = 0;
+    while (historyBytes() > budget) {
+        // Tabs in the order they were made: the oldest steps of the oldest tab go first.
+        TabHistory* oldest = m_loose.steps.size() > 1 ? &m_loose : nullptr;
+        for (int i = 0; oldest == nullptr && i < m_tabs.size(); ++i)
+            if (m_tabs[i].history->steps.size() > 1)
+                oldest = m_tabs[i].history.get();
+        if (oldest == nullptr)
+            break;
+        oldest->steps.dropOldest();
+        if (oldest->savedDepth > 0)
+            --oldest->savedDepth; // 0: the saved picture has gone with the step
+        ++dropped;
+    }
+    if (dropped > 0)
+        Q_EMIT statusMessage(QStringLiteral("元に戻す履歴がメモリの上限(%1MB)に達したため、"
+                                            "古い操作を%2件削除しました")
+                                 .arg(budget >> 20)
+                                 .arg(dropped));
 }
 
 bool ImageDocument::tabEdited(int index) const

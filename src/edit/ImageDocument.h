@@ -98,6 +98,11 @@ public:
     // `restore` false only empties it. A picture that cannot be read is skipped.
     int restoreKeptTabs(const QString& folder, bool restore = true);
 
+    // What the undo history of all tabs together may hold, in bytes; the oldest steps of the
+    // oldest tabs go first when it is passed.
+    std::function<qint64()> historyBudget = [] { return qint64(512) << 20; };
+    qint64 historyBytes() const;
+
     // Settles an unfinished edit before a tab is left; set by the edit modes.
     std::function<void()> endEditMode;
 
@@ -117,6 +122,7 @@ private:
     const TabHistory& history() const;
     void enterSelectedTab();
     void resetLoose();
+    void keepWithinBudget();
     // The index the next tab may take its place from at the tab maximum, or -1.
     int tabToRecycle() const;
     bool appendTab(TTabRec tab);

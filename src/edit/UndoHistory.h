@@ -8,8 +8,10 @@
 namespace vistrel {
 
 // The pictures an undo goes back to, oldest first. The newest is kept as it is; every older
-// one is compressed with zstd on a worker thread as soon as a newer one arrives, so that a
-// long editing session of screen-sized pictures stays small. An undo decompresses one.
+// one is packed on a worker thread as soon as a newer one arrives: as the tiles of 64 x 64
+// pixels in which it differs from the newer one when few of them changed (a mosaic, a shape,
+// a stamp), else whole, compressed with zstd either way, so that a long editing session of
+// screen-sized pictures stays small. An undo unpacks one onto the picture after it.
 class UndoHistory {
 public:
     UndoHistory() = default;
@@ -29,6 +31,13 @@ public:
     void packNewest();
     // The bytes the older pictures take once compressed (waits for the workers).
     qsizetype packedBytes() const;
+    // The bytes the older pictures take now, without waiting: one still being packed counts
+    // at its full size.
+    qsizetype heldBytes() const;
+    // Forgets the oldest picture (a memory bound); needs at least two.
+    void dropOldest();
+
+    static constexpr int TileSide = 64;
 
     struct Packed {
         QByteArray bytes; // zstd frame of the pixel rows
@@ -37,9 +46,14 @@ public:
         int width = 0, height = 0, dotsX = 0, dotsY = 0;
         qsizetype bytesPerLine = 0;
         QList<QRgb> colours;
+        // Set when `bytes` holds only these tiles' rows, to be laid over the newer picture.
+        QList<QRect> tiles;
     };
     static Packed pack(const QImage& picture);
-    static QImage unpack(const Packed& packed);
+    // `older` as the tiles in which it differs from `newer`, or whole when most differ.
+    static Packed packAgainst(const QImage& older, const QImage& newer);
+    // Needs the newer picture when the packed one holds tiles.
+    static QImage unpack(const Packed& packed, const QImage& newer = QImage());
 
 private:
     struct Entry {

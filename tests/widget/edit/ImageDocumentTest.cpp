@@ -286,3 +286,38 @@ TEST_F(ImageDocumentTest, KeptTabsComeBackEditedWithTheirCaptions)
     EXPECT_TRUE(next.tabEdited(0) && next.tabEdited(1));
     EXPECT_EQ(ImageDocument::keptTabCount(kept.path()), 0); // offered once
 }
+
+TEST_F(ImageDocumentTest, TheHistoryBudgetDropsTheOldestStepsOfTheOldestTabFirst)
+{
+    // Noise that does not compress: every kept step holds its 48 bytes.
+    quint32 noise = 7;
+    const auto noisy = [&noise] {
+        QImage image(4, 3, QImage::Format_RGB32);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x)
+                image.setPixel(x, y, (noise = noise * 1103515245 + 12345) >> 8);
+        return image;
+    };
+    document.historyBudget = [] { return qint64(5 * 48); };
+    QStringList said;
+    QObject::connect(&document, &ImageDocument::statusMessage,
+                     [&said](const QString& text) { said << text; });
+    const auto editWith = [&] {
+        document.currentImage() = noisy();
+        document.SetCurrentImage(ImageDocument::Mode::Commit);
+    };
+    document.currentImage() = noisy();
+    document.AddCaptureTab(QStringLiteral("a"));
+    for (int i = 0; i < 3; ++i)
+        editWith();
+    document.currentImage() = noisy();
+    document.AddCaptureTab(QStringLiteral("b"));
+    for (int i = 0; i < 3; ++i)
+        editWith();
+    EXPECT_EQ(document.undoDepth(), 4); // the selected, newer tab keeps all of its steps
+    EXPECT_EQ(said.size(), 1);
+    EXPECT_LE(document.historyBytes(), 5 * 48);
+    document.selectTab(0);
+    EXPECT_EQ(document.undoDepth(), 3);
+    EXPECT_TRUE(document.tabEdited(0));
+}
