@@ -170,7 +170,7 @@ BENCHMARK(BM_Rotate)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_Resample)
-    ->ArgsProduct({{1920, 3840}, {75, 150}, {1, 0}})
+    ->ArgsProduct({{1920, 3840}, {50, 75, 150}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
