@@ -399,6 +399,7 @@ void TfrmMain::mnuHyojiZoomClick(int tag)
 
 bool TfrmMain::exitConfirmed()
 {
+    m_document.storeSelectedTab(); // a picture edited without a tab counts too
     return !m_document.anyTabEdited() || confirmExit(ExitWithEditsQuestion());
 }
 
@@ -409,6 +410,7 @@ QString TfrmMain::keptEditsFolder() const
 
 void TfrmMain::keepEditedTabs()
 {
+    m_document.storeSelectedTab();
     if (!m_document.anyTabEdited())
         return;
     const QString folder = keptEditsFolder();

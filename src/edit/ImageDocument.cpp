@@ -79,6 +79,7 @@ void ImageDocument::SetCurrentImage(Mode mode)
         steps.steps.push(m_current);
         keepWithinBudget();
     }
+    writeScratchPicture(m_current);
     if (mode == Mode::Commit && m_selected >= 0 && m_tabs[m_selected].FileTab) {
         // Edited, the opened picture is the user's work: the next file opens beside it.
         m_tabs[m_selected].FileTab = false;
@@ -87,6 +88,18 @@ void ImageDocument::SetCurrentImage(Mode mode)
     Q_EMIT imageSizeChanged(imageSizeText(m_current));
     if (mode != Mode::ShowOnly)
         Q_EMIT tabsChanged(); // the tab's unsaved mark
+}
+
+void ImageDocument::writeScratchPicture(const QImage& shown) const
+{
+    // An opened picture is in its own file already: walking the file pane writes nothing.
+    if (m_selected < 0 || m_tabs[m_selected].FileTab || shown.isNull())
+        return;
+    try {
+        m_temp.WriteTempPicture(shown, TempPictures::Kind::Tab, m_tabs[m_selected].Number);
+    } catch (const std::exception&) {
+        // Only a copy for other programs to look at: the tab keeps its picture in memory.
+    }
 }
 
 void ImageDocument::mnuEditUndoClick()
@@ -191,6 +204,7 @@ bool ImageDocument::appendTab(TTabRec tab)
     m_selected = static_cast<int>(m_tabs.size()) - 1;
     resetLoose();
     enterSelectedTab();
+    writeScratchPicture(m_current);
     if (!withinMaximum)
         Q_EMIT statusMessage(tabMaximumPassedText(m_tabMaximum()));
     return withinMaximum;

@@ -31,7 +31,7 @@ public:
 
     struct TTabRec {
         QString Title;
-        int Number = 0; // unique among the tabs; names the tab's kept picture at a session end
+        int Number = 0; // unique among the tabs; names its scratch and kept pictures
         // The file the picture was opened from; empty for captures and pastes.
         QString FileName;
         // Shows an opened picture that has not been edited: the next one opened replaces it.
@@ -123,6 +123,9 @@ private:
     void enterSelectedTab();
     void resetLoose();
     void keepWithinBudget();
+    // The selected tab's picture as "Tab" + Number + ".cbmp" in the private temporary
+    // folder, a scratch copy (not flushed to disk) that nothing here reads back.
+    void writeScratchPicture(const QImage& shown) const;
     // The index the next tab may take its place from at the tab maximum, or -1.
     int tabToRecycle() const;
     bool appendTab(TTabRec tab);

@@ -113,12 +113,24 @@ TEST_F(ImageDocumentTest, TwoEditsThenTwoUndosRestoreTheEnteredPicture)
     EXPECT_EQ(messages.size(), 1);
 }
 
-TEST_F(ImageDocumentTest, EditsNeitherWriteNorFlushATabFile)
+TEST_F(ImageDocumentTest, TheScratchPictureFollowsTheTabAndItsLossStopsNothing)
 {
     capture(1, QStringLiteral("a"));
     edit(5);
+    const auto stored = [this] {
+        QImage picture;
+        temp.ReadTempPicture(picture, TempPictures::Kind::Tab, 1);
+        return qRed(picture.pixel(0, 0));
+    };
+    EXPECT_EQ(stored(), 5);
     document.mnuEditUndoClick();
-    EXPECT_FALSE(QFile::exists(temp.path(TempPictures::Kind::Tab, 1)));
+    EXPECT_EQ(stored(), 1);
+    document.showOpenedPicture(picture(9), QStringLiteral("x.png"), QStringLiteral("/p/x.png"));
+    EXPECT_FALSE(QFile::exists(temp.path(TempPictures::Kind::Tab, 2))); // in its own file
+    ASSERT_TRUE(folder.remove());
+    document.selectTab(0);
+    edit(6);
+    EXPECT_EQ(shown(), 6);
 }
 
 TEST_F(ImageDocumentTest, LoadingWithoutTabsWritesNoFileAndViewIs32Bit)
