@@ -71,7 +71,9 @@ private:
 
 TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     : QMainWindow(parent)
-    , confirmExit([this](const QString& question) { return AskToDiscardEdits(question, this); })
+    , confirmExit([this](const QString& question) { return AskAboutEdits(question, this); })
+    , confirmRestore(
+          [this](const QString& question) { return AskAboutEdits(question, this, true); })
     , m_platform(platform)
     , m_store(platform.settingsFolder(), DefaultDataFolder())
     , m_temp([&platform] { return platform.privateTempFolder(); })
@@ -425,9 +427,7 @@ void TfrmMain::offerKeptEdits()
     const int kept = ImageDocument::keptTabCount(folder);
     if (kept == 0)
         return;
-    const bool restore = confirmExit(
-        QStringLiteral("前回の終了時に保存されていなかった編集が%1件あります。復元しますか？")
-            .arg(kept));
+    const bool restore = confirmRestore(RestoreKeptEditsQuestion(kept));
     const int restored = m_document.restoreKeptTabs(folder, restore);
     if (restore)
         m_status->ShowStatusMessage(

@@ -106,6 +106,8 @@ public:
 
     // Asks whether the program may end with unsaved edits; tests answer it themselves.
     std::function<bool(const QString& question)> confirmExit;
+    // Asks whether the edits kept at the last session's end come back; tests answer it.
+    std::function<bool(const QString& question)> confirmRestore;
     // The private folder where the session's end keeps the pictures with unsaved edits.
     QString keptEditsFolder() const;
     // Writes the pictures with unsaved edits there, for a session end no one can answer.

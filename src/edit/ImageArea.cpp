@@ -91,7 +91,7 @@ private:
 
 ImageArea::ImageArea(ImageDocument& document, QWidget* parent)
     : QWidget(parent)
-    , confirmDiscard([this](const QString& question) { return AskToDiscardEdits(question, this); })
+    , confirmDiscard([this](const QString& question) { return AskAboutEdits(question, this); })
     , m_document(document)
     , m_tabWindow(new QTabBar(this))
     , m_scrBoxMain(new QScrollArea(this))

@@ -6,13 +6,13 @@
 
 namespace vistrel {
 
-bool AskToDiscardEdits(const QString& question, QWidget* parent)
+bool AskAboutEdits(const QString& question, QWidget* parent, bool yesKeepsThem)
 {
     MessageBox::trace(QStringLiteral("question"), question);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Vistrel"), question,
                     QMessageBox::Yes | QMessageBox::No, MessageBox::ownerFor(parent));
     box.setObjectName(QStringLiteral("boxUnsavedEdits"));
-    box.setDefaultButton(QMessageBox::No);
+    box.setDefaultButton(yesKeepsThem ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -24,6 +24,12 @@ QString CloseEditedTabQuestion()
 QString ExitWithEditsQuestion()
 {
     return QStringLiteral("保存されていない編集があります。終了しますか？");
+}
+
+QString RestoreKeptEditsQuestion(int count)
+{
+    return QStringLiteral("前回の終了時に保存されていなかった編集が%1件あります。復元しますか？")
+        .arg(count);
 }
 
 } // namespace vistrel

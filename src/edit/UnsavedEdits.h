@@ -6,13 +6,15 @@ class QWidget;
 
 namespace vistrel {
 
-// The questions asked before unsaved edits go: Yes or No, No the default, so that a key
-// pressed by mistake keeps the work.
-bool AskToDiscardEdits(const QString& question, QWidget* parent);
+// The questions about unsaved edits: Yes or No, the default being the answer that keeps the
+// work, so that a key pressed by mistake loses nothing.
+bool AskAboutEdits(const QString& question, QWidget* parent, bool yesKeepsThem = false);
 
 // Asked before a tab with unsaved edits is closed.
 QString CloseEditedTabQuestion();
 // Asked once before the program ends while any tab holds unsaved edits.
 QString ExitWithEditsQuestion();
+// Asked at start when the last session ended with unsaved edits kept.
+QString RestoreKeptEditsQuestion(int count);
 
 } // namespace vistrel

@@ -194,7 +194,7 @@ TEST(UnsavedEdits, ASessionEndKeepsThemWithoutAskingAndTheNextStartOffersThem)
         next.settingsDir = settingsDir;
         TfrmMain restarted(next);
         QStringList asked;
-        restarted.confirmExit = [&asked](const QString& question) {
+        restarted.confirmRestore = [&asked](const QString& question) {
             asked << question;
             return true;
         };
