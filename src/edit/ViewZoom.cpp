@@ -12,7 +12,7 @@ namespace vistrel::ViewZoom {
 namespace {
 
 // Simple fractions below 100 %, whole factors above, so that the steps feel even.
-constexpr double Steps[] = {1.0 / 8, 1.0 / 6, 1.0 / 4, 1.0 / 3, 1.0 / 2, 2.0 / 3, 1.0, 2.0,
+constexpr double Steps[] = {1.0 / 8, 1.0 / 6, 1.0 / 4, 1.0 / 3, 1.0 / 2, 2.0 / 3, 1.0,  2.0,
                             3.0,     4.0,     6.0,     8.0,     12.0,    16.0,    24.0, 32.0};
 constexpr double Tolerance = 1e-9;
 const char* const FactorProperty = "vistrelViewZoom";
@@ -27,7 +27,7 @@ double step(double current, int direction)
         return next == std::end(Steps) ? Largest : *next;
     }
     const auto below = std::find_if(std::rbegin(Steps), std::rend(Steps),
-                                     [current](double s) { return s < current - Tolerance; });
+                                    [current](double s) { return s < current - Tolerance; });
     return below == std::rend(Steps) ? Smallest : *below;
 }
 
@@ -35,8 +35,8 @@ double fitting(QSize picture, QSize area)
 {
     if (picture.isEmpty() || area.isEmpty())
         return 1.0;
-    const double factor = std::min(double(area.width()) / picture.width(),
-                                   double(area.height()) / picture.height());
+    const double factor =
+        std::min(double(area.width()) / picture.width(), double(area.height()) / picture.height());
     return std::clamp(factor, Smallest, Largest);
 }
 
@@ -64,9 +64,8 @@ QPoint toView(QPoint picturePoint, QPoint origin, double factor)
 QRect toView(const QRect& pictureRect, QPoint origin, double factor)
 {
     const QPoint topLeft = toView(pictureRect.topLeft(), origin, factor);
-    const QPoint end =
-        toView(pictureRect.topLeft() + QPoint(pictureRect.width(), pictureRect.height()), origin,
-               factor);
+    const QPoint end = toView(
+        pictureRect.topLeft() + QPoint(pictureRect.width(), pictureRect.height()), origin, factor);
     return {topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y())};
 }
 
