@@ -219,7 +219,7 @@ void BrowserWiring::openSelectedFile(const QString& path, const ListedFile& file
         return;
     }
     if (!picture.isNull())
-        m_main.output().showOpenedPicture(picture);
+        m_main.output().showOpenedPicture(picture, path);
     m_main.status().ShowStatusMessage(QString());
     if (m_main.settings().FILELIST.FILEMODE)
         m_main.status().ShowStatusMessage(

@@ -61,6 +61,7 @@ const CommandRow MainMenu[] = {
      "mnuFileAtdirSetClick"},
     {R::Item, "mnuFileDel", "ファイルの削除(&D)", "Del", 0, "mnuFileDelClick"},
     {R::Separator, "", ""},
+    {R::Item, "mnuFileTabClose", "タブを閉じる(&C)", "Ctrl+W", 0, "mnuFileTabCloseClick"},
     {R::Item, "mnuFileExit", "終了(&X)", "Ctrl+X", 0, "mnuFileExitClick"},
 
     {R::Menu, "mnuCap", "キャプチャ(&C)"},
@@ -147,6 +148,11 @@ const CommandRow MainMenu[] = {
     {R::Radio, "mnuHyojiReport", "詳細(&D)", nullptr, 4, "mnuHyojiBIconClick"},
     {R::Separator, "", ""},
     {R::Item, "mnuHyojiRefresh", "最新情報に更新する(&R)", nullptr, 0, "mnuHyojiRefreshClick"},
+    {R::Separator, "", ""},
+    {R::Item, "mnuHyojiZoomFit", "ウィンドウに合わせる(&W)", "Ctrl+9", 0, "mnuHyojiZoomClick"},
+    {R::Item, "mnuHyojiZoom100", "実際のサイズ(100%)(&A)", "Ctrl+0", 1, "mnuHyojiZoomClick"},
+    {R::Item, "mnuHyojiZoomIn", "拡大(&I)", "Ctrl++", 2, "mnuHyojiZoomClick"},
+    {R::Item, "mnuHyojiZoomOut", "縮小(&O)", "Ctrl+-", 3, "mnuHyojiZoomClick"},
 
     {R::Menu, "mnuTool", "ツール(&T)"},
     {R::Item, "mnuToolTimerSet", "タイマー設定(&M)...", nullptr, 0, "mnuToolTimerSetClick"},
@@ -206,6 +212,11 @@ const ButtonRow Buttons[] = {
     {"TBarEdit", "tButEdtRange", "エリア選択", "mnuEditRange"},
     {"TBarEdit", "tButEdtMozaic", "モザイク", "mnuEditMozaic"},
     {"TBarEdit", "tButEdtColor", "画像カラーの変更", "mnuEditColor"},
+    {"TBarEdit", nullptr, nullptr, nullptr},
+    {"TBarEdit", "tButZoomFit", "ウィンドウに合わせる", "mnuHyojiZoomFit"},
+    {"TBarEdit", "tButZoom100", "実際のサイズ", "mnuHyojiZoom100"},
+    {"TBarEdit", "tButZoomIn", "拡大", "mnuHyojiZoomIn"},
+    {"TBarEdit", "tButZoomOut", "縮小", "mnuHyojiZoomOut"},
     // The tool buttons take their hints from the tool table.
     {"TBarTool", "tButToolApp1", "", "mnuToolApp1"},
     {"TBarTool", "tButToolApp2", "", "mnuToolApp2"},

@@ -25,17 +25,20 @@ EditWiring::EditWiring(TfrmMain& main)
 {
     main.imageArea().setDrawPanel(m_drawPanel);
     // Only a finished area selection limits the filters, not a shape's frame.
-    m_filters.selection = [this]() -> std::optional<QRect> {
-        const QRect selected = m_modes->selection();
-        if (m_modes->mode() != ModeArea || selected.isEmpty())
-            return std::nullopt;
-        return selected;
-    };
+    m_filters.selection = [this] { return finishedSelection(); };
     m_filters.showOutside = [this](bool on) {
         m_main.commands().setChecked(QStringLiteral("mnuEditRangeOver"), on);
     };
     // Leaving a tab and the commands that save end the running mode first.
     main.document().endEditMode = [this] { m_modes->EndEditMode(); };
+}
+
+std::optional<QRect> EditWiring::finishedSelection() const
+{
+    const QRect selected = m_modes->selection();
+    if (m_modes->mode() != ModeArea || selected.isEmpty())
+        return std::nullopt;
+    return selected;
 }
 
 EditWiring::~EditWiring()

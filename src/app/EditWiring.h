@@ -3,7 +3,10 @@
 #include "edit/filters/FilterCommands.h"
 #include "edit/modes/EditModes.h"
 
+#include <QRect>
+
 #include <memory>
+#include <optional>
 
 namespace vistrel {
 
@@ -30,6 +33,8 @@ public:
     ShapeTools& shapes() { return *m_shapes; }
     EditSurface& surface() { return *m_surface; }
     void EndEditMode() { m_modes->EndEditMode(); }
+    // A finished area selection, in picture pixels; none otherwise (a shape's frame is none).
+    std::optional<QRect> finishedSelection() const;
 
 private:
     // EditModesHost

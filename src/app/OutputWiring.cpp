@@ -1,6 +1,7 @@
 #include "app/OutputWiring.h"
 
 #include "app/CommandMap.h"
+#include "app/EditWiring.h"
 #include "app/HelpPages.h"
 #include "app/TfrmMain.h"
 #include "edit/StatusPanels.h"
@@ -22,6 +23,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -130,7 +132,7 @@ bool OutputWiring::PerformAfterAction(int code)
 void OutputWiring::mnuFileOpenClick()
 {
     Settings& settings = m_main.settings();
-    PictureFileSettings fileSettings{settings.MAIN.CURDIR, settings.OBJECT.ASSAVETYPE};
+    PictureFileSettings fileSettings{settings.MAIN.CURDIR, settings.OBJECT.ASSAVETYPE, {}};
     QImage picture;
     try {
         picture =
@@ -141,7 +143,7 @@ void OutputWiring::mnuFileOpenClick()
     }
     settings.MAIN.CURDIR = fileSettings.curDir;
     if (!picture.isNull())
-        showOpenedPicture(picture);
+        showOpenedPicture(picture, fileSettings.openedPath);
 }
 
 bool OutputWiring::openPictureFile(const QString& path)
@@ -153,14 +155,15 @@ bool OutputWiring::openPictureFile(const QString& path)
                 .arg(QDir::toNativeSeparators(path)));
         return false;
     }
-    showOpenedPicture(picture);
+    showOpenedPicture(picture, path);
     return true;
 }
 
-void OutputWiring::showOpenedPicture(const QImage& picture)
+void OutputWiring::showOpenedPicture(const QImage& picture, const QString& path)
 {
-    // An undoable edit of the selected tab: Ctrl+Z brings its capture back.
-    m_main.document().replacePicture(picture);
+    // The tab of opened pictures: no capture is overwritten and no edit is lost.
+    m_main.document().showOpenedPicture(picture, QFileInfo(path).fileName(),
+                                        QFileInfo(path).absoluteFilePath());
 }
 
 void OutputWiring::mnuEditPasteClick()
@@ -259,7 +262,7 @@ PictureSaveOptions OutputWiring::saveOptions() const
 bool OutputWiring::saveAs(int family)
 {
     Settings& settings = m_main.settings();
-    PictureFileSettings fileSettings{settings.MAIN.CURDIR, settings.OBJECT.ASSAVETYPE};
+    PictureFileSettings fileSettings{settings.MAIN.CURDIR, settings.OBJECT.ASSAVETYPE, {}};
     const auto keep = [&] {
         settings.MAIN.CURDIR = fileSettings.curDir;
         settings.OBJECT.ASSAVETYPE = fileSettings.asSaveType;
@@ -273,17 +276,28 @@ bool OutputWiring::saveAs(int family)
         throw;
     }
     keep();
+    if (written)
+        m_main.document().markSaved();
     return written;
 }
 
 std::optional<QString> OutputWiring::continuousSave()
 {
-    return ContinuousSaveBySettings(m_main.document().currentImage(), m_main.settings());
+    std::optional<QString> saved =
+        ContinuousSaveBySettings(m_main.document().currentImage(), m_main.settings());
+    if (saved)
+        m_main.document().markSaved();
+    return saved;
 }
 
 void OutputWiring::copyToClipboard()
 {
-    copyPictureToClipboard(m_main.document().currentImage());
+    // A finished area selection is what the user means to copy; otherwise the whole picture.
+    const QImage& picture = m_main.document().currentImage();
+    if (const std::optional<QRect> selected = m_main.edit().finishedSelection())
+        copyPictureToClipboard(picture.copy(*selected & picture.rect()));
+    else
+        copyPictureToClipboard(picture);
 }
 
 void OutputWiring::showCurrentImage()

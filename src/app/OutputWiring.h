@@ -42,8 +42,8 @@ public:
     bool openPictureFile(const QString& path);
     void mnuEditPasteClick();
     void mnuFileSaveSetClick();
-    // A picture from a file replaces the selected tab's picture as an undoable edit.
-    void showOpenedPicture(const QImage& picture);
+    // A picture from a file shows in the tab of opened pictures, captioned with its name.
+    void showOpenedPicture(const QImage& picture, const QString& path);
     void mnuFilePrnSetClick();
     void mnuFilePrnDlgClick();
 

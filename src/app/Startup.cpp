@@ -47,6 +47,7 @@ public:
         m_platform.displayLost = [&mainWindow] {
             try {
                 mainWindow.SaveSettings();
+                mainWindow.keepEditedTabs();
             } catch (const std::exception& error) {
                 std::fprintf(stderr, "vistrel: %s\n", error.what());
             }
@@ -125,6 +126,8 @@ int runVistrel(int argc, char** argv)
     else if (mainWindow.startsVisible() || line.request.AfterAction == PreviewAction)
         mainWindow.show();
     mainWindow.browser().windowRunStarted();
+    // Edits kept when the last session ended are offered back once the window is up.
+    QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.offerKeptEdits(); });
     if (!settingsProblem.isEmpty())
         QTimer::singleShot(0, &mainWindow, [&mainWindow, settingsProblem] {
             MessageBox::error(settingsProblem, &mainWindow);

@@ -16,15 +16,18 @@
 #include "capture/region/RegionSelector.h"
 #include "edit/ImageArea.h"
 #include "edit/StatusPanels.h"
+#include "edit/UnsavedEdits.h"
 #include "output/AfterActionAvailability.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/PrivateFolder.h"
 #include "platform/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,6 +43,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 
 namespace vistrel {
 
@@ -68,6 +72,9 @@ private:
 
 TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
     : QMainWindow(parent)
+    , confirmExit([this](const QString& question) { return AskAboutEdits(question, this); })
+    , confirmRestore(
+          [this](const QString& question) { return AskAboutEdits(question, this, true); })
     , m_platform(platform)
     , m_store(platform.settingsFolder(), DefaultDataFolder())
     , m_temp([&platform] { return platform.privateTempFolder(); })
@@ -79,6 +86,7 @@ TfrmMain::TfrmMain(Platform& platform, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Vistrel"));
     setWindowIcon(AppIcon());
+    m_document.historyBudget = [this] { return qint64(m_settings.RIREKI.MEMORYMB) << 20; };
     m_commands = new CommandMap(*this);
     buildLayout();
     LoadSettings();
@@ -149,6 +157,12 @@ void TfrmMain::buildLayout()
     m_engine.scrollTrace = m_scrollTrace.get();
     connect(&m_document, &ImageDocument::imageSizeChanged, this,
             [this](const QString& text) { m_status->setPanelText(0, text); });
+    connect(&m_document, &ImageDocument::statusMessage, m_status, &StatusPanels::ShowStatusMessage);
+    connect(&m_document, &ImageDocument::captionChanged, this, &TfrmMain::showWindowTitle);
+    connect(m_imageArea, &ImageArea::zoomShown, this,
+            [this](const QString& text) { m_status->setPanelText(3, text); });
+    connect(m_imageArea, &ImageArea::pointerShown, this,
+            [this](const QString& text) { m_status->setPanelText(4, text); });
 }
 
 void TfrmMain::buildTimerBox()
@@ -242,6 +256,8 @@ void TfrmMain::bindCommands()
     });
     c.bind(QStringLiteral("mnuAfterAct0Click"), [this](int tag) { mnuAfterAct0Click(tag); });
     c.bind(QStringLiteral("mnuEditUndoClick"), [this](int) { m_document.mnuEditUndoClick(); });
+    c.bind(QStringLiteral("mnuFileTabCloseClick"), [this](int) { m_imageArea->closeTabAsked(); });
+    c.bind(QStringLiteral("mnuHyojiZoomClick"), [this](int tag) { mnuHyojiZoomClick(tag); });
     c.bind(QStringLiteral("mnuRotate90RightClick"),
            [this](int tag) { m_transforms.mnuRotate90RightClick(tag); });
     c.bind(QStringLiteral("mnuEditZoomClick"), [this](int) { m_transforms.mnuEditZoomClick(); });
@@ -401,8 +417,73 @@ void TfrmMain::removeRunFiles()
     m_options->DeleteExchangePicture();
 }
 
+void TfrmMain::mnuHyojiZoomClick(int tag)
+{
+    switch (tag) {
+    case 0:
+        return m_imageArea->setZoom(0); // fit to the window
+    case 1:
+        return m_imageArea->setZoom(1);
+    case 2:
+        return m_imageArea->zoomIn();
+    default:
+        return m_imageArea->zoomOut();
+    }
+}
+
+bool TfrmMain::exitConfirmed()
+{
+    m_document.storeSelectedTab(); // a picture edited without a tab counts too
+    return !m_document.anyTabEdited() || confirmExit(ExitWithEditsQuestion());
+}
+
+QString TfrmMain::keptEditsFolder() const
+{
+    return QDir(m_platform.settingsFolder()).filePath(QStringLiteral("unsaved-edits"));
+}
+
+void TfrmMain::keepEditedTabs()
+{
+    m_document.storeSelectedTab();
+    if (!m_document.anyTabEdited())
+        return;
+    const QString folder = keptEditsFolder();
+    if (!MakeFolderPathPrivately(folder) || !MakePrivateFolder(folder))
+        throw std::runtime_error(QStringLiteral("%1 を作成できません").arg(folder).toStdString());
+    m_document.keepEditedTabs(folder);
+}
+
+void TfrmMain::offerKeptEdits()
+{
+    const QString folder = keptEditsFolder();
+    const int kept = ImageDocument::keptTabCount(folder);
+    if (kept == 0)
+        return;
+    const bool restore = confirmRestore(RestoreKeptEditsQuestion(kept));
+    const int restored = m_document.restoreKeptTabs(folder, restore);
+    if (restore)
+        m_status->ShowStatusMessage(
+            QStringLiteral("保存されていなかった編集を%1件復元しました").arg(restored));
+}
+
+void TfrmMain::showWindowTitle()
+{
+    QStringList parts;
+    const int selected = m_document.selectedTab();
+    if (selected >= 0) {
+        const ImageDocument::TTabRec& tab = m_document.tabs()[selected];
+        parts << tab.Title;
+        if (!tab.FileName.isEmpty())
+            parts << QDir::toNativeSeparators(tab.FileName);
+    }
+    parts << QStringLiteral("Vistrel");
+    setWindowTitle(parts.join(QStringLiteral(" - ")));
+}
+
 void TfrmMain::mnuFileExitClick()
 {
+    if (!m_closing && !exitConfirmed())
+        return;
     runExitSteps();
     if (m_closing)
         return;
@@ -428,6 +509,13 @@ int TfrmMain::endSession()
     int status = 0;
     try {
         SaveSettings();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vistrel: %s\n", error.what());
+        status = 1;
+    }
+    try {
+        // No one is there to answer: what was not saved waits for the next start.
+        keepEditedTabs();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "vistrel: %s\n", error.what());
         status = 1;
@@ -460,6 +548,8 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     }
     event->ignore();
     if (m_settings.ALL.APCLOSE || !hasTray()) {
+        if (!exitConfirmed())
+            return;
         // A failed save throws out of here with the event ignored: the window stays.
         runExitSteps();
         m_closing = true;

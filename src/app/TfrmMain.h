@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -103,6 +104,19 @@ public:
     // the capture off; afterwards it is hidden again, off the picture.
     void showTrayForCountdown(bool counting);
 
+    // Asks whether the program may end with unsaved edits; tests answer it themselves.
+    std::function<bool(const QString& question)> confirmExit;
+    // Asks whether the edits kept at the last session's end come back; tests answer it.
+    std::function<bool(const QString& question)> confirmRestore;
+    // The private folder where the session's end keeps the pictures with unsaved edits.
+    QString keptEditsFolder() const;
+    // Writes the pictures with unsaved edits there, for a session end no one can answer.
+    void keepEditedTabs();
+    // The window run has begun: pictures kept at the last session's end are offered back.
+    void offerKeptEdits();
+    // The tab's caption and file, then the program's name.
+    void showWindowTitle();
+
     // The window's outer size (frame included), as SCREEN/WIDTH and HEIGHT hold it.
     QSize outerSize() const;
 
@@ -124,9 +138,13 @@ private:
     void fitOuterSize();
     void applyCaptureToggles();
     void runExitSteps();
+    // Whether the user lets the program end; asks once when any tab holds unsaved edits.
+    bool exitConfirmed();
     bool hasTray() const;
 
     void toggleCaptureOption(bool& option, const QString& itemName);
+    // 0 fit to the window, 1 actual size, 2 zoom in, 3 zoom out.
+    void mnuHyojiZoomClick(int tag);
     void mnuAfterAct0Click(int tag);
     void cboAfterActChange(int index);
     void udownTimeClick(int seconds);

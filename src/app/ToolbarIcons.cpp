@@ -48,6 +48,10 @@ const QHash<QString, IconChoice>& iconTable()
         {QStringLiteral("mnuEditRange"), {"edit-select", "A"}},
         {QStringLiteral("mnuEditMozaic"), {"view-grid", "M"}},
         {QStringLiteral("mnuEditColor"), {"color-select", "L"}},
+        {QStringLiteral("mnuHyojiZoomFit"), {"zoom-fit-best", "W"}},
+        {QStringLiteral("mnuHyojiZoom100"), {"zoom-original", "1"}},
+        {QStringLiteral("mnuHyojiZoomIn"), {"zoom-in", "+"}},
+        {QStringLiteral("mnuHyojiZoomOut"), {"zoom-out", "-"}},
     };
     return table;
 }

@@ -51,7 +51,7 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer, bool lastRegion)
         return;
     const CaptureEngine::BusyScope busy(m_engine);
     m_host.endEditMode();
-    // The capture replaces the current image: the tab being left keeps what it shows.
+    // The capture replaces the current image: a picture edited without a tab gets one first.
     m_document.storeSelectedTab();
     m_host.hideForCapture();
     ShowAgain showAgain(m_host);
@@ -74,14 +74,19 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer, bool lastRegion)
     const int status = m_engine.CaptureScreen(kind);
 
     if (status != 0) {
-        m_document.SetCurrentImage(ImageDocument::Mode::Reset);
-        m_document.AddCaptureTab(CaptureTabTitle(m_platform, kind, m_engine.lastTarget()));
-        m_status.ShowStatusMessage(
+        // The capture gets a tab of its own; every other tab keeps its picture and history.
+        const bool withinMaximum =
+            m_document.AddCaptureTab(CaptureTabTitle(m_platform, kind, m_engine.lastTarget()));
+        QString done =
             m_engine.scrollMayBeIncomplete()
                 ? QStringLiteral(
                       "画面キャプチャが完了しました(スクロールの途中で位置を確かめられず、"
                       "画像が途中までの可能性があります)")
-                : QStringLiteral("画面キャプチャが正常に完了しました"));
+                : QStringLiteral("画面キャプチャが正常に完了しました");
+        if (!withinMaximum)
+            done += QStringLiteral(" / ") +
+                    ImageDocument::tabMaximumPassedText(m_settings.RIREKI.RIREKICNT);
+        m_status.ShowStatusMessage(done);
     } else {
         m_status.ShowStatusMessage(QStringLiteral("キャプチャ処理が中断されました"));
     }

@@ -1,5 +1,6 @@
 #include "edit/RotatePicture.h"
 
+#include "edit/ResamplePicture.h"
 #include "edit/RowParallel.h"
 
 #include <algorithm>
@@ -67,8 +68,52 @@ bool JumpInsideBinade(double& x, double step, long long& n)
     return true;
 }
 
+int CubicChannel(double sum)
+{
+    return static_cast<int>(std::clamp(std::nearbyint(sum), 0.0, 255.0));
+}
+
+// The picture at the point (x, y) of its pixel grid (pixel k spans k .. k + 1), by the cubic
+// kernel of the resize over the 4 x 4 pixels around it; taps beyond the picture read the
+// background, so that the turned edges blend into it.
+QRgb CubicSample(const std::vector<const QRgb*>& source, int width, double x, double y, QRgb fill)
+{
+    const double u = x - 0.5;
+    const double v = y - 0.5;
+    const int height = static_cast<int>(source.size());
+    const int left = static_cast<int>(std::floor(u)) - 1;
+    const int top = static_cast<int>(std::floor(v)) - 1;
+    double wx[4];
+    double wy[4];
+    for (int n = 0; n < 4; ++n) {
+        wx[n] = CubicWeight(std::fabs(u - (left + n)));
+        wy[n] = CubicWeight(std::fabs(v - (top + n)));
+    }
+    const bool inside = left >= 0 && top >= 0 && left + 3 < width && top + 3 < height;
+    double red = 0;
+    double green = 0;
+    double blue = 0;
+    for (int r = 0; r < 4; ++r) {
+        const int row = top + r;
+        const bool rowInside = row >= 0 && row < height;
+        for (int k = 0; k < 4; ++k) {
+            const int column = left + k;
+            const QRgb p = inside || (rowInside && column >= 0 && column < width)
+                               ? source[static_cast<size_t>(row)][column]
+                               : fill;
+            const double weight = wx[k] * wy[r];
+            red += qRed(p) * weight;
+            green += qGreen(p) * weight;
+            blue += qBlue(p) * weight;
+        }
+    }
+    return 0xFF000000U | (QRgb(CubicChannel(red)) << 16) | (QRgb(CubicChannel(green)) << 8) |
+           QRgb(CubicChannel(blue));
+}
+
 void RotateRows(const RotateWalk& walk, const std::vector<const QRgb*>& source, int sourceWidth,
-                const std::vector<QRgb*>& destination, QRgb fill, int firstRow, int endRow)
+                const std::vector<QRgb*>& destination, QRgb fill, int firstRow, int endRow,
+                bool smooth)
 {
     double x = walk.startX;
     double y = walk.startY;
@@ -81,8 +126,12 @@ void RotateRows(const RotateWalk& walk, const std::vector<const QRgb*>& source, 
     for (int j = firstRow; j < endRow; ++j) {
         QRgb* out = destination[static_cast<size_t>(j)];
         for (int i = 0; i < walk.width; ++i) {
-            // floor(x) in 0..W-1 exactly when 0 <= x < W; truncation is floor there.
-            if (x >= 0.0 && x < w && y >= 0.0 && y < h) {
+            // Nearest: floor(x) in 0..W-1 exactly when 0 <= x < W; truncation is floor there.
+            if (smooth) {
+                // Beyond two pixels of the picture every tap is background.
+                const bool near = x > -1.5 && x < w + 1.5 && y > -1.5 && y < h + 1.5;
+                out[i] = near ? CubicSample(source, sourceWidth, x, y, fill) : fill;
+            } else if (x >= 0.0 && x < w && y >= 0.0 && y < h) {
                 out[i] = source[static_cast<size_t>(y)][static_cast<int>(x)];
             } else {
                 out[i] = fill;
@@ -265,7 +314,8 @@ QImage RotatePicture(const QImage& bitmap, int degrees, QRgb fill, int threads)
         return result;
     }
     RunRowBands(result.height(), threads, [&](int first, int end) {
-        RotateRows(walk, sourceRows, source.width(), resultRows, fillPixel, first, end);
+        RotateRows(walk, sourceRows, source.width(), resultRows, fillPixel, first, end,
+                   degrees % 90 != 0);
     });
     return result;
 }

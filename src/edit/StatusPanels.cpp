@@ -21,6 +21,11 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent)
     addWidget(m_panels[0]);
     addWidget(m_panels[1]);
     addWidget(m_panels[2], 1);
+    // Never wider than the window allows: the window's own minimum stays what it was.
+    m_panels[3]->setMinimumWidth(1);
+    m_panels[4]->setMinimumWidth(1);
+    addPermanentWidget(m_panels[3]);
+    addPermanentWidget(m_panels[4]);
 }
 
 QString StatusPanels::panelText(int panel) const

@@ -7,7 +7,8 @@ class QLabel;
 namespace vistrel {
 
 // The main window's status bar: panel 0 the image size, panel 1 the
-// continuous-save folder, panel 2 the status message.
+// continuous-save folder, panel 2 the status message; at the right panel 3 the view's zoom
+// and panel 4 the picture pixel under the pointer.
 class StatusPanels : public QStatusBar {
     Q_OBJECT
 
@@ -20,7 +21,7 @@ public:
     void ShowStatusMessage(const QString& text);
 
 private:
-    QLabel* m_panels[3];
+    QLabel* m_panels[5];
 };
 
 } // namespace vistrel

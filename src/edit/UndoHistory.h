@@ -8,8 +8,10 @@
 namespace vistrel {
 
 // The pictures an undo goes back to, oldest first. The newest is kept as it is; every older
-// one is compressed with zstd on a worker thread as soon as a newer one arrives, so that a
-// long editing session of screen-sized pictures stays small. An undo decompresses one.
+// one is packed on a worker thread as soon as a newer one arrives: as the tiles of 64 x 64
+// pixels in which it differs from the newer one when few of them changed (a mosaic, a shape,
+// a stamp), else whole, compressed with zstd either way, so that a long editing session of
+// screen-sized pictures stays small. An undo unpacks one onto the picture after it.
 class UndoHistory {
 public:
     UndoHistory() = default;
@@ -17,13 +19,25 @@ public:
     UndoHistory& operator=(const UndoHistory&) = delete;
 
     void clear() { m_entries.clear(); }
+    void swap(UndoHistory& other) noexcept { m_entries.swap(other.m_entries); }
     void push(const QImage& picture);
     int size() const { return static_cast<int>(m_entries.size()); }
     // Drops the newest picture and gives back the one before it, which becomes the newest.
     // Needs at least two pictures.
     QImage dropNewest();
+    // The newest picture, unpacked again when a tab left behind had it packed. Needs one.
+    QImage newest();
+    // Packs the newest picture too, on the worker: its tab is no longer on show.
+    void packNewest();
     // The bytes the older pictures take once compressed (waits for the workers).
     qsizetype packedBytes() const;
+    // The bytes the older pictures take now, without waiting: one still being packed counts
+    // at its full size.
+    qsizetype heldBytes() const;
+    // Forgets the oldest picture (a memory bound); needs at least two.
+    void dropOldest();
+
+    static constexpr int TileSide = 64;
 
     struct Packed {
         QByteArray bytes; // zstd frame of the pixel rows
@@ -32,9 +46,14 @@ public:
         int width = 0, height = 0, dotsX = 0, dotsY = 0;
         qsizetype bytesPerLine = 0;
         QList<QRgb> colours;
+        // Set when `bytes` holds only these tiles' rows, to be laid over the newer picture.
+        QList<QRect> tiles;
     };
     static Packed pack(const QImage& picture);
-    static QImage unpack(const Packed& packed);
+    // `older` as the tiles in which it differs from `newer`, or whole when most differ.
+    static Packed packAgainst(const QImage& older, const QImage& newer);
+    // Needs the newer picture when the packed one holds tiles.
+    static QImage unpack(const Packed& packed, const QImage& newer = QImage());
 
 private:
     struct Entry {

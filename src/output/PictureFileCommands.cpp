@@ -64,6 +64,7 @@ bool ExecuteSaveAs(int family, const QImage& picture, PictureFileSettings& setti
     if (SaveAsLogic::remembersSaveType(family))
         settings.asSaveType = type;
     settings.curDir = folderOfPath(choice->path);
+    settings.openedPath = choice->path;
     const BusyCursor busy(prompts);
     removeStalePartialFiles(settings.curDir);
     savePictureFile(picture, type, choice->path, options);
@@ -86,6 +87,7 @@ QImage OpenPictureFile(PictureFileSettings& settings, const QString& fallbackFol
         return QImage();
     // The folder is remembered even when the file turns out unreadable.
     settings.curDir = folderOfPath(choice->path);
+    settings.openedPath = choice->path;
     const BusyCursor busy(prompts);
     return loadPictureFileInBackground(choice->path);
 }

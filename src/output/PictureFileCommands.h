@@ -14,6 +14,7 @@ namespace vistrel {
 struct PictureFileSettings {
     QString curDir;
     int asSaveType = 1;
+    QString openedPath; // the file OpenPictureFile read last
 };
 
 // The Save-As dialog for a family (1 bitmap, 2 JPEG, 3 PNG, 4 GIF): asks for the file and

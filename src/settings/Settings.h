@@ -51,6 +51,7 @@ struct Settings {
     } FILELIST{};
     struct {
         int RIREKICNT;
+        int MEMORYMB; // what the undo history of all tabs together may hold, in MiB
     } RIREKI{};
     struct {
         int BACK; // colour reference 0x00BBGGRR

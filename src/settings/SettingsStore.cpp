@@ -66,6 +66,8 @@ void clampToUsableRanges(Settings& settings)
     clamp(settings.ALL.WAITTIME, 0, 3000);
     clamp(settings.ALL.SCROLLWAITTIME, 0, 1000);
     clamp(settings.RIREKI.RIREKICNT, 1, MaximumTabs);
+    // Below 16 MiB not even one screen's step could be kept.
+    clamp(settings.RIREKI.MEMORYMB, 16, 1 << 20);
     for (int* margin :
          {&settings.TRIM.TOP, &settings.TRIM.BOTTOM, &settings.TRIM.LEFT, &settings.TRIM.RIGHT})
         clamp(*margin, 0, 999);

@@ -83,6 +83,7 @@ void addGeneralSections(TableBuilder& t, Settings& s, const QString& exeFolder)
 
     t.section(QStringLiteral("RIREKI"));
     t.integer(QStringLiteral("RIREKICNT"), s.RIREKI.RIREKICNT, 10);
+    t.integer(QStringLiteral("MEMORYMB"), s.RIREKI.MEMORYMB, 512);
 
     t.section(QStringLiteral("COLOR"));
     t.colour(QStringLiteral("BACK"), s.COLOR.BACK, 0x808080);

@@ -1,5 +1,6 @@
 #include "edit/modes/EditSurface.h"
 
+#include "edit/ViewZoom.h"
 #include "edit/modes/RubberBand.h"
 #include "edit/modes/TTrackBox.h"
 
@@ -35,6 +36,11 @@ QPoint EditSurface::origin() const
     return {margins.left(), margins.top()};
 }
 
+QPoint EditSurface::picturePoint(QPointF viewPoint) const
+{
+    return ViewZoom::toPicture(viewPoint, origin(), ViewZoom::of(m_view));
+}
+
 void EditSurface::setCrossCursor(bool cross)
 {
     if (cross)
@@ -51,7 +57,8 @@ void EditSurface::focusBox()
 
 void EditSurface::scrollTowards(QPoint picturePoint)
 {
-    const QPoint inViewport = m_view->mapTo(m_box->viewport(), picturePoint + origin());
+    const QPoint inViewport = m_view->mapTo(
+        m_box->viewport(), ViewZoom::toView(picturePoint, origin(), ViewZoom::of(m_view)));
     const QSize visible = m_box->viewport()->size();
     const auto step = [](QScrollBar* bar, int position, int extent) {
         if (position < 0)
@@ -87,7 +94,7 @@ bool EditSurface::eventFilter(QObject* watched, QEvent* event)
     if (handler == nullptr || !*handler)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    (*handler)(mouse->position().toPoint() - origin());
+    (*handler)(picturePoint(mouse->position()));
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointF>
 
 #include <functional>
 
@@ -30,6 +31,8 @@ public:
 
     // Where picture pixel (0, 0) lies in the view.
     QPoint origin() const;
+    // The picture pixel under a point of the view, at the view's zoom.
+    QPoint picturePoint(QPointF viewPoint) const;
     void setCrossCursor(bool cross);
     // One step of 5 pixels towards a point outside the visible part, per axis.
     void scrollTowards(QPoint picturePoint);

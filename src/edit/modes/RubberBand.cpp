@@ -1,5 +1,6 @@
 #include "edit/modes/RubberBand.h"
 
+#include "edit/ViewZoom.h"
 #include "edit/modes/SelectionGeometry.h"
 
 #include <QEvent>
@@ -61,9 +62,10 @@ void RubberBandOverlay::setPen(bool invert, int lineColourReference)
 
 QRect RubberBandOverlay::bandArea() const
 {
-    return m_band
-               ? SpanBetween(m_band->start, m_band->end).translated(m_origin).adjusted(-1, -1, 1, 1)
-               : QRect();
+    return m_band ? ViewZoom::toView(SpanBetween(m_band->start, m_band->end), m_origin,
+                                     ViewZoom::of(parentWidget()))
+                        .adjusted(-1, -1, 1, 1)
+                  : QRect();
 }
 
 void RubberBandOverlay::showBand(BandKind kind, QPoint start, QPoint end)
@@ -95,10 +97,12 @@ void RubberBandOverlay::paintEvent(QPaintEvent*)
 {
     if (!m_band)
         return;
+    // Drawn in the view's pixels, so that the line stays one pixel wide at any zoom.
+    const double zoom = ViewZoom::of(parentWidget());
     QPainter painter(this);
-    painter.translate(m_origin);
     PrepareRubberBandPen(painter, m_invert, m_lineColour);
-    DrawRubberBand(painter, m_band->kind, m_band->start, m_band->end);
+    DrawRubberBand(painter, m_band->kind, ViewZoom::toView(m_band->start, m_origin, zoom),
+                   ViewZoom::toView(m_band->end, m_origin, zoom));
 }
 
 } // namespace vistrel

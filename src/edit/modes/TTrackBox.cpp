@@ -1,9 +1,13 @@
 #include "edit/modes/TTrackBox.h"
 
+#include "edit/ViewZoom.h"
+
+#include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vistrel {
 
@@ -19,13 +23,22 @@ TTrackBox::TTrackBox(QWidget* parent, QPoint origin) : QWidget(parent), m_origin
 {
     setObjectName(QStringLiteral("trbRect"));
     setMouseTracking(true);
+    parent->installEventFilter(this); // a new zoom resizes the view: the frame follows
     hide();
+}
+
+bool TTrackBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && event->type() == QEvent::Resize && !m_inner.isNull())
+        setInner(m_inner);
+    return QWidget::eventFilter(watched, event);
 }
 
 void TTrackBox::setInner(const QRect& inner)
 {
     m_inner = inner;
-    setGeometry(inner.translated(m_origin).adjusted(-Border, -Border, Border, Border));
+    setGeometry(ViewZoom::toView(inner, m_origin, ViewZoom::of(parentWidget()))
+                    .adjusted(-Border, -Border, Border, Border));
     update();
 }
 
@@ -55,13 +68,15 @@ void TTrackBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     // The outline of the inner rectangle, combined with the picture beneath.
-    QPen outlinePen(m_outline.colour, m_outline.width,
+    // The figure's line as thick as it will be in the picture at this zoom.
+    const double zoom = ViewZoom::of(parentWidget());
+    QPen outlinePen(m_outline.colour, std::max(1, int(std::lround(m_outline.width * zoom))),
                     m_outline.dotted ? Qt::DotLine : Qt::SolidLine);
     painter.setPen(outlinePen);
     painter.setBrush(Qt::NoBrush);
     painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     painter.translate(Border, Border);
-    DrawRubberBand(painter, m_outline.kind, {0, 0}, {m_inner.width(), m_inner.height()});
+    DrawRubberBand(painter, m_outline.kind, {0, 0}, {width() - 2 * Border, height() - 2 * Border});
     painter.resetTransform();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
@@ -127,7 +142,8 @@ void TTrackBox::updateCursor(int edges)
 
 QPoint TTrackBox::picturePoint(const QMouseEvent* event) const
 {
-    return mapToParent(event->position().toPoint()) - m_origin;
+    return ViewZoom::toPicture(mapToParent(event->position()), m_origin,
+                               ViewZoom::of(parentWidget()));
 }
 
 void TTrackBox::mousePressEvent(QMouseEvent* event)

@@ -103,7 +103,7 @@ bool StampTools::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonRelease)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint pointer = mouse->position().toPoint() - m_surface.origin();
+    const QPoint pointer = m_surface.picturePoint(mouse->position());
     if (event->type() == QEvent::MouseMove)
         followPointer(pointer);
     else

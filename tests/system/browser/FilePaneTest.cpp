@@ -277,3 +277,42 @@ TEST(FilePane, LargeIconsFillTheSharedThumbnailCache)
                   QImage(picture).pixel(0, 0) | 0xff000000);
     }
 }
+
+// Walking through thirty pictures shows each in the one tab of opened pictures: no tab per
+// file, and no undo step per file (Ctrl+Z has nothing to go back to). Closing that one tab
+// leaves none.
+TEST(FilePane, WalkingThirtyPicturesKeepsOneTabAndNoUndoSteps)
+{
+    FilePaneScene scene;
+    QStringList pictures;
+    for (int i = 0; i < 30; ++i) // heights 4 rows apart, so that each size in KB differs
+        pictures << scene.writePicture(QStringLiteral("p%1.bmp").arg(i, 2, 10, QLatin1Char('0')),
+                                       {100, 100 + 4 * i}, ColourA);
+    scene.start(1);
+    ASSERT_TRUE(scene.waitForLine(found(30))) << scene.log();
+    ASSERT_TRUE(waitFor([&] { return scene.pixels(ColourA, true) > 0; })) << scene.log();
+    ASSERT_TRUE(scene.clickColour(ColourA));
+    scene.key(QStringLiteral("Home"));
+    ASSERT_TRUE(scene.waitForOpened(pictures[0])) << scene.log();
+    for (int i = 1; i < 30; ++i) {
+        scene.key(QStringLiteral("Right"));
+        ASSERT_TRUE(scene.waitForOpened(pictures[i])) << i << scene.log();
+    }
+    const QString title = QStringLiteral("p29.bmp - %1 - Vistrel").arg(pictures[29]);
+    ASSERT_TRUE(waitFor([&] { return !scene.vistrel().windows(title).isEmpty(); }));
+
+    scene.key(QStringLiteral("ctrl+z"));
+    ASSERT_TRUE(scene.waitForLine(QStringLiteral("message: １つ前の操作がありません")))
+        << scene.log();
+    scene.key(QStringLiteral("Return"));
+    ASSERT_TRUE(waitFor([&] {
+        return scene.vistrel().windows(title).size() == 1 &&
+               scene.vistrel().windows().size() == 1; // the box has gone
+    }));
+    scene.activate();
+    scene.key(QStringLiteral("ctrl+w")); // one tab: closing it leaves the bare window
+    EXPECT_TRUE(waitFor([&] {
+        return scene.vistrel().windows(QStringLiteral("Vistrel")).size() == 1 &&
+               scene.vistrel().windows(title).isEmpty();
+    })) << scene.log();
+}

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 using namespace vistrel;
@@ -321,4 +323,47 @@ TEST(EditModes, ACaptureAfterAnUndoLeavesTheTabAsItWasShown)
     ASSERT_TRUE(scene.waitForStatusCount(CaptureScene::Completed, 2)) << scene.log();
     EXPECT_EQ(scene.tabFiles().size(), 2);
     EXPECT_TRUE(scene.tabPicture(1) == patternPicture()) << "the tab holds the undone mosaic";
+}
+
+// A session that ends (SIGTERM) with an unsaved mosaic asks nothing and keeps it; the next
+// start offers it back, and Return (the default, Yes) brings it back as an edited tab.
+TEST(EditModes, AnEditLeftAtASessionEndIsOfferedAtTheNextStart)
+{
+    EditScene scene;
+    const auto origin = scene.pictureOnScreen();
+    ASSERT_TRUE(origin) << "the picture is not on show";
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("a")); // エリア選択(&A)
+    scene.drag(*origin + QPoint(40, 30), *origin + QPoint(140, 100));
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("m")); // モザイク(&M)
+    ASSERT_TRUE(scene.focusWindow(QStringLiteral("モザイク"))) << scene.log();
+    scene.xdotool({QStringLiteral("type"), QStringLiteral("8")});
+    scene.key(QStringLiteral("Return"));
+    ASSERT_TRUE(scene.waitForStatus(QStringLiteral("処理が完了しました"))) << scene.log();
+    const QImage edited = scene.tabPicture(1);
+    ASSERT_NE(edited, patternPicture());
+
+    scene.vistrel().signal(SIGTERM);
+    ASSERT_TRUE(scene.vistrel().waitForExit()) << "the program did not end on SIGTERM";
+    EXPECT_EQ(scene.vistrel().exitCode(), 0);
+    EXPECT_TRUE(scene.vistrel().testLog().filter(QStringLiteral("question: ")).isEmpty());
+
+    VistrelProcess next(scene.session());
+    next.setEnv(QStringLiteral("VISTREL_CONFIG_DIR"), scene.vistrel().configDir());
+    next.start();
+    const QString offer = QStringLiteral(
+        "question: 前回の終了時に保存されていなかった編集が1件あります。復元しますか？");
+    ASSERT_TRUE(waitFor([&] { return next.testLog().contains(offer); }))
+        << next.testLog().join(u'\n').toStdString();
+    // The question has the keyboard: Return takes its default.
+    ASSERT_TRUE(waitFor([&] {
+        scene.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        return next.testLog().contains(
+            QStringLiteral("status: 保存されていなかった編集を1件復元しました"));
+    })) << next.testLog().join(u'\n').toStdString();
+    EXPECT_TRUE(
+        waitFor([&] { return !next.windows(QStringLiteral("edit pattern - Vistrel")).isEmpty(); }));
+    next.signal(SIGTERM);
+    EXPECT_TRUE(next.waitForExit());
 }

@@ -102,11 +102,19 @@ void XDisplay::collect(WindowId parent, const QString& wanted, QList<WindowId>& 
             m_connection, xcb_get_window_attributes(m_connection, children[i]), nullptr));
         if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
             continue;
-        if (title(children[i]) == wanted)
+        if (titleMatches(title(children[i]), wanted))
             found.append(children[i]);
         else
             collect(children[i], wanted, found);
     }
+}
+
+bool XDisplay::titleMatches(const QString& title, const QString& wanted)
+{
+    // The main window puts the shown tab's caption and file before the program's name.
+    static const QString program = QStringLiteral("Vistrel");
+    return title == wanted ||
+           (wanted == program && title.endsWith(QStringLiteral(" - ") + program));
 }
 
 QList<WindowId> XDisplay::findWindows(const QString& wanted) const

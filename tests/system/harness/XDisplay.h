@@ -34,8 +34,10 @@ public:
     WindowId root() const { return m_root; }
     QSize screenSize() const { return m_screenSize; }
 
-    // Mapped windows whose title (_NET_WM_NAME, else WM_NAME) is exactly `title`.
+    // Mapped windows whose title (_NET_WM_NAME, else WM_NAME) is exactly `title`; for
+    // "Vistrel" also the main window's "caption - file - Vistrel".
     QList<WindowId> findWindows(const QString& title) const;
+    static bool titleMatches(const QString& title, const QString& wanted);
     QString title(WindowId window) const;
     // The window announces itself as a dialog (_NET_WM_WINDOW_TYPE_DIALOG), as message boxes do.
     bool isDialog(WindowId window) const;

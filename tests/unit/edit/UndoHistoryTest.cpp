@@ -104,3 +104,64 @@ TEST(UndoHistory, PackingLeavesNoThreadStacksBehind)
     EXPECT_LT(mappings() - before, 16) << "packed pictures in mappings of their own";
     EXPECT_EQ(history.size(), 66);
 }
+
+TEST(UndoHistory, SmallChangesAreKeptAsTilesAndEveryUndoIsExact)
+{
+    // A photograph-like picture that zstd cannot shrink much on its own.
+    QImage screen(1000, 700, QImage::Format_RGB32);
+    quint32 noise = 12345;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            screen.setPixel(x, y, (noise = noise * 1103515245 + 12345) >> 8);
+    std::vector<QImage> steps{screen};
+    const auto changed = [&steps](const QRect& area, QRgb colour) {
+        QImage next = steps.back().copy();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                next.setPixel(x, y, colour);
+        steps.push_back(next);
+    };
+    changed({10, 10, 5, 5}, qRgb(1, 2, 3));     // one tile
+    changed({60, 60, 10, 10}, qRgb(4, 5, 6));   // across four tiles
+    changed({950, 650, 50, 50}, qRgb(7, 8, 9)); // the short tiles at the far edges
+    steps.push_back(steps.back().copy());       // nothing changed
+    steps.push_back(steps.back().transformed(QTransform().rotate(90))); // all of it, and its size
+    steps.push_back(steps.back().mirrored(true, false));                // same size, every tile
+    changed({0, 0, 1, 1}, qRgb(0, 0, 0));
+
+    // The four small steps as tiles: together far below one whole picture.
+    UndoHistory small;
+    for (size_t i = 0; i <= 4; ++i)
+        small.push(steps[i]);
+    EXPECT_LT(small.packedBytes() * 20, UndoHistory::pack(screen).bytes.size());
+
+    UndoHistory history;
+    for (const QImage& step : steps)
+        history.push(step);
+
+    for (size_t i = steps.size() - 1; i > 0; --i) {
+        SCOPED_TRACE(i - 1);
+        EXPECT_EQ(history.dropNewest(), steps[i - 1]);
+    }
+}
+
+TEST(UndoHistory, ALeftTabPacksItsNewestAndDroppingTheOldestKeepsTheRestExact)
+{
+    std::vector<QImage> steps;
+    for (int i = 0; i < 4; ++i)
+        steps.push_back(filled(200, 150, QImage::Format_RGB32, 3 + (i == 3 ? 1 : 0)));
+    steps[1].setPixel(5, 5, qRgb(9, 9, 9));
+    steps[2].setPixel(150, 100, qRgb(9, 9, 9));
+    UndoHistory history;
+    for (const QImage& step : steps)
+        history.push(step);
+    history.packNewest();
+    EXPECT_EQ(history.newest(), steps[3]);
+    history.dropOldest();
+    EXPECT_EQ(history.size(), 3);
+    EXPECT_EQ(history.dropNewest(), steps[2]);
+    EXPECT_EQ(history.dropNewest(), steps[1]);
+    EXPECT_EQ(history.size(), 1);
+    history.dropOldest(); // the picture itself always stays
+    EXPECT_EQ(history.size(), 1);
+}

@@ -1,4 +1,5 @@
 #include "edit/ZoomCalculator.h"
+#include "edit/ViewZoom.h"
 
 #include <gtest/gtest.h>
 
@@ -100,4 +101,22 @@ TEST(ZoomCalculator, PercentIsShownInShortestForm)
     // 100 / 128 = 0.78125: the tie at the fifth place goes to the even 0.7812
     EXPECT_EQ(ZoomCalculator::FormatPercent(100.0 / 128), "0.7812");
     EXPECT_EQ(ZoomCalculator::FormatPercent(199.99999), "200");
+}
+
+TEST(ViewZoom, StepsFromAnyFactorStopAtTheEndsAndFitKeepsThePictureInside)
+{
+    EXPECT_EQ(ViewZoom::step(1.0, 1), 2.0);
+    EXPECT_EQ(ViewZoom::step(1.0, -1), 2.0 / 3);
+    EXPECT_EQ(ViewZoom::step(0.7, 1), 1.0); // a fitted factor goes to the next step
+    EXPECT_EQ(ViewZoom::step(0.7, -1), 2.0 / 3);
+    EXPECT_EQ(ViewZoom::step(ViewZoom::Largest, 1), ViewZoom::Largest);
+    EXPECT_EQ(ViewZoom::step(ViewZoom::Smallest, -1), ViewZoom::Smallest);
+    EXPECT_EQ(ViewZoom::fitting({3, 2}, {800, 600}), ViewZoom::Largest); // a dot is magnified
+    EXPECT_EQ(ViewZoom::fitting({3840, 2160}, {960, 600}), 0.25);
+    EXPECT_EQ(ViewZoom::text(1.0 / 3), QStringLiteral("表示倍率 : 33.3%"));
+    EXPECT_EQ(ViewZoom::text(4), QStringLiteral("表示倍率 : 400%"));
+    // Picture pixel 3 at 4x covers view pixels 12..15 after the origin; at 1/2 two share one.
+    EXPECT_EQ(ViewZoom::toPicture(QPointF(5 + 15.9, 5 + 12), QPoint(5, 5), 4), QPoint(3, 3));
+    EXPECT_EQ(ViewZoom::toPicture(QPointF(5 + 1, 5), QPoint(5, 5), 0.5), QPoint(2, 0));
+    EXPECT_EQ(ViewZoom::toView(QRect(3, 1, 2, 2), QPoint(5, 5), 4), QRect(17, 9, 8, 8));
 }

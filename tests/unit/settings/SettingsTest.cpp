@@ -87,8 +87,8 @@ TEST(SettingsTable, HasEveryKeyOnceWithItsSlots)
         EXPECT_TRUE(names.insert(name(row)).second) << "twice: " << name(row).toStdString();
         std::visit([&](auto* member) { EXPECT_TRUE(members.insert(member).second); }, row.member);
     }
-    // 68 single keys, 5 tools of 3, 21 icon files, 21 hotkeys of 7.
-    EXPECT_EQ(rows.size(), 68 + 15 + 21 + 147);
+    // 69 single keys, 5 tools of 3, 21 icon files, 21 hotkeys of 7.
+    EXPECT_EQ(rows.size(), 69 + 15 + 21 + 147);
     EXPECT_TRUE(names.count(QStringLiteral("ALL/HELPBROWSER")));
     EXPECT_TRUE(names.count(QStringLiteral("TOOL/COMMAND5")));
     EXPECT_TRUE(names.count(QStringLiteral("ICONFILE/FILELST20")));

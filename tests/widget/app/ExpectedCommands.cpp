@@ -43,6 +43,7 @@ Menu fileMenu()
                 check("出力時にプリンタダイアログを表示(&L)", "mnuFilePrnDlgClick"),
                 item("現在のフォルダを連続格納先とする(&R)", "mnuFileAtdirSetClick"),
                 item("ファイルの削除(&D)", "mnuFileDelClick", "Del"),
+                item("タブを閉じる(&C)", "mnuFileTabCloseClick", "Ctrl+W"),
                 item("終了(&X)", "mnuFileExitClick", "Ctrl+X"),
             }};
 }
@@ -126,6 +127,10 @@ Menu viewMenu()
                 {0, "一覧(&L)", "", 3, Kind::Radio, "mnuHyojiBIconClick"},
                 {0, "詳細(&D)", "", 4, Kind::Radio, "mnuHyojiBIconClick"},
                 item("最新情報に更新する(&R)", "mnuHyojiRefreshClick"),
+                item("ウィンドウに合わせる(&W)", "mnuHyojiZoomClick", "Ctrl+9", 0),
+                item("実際のサイズ(100%)(&A)", "mnuHyojiZoomClick", "Ctrl+0", 1),
+                item("拡大(&I)", "mnuHyojiZoomClick", "Ctrl++", 2),
+                item("縮小(&O)", "mnuHyojiZoomClick", "Ctrl+-", 3),
             }};
 }
 
@@ -204,6 +209,10 @@ std::vector<ButtonRow> editToolBar()
         {"tButEdtRange", "エリア選択", true, {}, "mnuEditRangeClick"},
         {"tButEdtMozaic", "モザイク", false, {}, "mnuEditMozaicClick"},
         {"tButEdtColor", "画像カラーの変更", false, {}, "mnuEditColorClick"},
+        {"tButZoomFit", "ウィンドウに合わせる", false, {}, "mnuHyojiZoomClick"},
+        {"tButZoom100", "実際のサイズ", false, {}, "mnuHyojiZoomClick"},
+        {"tButZoomIn", "拡大", false, {}, "mnuHyojiZoomClick"},
+        {"tButZoomOut", "縮小", false, {}, "mnuHyojiZoomClick"},
     };
 }
 

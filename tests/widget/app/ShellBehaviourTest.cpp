@@ -1,7 +1,9 @@
+#include "app/CommandMap.h"
 #include "app/HelpPages.h"
 #include "app/TfrmHelp.h"
 #include "app/TfrmMain.h"
 #include "app/VistrelApplication.h"
+#include "edit/ImageArea.h"
 #include "platform/HelpTopics.h"
 #include "platform/MessageBox.h"
 #include "platform/fake/FakePlatform.h"
@@ -192,4 +194,81 @@ TEST(Help, TheOpenersVerdictDecidesWhetherThePageWasShown)
         EXPECT_EQ(HelpPages::OpenInBrowser(page), shown) << status;
     }
     qputenv("PATH", path);
+}
+
+namespace {
+
+// A main window with one captured tab holding an edit, and every question recorded.
+struct EditedWindow {
+    EditedWindow()
+    {
+        QDir().mkpath(platform.settingsDir);
+        window = std::make_unique<TfrmMain>(platform);
+        window->confirmExit = [this](const QString& question) {
+            questions << question;
+            return answer;
+        };
+        window->imageArea().confirmDiscard = window->confirmExit;
+        window->show();
+        ImageDocument& document = window->document();
+        document.currentImage() = QImage(3, 2, QImage::Format_RGB32);
+        document.currentImage().fill(Qt::red);
+        document.AddCaptureTab(QStringLiteral("xterm"));
+        document.currentImage().fill(Qt::blue);
+        document.SetCurrentImage(ImageDocument::Mode::Commit);
+    }
+    void click(const char* item) { window->commands().action(item)->trigger(); }
+
+    FakePlatform platform;
+    std::unique_ptr<TfrmMain> window;
+    QStringList questions;
+    bool answer = false;
+};
+
+} // namespace
+
+TEST(UnsavedEdits, ExitAndClosingATabAskOnceAndNoKeepsTheWork)
+{
+    EditedWindow edited;
+    edited.click("mnuFileExit");
+    EXPECT_EQ(edited.questions,
+              QStringList{QStringLiteral("保存されていない編集があります。終了しますか？")});
+    EXPECT_TRUE(edited.window->isVisible());
+    edited.click("mnuFileTabClose");
+    EXPECT_EQ(edited.window->document().tabs().size(), 1);
+    EXPECT_EQ(edited.questions.size(), 2);
+    EXPECT_EQ(edited.window->windowTitle(), QStringLiteral("xterm - Vistrel"));
+
+    edited.answer = true;
+    edited.window->close(); // no tray: the close button ends the program
+    EXPECT_EQ(edited.questions.size(), 3);
+    EXPECT_FALSE(edited.window->isVisible());
+}
+
+TEST(UnsavedEdits, ASessionEndKeepsThemWithoutAskingAndTheNextStartOffersThem)
+{
+    QString settingsDir;
+    {
+        EditedWindow edited;
+        settingsDir = edited.platform.settingsDir;
+        EXPECT_EQ(edited.window->endSession(), 0);
+        EXPECT_TRUE(edited.questions.isEmpty());
+        // The next start finds them in the same settings folder.
+        FakePlatform next;
+        next.settingsDir = settingsDir;
+        TfrmMain restarted(next);
+        QStringList asked;
+        restarted.confirmRestore = [&asked](const QString& question) {
+            asked << question;
+            return true;
+        };
+        restarted.offerKeptEdits();
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_TRUE(asked[0].contains(QStringLiteral("1件")));
+        ASSERT_EQ(restarted.document().tabs().size(), 1);
+        EXPECT_EQ(restarted.document().viewBitmap().pixel(0, 0), QColor(Qt::blue).rgb());
+        EXPECT_TRUE(restarted.document().tabEdited(0));
+        restarted.offerKeptEdits(); // offered once
+        EXPECT_EQ(asked.size(), 1);
+    }
 }

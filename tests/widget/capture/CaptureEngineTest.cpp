@@ -282,16 +282,16 @@ TEST_F(CaptureEngineTest, ActivatePreviousWindowSkipsOwnHiddenAndDockWindows)
     EXPECT_EQ(platform.foreground, xterm);
 }
 
-TEST_F(CaptureEngineTest, FailedTabPictureStillShowsTheProgramAndKeepsTheTabs)
+TEST_F(CaptureEngineTest, ACaptureNeedsNoTabPictureOnDiskAndKeepsTheTabs)
 {
     settings.RIREKI.RIREKICNT = 1;
     menu.CaptureFromMenu(FullScreen, false);
     ASSERT_EQ(document.tabs().size(), 1);
     host.calls.clear();
 
-    tempFolder = folder.path() + QStringLiteral("/missing/folder"); // every write fails
-    EXPECT_THROW(menu.CaptureFromMenu(FullScreen, false), std::runtime_error);
-    EXPECT_EQ(host.calls.back(), QStringLiteral("show"));
+    tempFolder = folder.path() + QStringLiteral("/missing/folder"); // every write would fail
+    EXPECT_NO_THROW(menu.CaptureFromMenu(FullScreen, false));
+    EXPECT_TRUE(host.calls.contains(QStringLiteral("show")));
     ASSERT_EQ(document.tabs().size(), 1); // the recycled tab was not lost
     EXPECT_EQ(document.tabs()[0].Number, 1);
     EXPECT_FALSE(engine.busy);

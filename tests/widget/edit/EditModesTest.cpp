@@ -3,8 +3,10 @@
 #include "edit/ImageArea.h"
 #include "edit/ImageDocument.h"
 #include "edit/StatusPanels.h"
+#include "edit/ViewZoom.h"
 #include "edit/modes/EditSurface.h"
 #include "edit/modes/RubberBand.h"
+#include "edit/modes/TTrackBox.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
@@ -242,4 +244,49 @@ TEST_F(EditModesTest, APictureOpenedOverAnUnfinishedFrameEndsTheModeFirst)
     EXPECT_EQ(modes.mode(), ModeNone);
     EXPECT_FALSE(surface.trackBox().isVisible());
     EXPECT_FALSE(host.toggles.value("mnuEditRange"));
+}
+
+TEST_F(EditModesTest, AtAnyZoomTheMouseSelectsPicturePixelsAndTheFrameCoversThem)
+{
+    show(pattern(60, 40));
+    area.resize(400, 300);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    QStringList zoomTexts;
+    QObject::connect(&area, &ImageArea::zoomShown,
+                     [&zoomTexts](const QString& text) { zoomTexts << text; });
+    QLabel* view = area.imaBitmap();
+    const QPoint origin = surface.origin();
+    for (const double zoom : {4.0, 0.5}) {
+        area.setZoom(zoom);
+        EXPECT_EQ(view->size(),
+                  QSize(int(60 * zoom), int(40 * zoom)).grownBy(view->contentsMargins()));
+        modes.mnuEditRangeClick();
+        // Pressed on pixel (4, 2) and released on pixel (10, 8): even, so that half size shows
+        // them.
+        const auto at = [&](QPoint pixel) {
+            return origin +
+                   QPoint(int(pixel.x() * zoom + zoom / 2), int(pixel.y() * zoom + zoom / 2));
+        };
+        QTest::mousePress(view, Qt::LeftButton, {}, at({4, 2}));
+        QTest::mouseMove(view, at({10, 8}));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at({10, 8}));
+        EXPECT_EQ(modes.selection(), QRect(4, 2, 6, 6)) << zoom;
+        EXPECT_EQ(surface.trackBox().geometry(),
+                  QRect(origin + QPoint(int(4 * zoom), int(2 * zoom)),
+                        QSize(int(6 * zoom), int(6 * zoom)))
+                      .adjusted(-TTrackBox::Border, -TTrackBox::Border, TTrackBox::Border,
+                                TTrackBox::Border))
+            << zoom;
+        modes.EndEditMode();
+    }
+    EXPECT_EQ(zoomTexts,
+              (QStringList{QStringLiteral("表示倍率 : 400%"), QStringLiteral("表示倍率 : 50%")}));
+    // Fitting a small picture to the window magnifies it; the tab keeps its choice.
+    area.setZoom(0);
+    EXPECT_EQ(area.shownZoom(),
+              ViewZoom::fitting({60, 40}, area.ScrBoxMain()->viewport()->size().shrunkBy(
+                                              view->contentsMargins())));
+    EXPECT_GT(area.shownZoom(), 4.0);
+    EXPECT_EQ(document.zoom(), 0.0);
 }

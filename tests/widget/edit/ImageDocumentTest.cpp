@@ -28,12 +28,12 @@ protected:
         image.fill(qRgb(shade, shade, shade));
         return image;
     }
-    void capture(int shade, const QString& title)
+    bool capture(int shade, const QString& title)
     {
         document.currentImage() = picture(shade);
-        document.SetCurrentImage(ImageDocument::Mode::Reset);
-        document.AddCaptureTab(title);
+        return document.AddCaptureTab(title);
     }
+    int shown() const { return qRed(document.viewBitmap().pixel(0, 0)); }
     void edit(int shade)
     {
         document.currentImage() = picture(shade);
@@ -58,12 +58,9 @@ TEST_F(ImageDocumentTest, EleventhCaptureRecyclesTheOldestTabAndItsNumber)
     ASSERT_EQ(document.tabs().size(), 10);
     EXPECT_EQ(document.tabs().front().Title, QStringLiteral("w2"));
     EXPECT_EQ(document.tabs().back().Title, QStringLiteral("w11"));
-    EXPECT_EQ(document.tabs().back().Number, 1); // the leftmost tab's file number
+    EXPECT_EQ(document.tabs().back().Number, 1); // the leftmost tab's number
     EXPECT_EQ(document.selectedTab(), 9);
-
-    QImage stored;
-    temp.ReadTempPicture(stored, TempPictures::Kind::Tab, 1);
-    EXPECT_EQ(stored.pixel(0, 0), qRgb(11, 11, 11));
+    EXPECT_EQ(shown(), 11);
 }
 
 TEST_F(ImageDocumentTest, LoweredMaximumRemovesOnlyOneTabPerCapture)
@@ -78,16 +75,28 @@ TEST_F(ImageDocumentTest, LoweredMaximumRemovesOnlyOneTabPerCapture)
     EXPECT_EQ(document.tabs().back().Title, QStringLiteral("w7"));
 }
 
-TEST_F(ImageDocumentTest, UndoDoesNotCrossATabSwitch)
+TEST_F(ImageDocumentTest, EachTabKeepsItsHistoryAcrossSwitches)
 {
     capture(1, QStringLiteral("a"));
     edit(2);
-    capture(3, QStringLiteral("b"));
+    edit(3);
+    capture(4, QStringLiteral("b"));
+    edit(5);
     document.selectTab(0);
-    EXPECT_EQ(document.currentImage().pixel(0, 0), qRgb(2, 2, 2)); // the edit was kept
+    EXPECT_EQ(shown(), 3);
+    EXPECT_EQ(document.undoDepth(), 3);
+    document.mnuEditUndoClick(); // acts on the selected tab only
+    document.selectTab(1);
+    document.selectTab(0);
+    EXPECT_EQ(shown(), 2);
+    document.mnuEditUndoClick();
+    EXPECT_EQ(shown(), 1);
+    document.selectTab(1);
+    document.mnuEditUndoClick();
+    EXPECT_EQ(shown(), 4);
+    EXPECT_TRUE(messages.isEmpty());
     document.mnuEditUndoClick();
     EXPECT_EQ(messages, QStringList{QStringLiteral("１つ前の操作がありません")});
-    EXPECT_EQ(document.currentImage().pixel(0, 0), qRgb(2, 2, 2));
 }
 
 TEST_F(ImageDocumentTest, TwoEditsThenTwoUndosRestoreTheEnteredPicture)
@@ -104,16 +113,24 @@ TEST_F(ImageDocumentTest, TwoEditsThenTwoUndosRestoreTheEnteredPicture)
     EXPECT_EQ(messages.size(), 1);
 }
 
-TEST_F(ImageDocumentTest, CommitRewritesTheSelectedTabButUndoDoesNot)
+TEST_F(ImageDocumentTest, TheScratchPictureFollowsTheTabAndItsLossStopsNothing)
 {
     capture(1, QStringLiteral("a"));
     edit(5);
-    QImage stored;
-    temp.ReadTempPicture(stored, TempPictures::Kind::Tab, 1);
-    EXPECT_EQ(stored.pixel(0, 0), qRgb(5, 5, 5));
+    const auto stored = [this] {
+        QImage picture;
+        temp.ReadTempPicture(picture, TempPictures::Kind::Tab, 1);
+        return qRed(picture.pixel(0, 0));
+    };
+    EXPECT_EQ(stored(), 5);
     document.mnuEditUndoClick();
-    temp.ReadTempPicture(stored, TempPictures::Kind::Tab, 1);
-    EXPECT_EQ(stored.pixel(0, 0), qRgb(5, 5, 5));
+    EXPECT_EQ(stored(), 1);
+    document.showOpenedPicture(picture(9), QStringLiteral("x.png"), QStringLiteral("/p/x.png"));
+    EXPECT_FALSE(QFile::exists(temp.path(TempPictures::Kind::Tab, 2))); // in its own file
+    ASSERT_TRUE(folder.remove());
+    document.selectTab(0);
+    edit(6);
+    EXPECT_EQ(shown(), 6);
 }
 
 TEST_F(ImageDocumentTest, LoadingWithoutTabsWritesNoFileAndViewIs32Bit)
@@ -144,27 +161,175 @@ TEST_F(ImageDocumentTest, LeavingATabKeepsWhatItShowsNotAPictureCapturedBehindIt
     EXPECT_EQ(document.currentImage().pixel(0, 0), qRgb(2, 2, 2));
 }
 
-TEST_F(ImageDocumentTest, AnOpenedPictureIsAnEditThatUndoTakesBack)
+TEST_F(ImageDocumentTest, APasteIsAnEditThatUndoTakesBack)
 {
     capture(1, QStringLiteral("a"));
     document.replacePicture(picture(7));
-    QImage stored;
-    temp.ReadTempPicture(stored, TempPictures::Kind::Tab, 1);
-    EXPECT_EQ(stored.pixel(0, 0), qRgb(7, 7, 7));
+    EXPECT_TRUE(document.tabEdited(0));
     document.mnuEditUndoClick();
-    EXPECT_EQ(document.viewBitmap().pixel(0, 0), qRgb(1, 1, 1));
+    EXPECT_EQ(shown(), 1);
+    EXPECT_FALSE(document.tabEdited(0));
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(ImageDocumentTest, ATabThatCannotBeWrittenKeepsTheTabBarOnTheDocumentsTab)
+TEST_F(ImageDocumentTest, AFailedUnpackLeavesTheTabBarOnTheDocumentsTab)
 {
+    // A tab switch needs no disk any more; what stays is the tab bar agreeing with the
+    // document when entering a tab fails.
     ImageArea area(document);
     capture(1, QStringLiteral("a"));
     capture(2, QStringLiteral("b"));
     edit(3);
-    ASSERT_TRUE(folder.remove()); // the disk is gone: the tab being left cannot be written
-    EXPECT_THROW(area.tabWindow()->setCurrentIndex(0), std::runtime_error);
+    ASSERT_TRUE(folder.remove());
+    area.tabWindow()->setCurrentIndex(0);
+    EXPECT_EQ(document.selectedTab(), 0);
+    EXPECT_EQ(area.tabWindow()->currentIndex(), 0);
+    EXPECT_EQ(shown(), 1);
+}
+
+TEST_F(ImageDocumentTest, OpenedFilesShareOneTabAndNeverOverwriteACapture)
+{
+    capture(1, QStringLiteral("a"));
+    edit(2);
+    document.showOpenedPicture(picture(10), QStringLiteral("x.png"), QStringLiteral("/p/x.png"));
+    document.showOpenedPicture(picture(11), QStringLiteral("y.png"), QStringLiteral("/p/y.png"));
+    ASSERT_EQ(document.tabs().size(), 2);
+    EXPECT_EQ(document.tabs()[1].Title, QStringLiteral("y.png"));
+    EXPECT_EQ(document.tabs()[1].FileName, QStringLiteral("/p/y.png"));
+    EXPECT_EQ(document.undoDepth(), 1); // browsing is not editing
+    EXPECT_FALSE(document.tabEdited(1));
+    edit(12); // the edited file tab is the user's work now
+    document.showOpenedPicture(picture(13), QStringLiteral("z.png"), QStringLiteral("/p/z.png"));
+    ASSERT_EQ(document.tabs().size(), 3);
+    document.selectTab(1);
+    EXPECT_EQ(shown(), 12);
+    document.selectTab(0);
+    EXPECT_EQ(shown(), 2);
+    document.mnuEditUndoClick();
+    EXPECT_EQ(shown(), 1);
+}
+
+TEST_F(ImageDocumentTest, WithNoTabAPasteAndAnEditedShownCaptureGetTabs)
+{
+    document.replacePicture(picture(3));
+    ASSERT_EQ(document.tabs().size(), 1);
+    EXPECT_EQ(document.tabs()[0].Title, QStringLiteral("クリップボード"));
+    document.closeTab(0);
+    // A capture shown without a tab (the start-up capture), then edited.
+    document.currentImage() = picture(4);
+    document.SetCurrentImage(ImageDocument::Mode::Reset);
+    edit(5);
+    document.storeSelectedTab(); // a capture is about to replace the current image
+    capture(6, QStringLiteral("b"));
+    ASSERT_EQ(document.tabs().size(), 2);
+    document.selectTab(0);
+    EXPECT_EQ(shown(), 5);
+    EXPECT_TRUE(document.tabEdited(0));
+}
+
+TEST_F(ImageDocumentTest, TheTabMaximumRecyclesOnlyTabsWithoutUnsavedEdits)
+{
+    maximum = 3;
+    capture(1, QStringLiteral("a"));
+    edit(2);
+    capture(3, QStringLiteral("b"));
+    capture(4, QStringLiteral("c"));
+    EXPECT_TRUE(capture(5, QStringLiteral("d"))); // "b" goes, not the edited "a"
+    ASSERT_EQ(document.tabs().size(), 3);
+    EXPECT_EQ(document.tabs()[0].Title, QStringLiteral("a"));
+    EXPECT_EQ(document.tabs()[1].Title, QStringLiteral("c"));
+    edit(6);
+    document.selectTab(1);
+    edit(7);
+    EXPECT_FALSE(capture(8, QStringLiteral("e"))); // every tab edited: the tabs grow
+    EXPECT_EQ(document.tabs().size(), 4);
+    document.selectTab(0);
+    document.markSaved();
+    EXPECT_TRUE(capture(9, QStringLiteral("f"))); // the saved "a" is the oldest to go now
+    EXPECT_EQ(document.tabs()[0].Title, QStringLiteral("c"));
+}
+
+TEST_F(ImageDocumentTest, UndoingPastASaveMarksTheTabEditedAgain)
+{
+    capture(1, QStringLiteral("a"));
+    edit(2);
+    document.markSaved();
+    EXPECT_FALSE(document.tabEdited(0));
+    document.mnuEditUndoClick();
+    EXPECT_TRUE(document.tabEdited(0));
+    edit(2);
+    EXPECT_TRUE(document.tabEdited(0)); // the same depth, not the saved picture
+}
+
+TEST_F(ImageDocumentTest, ClosingTheSelectedTabEntersItsNeighbour)
+{
+    capture(1, QStringLiteral("a"));
+    capture(2, QStringLiteral("b"));
+    capture(3, QStringLiteral("c"));
+    document.selectTab(1);
+    document.closeTab(1);
     EXPECT_EQ(document.selectedTab(), 1);
-    EXPECT_EQ(area.tabWindow()->currentIndex(), 1);
-    EXPECT_EQ(document.currentImage().pixel(0, 0), qRgb(3, 3, 3));
+    EXPECT_EQ(shown(), 3);
+    document.closeTab(0);
+    EXPECT_EQ(document.selectedTab(), 0);
+    EXPECT_EQ(shown(), 3);
+    document.closeTab(0);
+    EXPECT_TRUE(document.viewBitmap().isNull());
+    EXPECT_EQ(document.undoDepth(), 0);
+}
+
+TEST_F(ImageDocumentTest, KeptTabsComeBackEditedWithTheirCaptions)
+{
+    capture(1, QStringLiteral("a"));
+    edit(2);
+    capture(3, QStringLiteral("b"));
+    document.showOpenedPicture(picture(4), QStringLiteral("x.png"), QStringLiteral("/p/x.png"));
+    edit(5);
+    QTemporaryDir kept;
+    EXPECT_EQ(document.keepEditedTabs(kept.path()), 2);
+
+    ImageDocument next{temp, [] { return 10; }};
+    EXPECT_EQ(ImageDocument::keptTabCount(kept.path()), 2);
+    EXPECT_EQ(next.restoreKeptTabs(kept.path()), 2);
+    ASSERT_EQ(next.tabs().size(), 2);
+    EXPECT_EQ(next.tabs()[0].Title, QStringLiteral("a"));
+    EXPECT_EQ(next.tabs()[1].FileName, QStringLiteral("/p/x.png"));
+    EXPECT_EQ(qRed(next.viewBitmap().pixel(0, 0)), 5);
+    EXPECT_TRUE(next.tabEdited(0) && next.tabEdited(1));
+    EXPECT_EQ(ImageDocument::keptTabCount(kept.path()), 0); // offered once
+}
+
+TEST_F(ImageDocumentTest, TheHistoryBudgetDropsTheOldestStepsOfTheOldestTabFirst)
+{
+    // Noise that does not compress: every kept step holds its 48 bytes.
+    quint32 noise = 7;
+    const auto noisy = [&noise] {
+        QImage image(4, 3, QImage::Format_RGB32);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x)
+                image.setPixel(x, y, (noise = noise * 1103515245 + 12345) >> 8);
+        return image;
+    };
+    document.historyBudget = [] { return qint64(5 * 48); };
+    QStringList said;
+    QObject::connect(&document, &ImageDocument::statusMessage,
+                     [&said](const QString& text) { said << text; });
+    const auto editWith = [&] {
+        document.currentImage() = noisy();
+        document.SetCurrentImage(ImageDocument::Mode::Commit);
+    };
+    document.currentImage() = noisy();
+    document.AddCaptureTab(QStringLiteral("a"));
+    for (int i = 0; i < 3; ++i)
+        editWith();
+    document.currentImage() = noisy();
+    document.AddCaptureTab(QStringLiteral("b"));
+    for (int i = 0; i < 3; ++i)
+        editWith();
+    EXPECT_EQ(document.undoDepth(), 4); // the selected, newer tab keeps all of its steps
+    EXPECT_EQ(said.size(), 1);
+    EXPECT_LE(document.historyBytes(), 5 * 48);
+    document.selectTab(0);
+    EXPECT_EQ(document.undoDepth(), 3);
+    EXPECT_TRUE(document.tabEdited(0));
 }

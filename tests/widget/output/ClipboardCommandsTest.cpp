@@ -1,4 +1,5 @@
 #include "app/CommandMap.h"
+#include "app/EditWiring.h"
 #include "app/TfrmMain.h"
 #include "edit/StatusPanels.h"
 #include "output/codecs/PngCodec.h"
@@ -77,9 +78,22 @@ TEST_F(ClipboardCommandsTest, CopyOffersTheShownPictureAsPngAndBitmap)
         EXPECT_TRUE(clipboard()->hasFormat(QString::fromLatin1(type))) << type;
     EXPECT_EQ(PngCodec::decode(clipboard()->data(QStringLiteral("image/png"))), picture);
     EXPECT_EQ(qvariant_cast<QImage>(clipboard()->imageData()), picture);
+
+    // With a finished area selection only the selected part goes.
+    EditModes& modes = window->edit().modes();
+    modes.mnuEditRangeClick();
+    modes.imaBitmapMouseDown({1, 1});
+    modes.imaBitmapMouseMove({4, 3});
+    modes.imaBitmapMouseUp({4, 3});
+    click("mnuEditCopy");
+    EXPECT_EQ(PngCodec::decode(clipboard()->data(QStringLiteral("image/png"))),
+              picture.copy(1, 1, 3, 2));
+    modes.EndEditMode();
+    click("mnuEditCopy");
+    EXPECT_EQ(PngCodec::decode(clipboard()->data(QStringLiteral("image/png"))), picture);
 }
 
-TEST_F(ClipboardCommandsTest, PasteIsAnUndoableStepAndTextChangesNothing)
+TEST_F(ClipboardCommandsTest, PasteWithoutATabKeepsTheShownPictureAndTextChangesNothing)
 {
     const QImage before = gradient(4, 4);
     show(before);
@@ -93,6 +107,9 @@ TEST_F(ClipboardCommandsTest, PasteIsAnUndoableStepAndTextChangesNothing)
     offer("image/png", PngCodec::encode(pasted, 6, false));
     click("mnuEditPaste");
     EXPECT_EQ(window->document().viewBitmap(), pasted);
-    click("mnuEditUndo");
+    // The picture shown without a tab went into one of its own; the paste has its own too.
+    ASSERT_EQ(window->document().tabs().size(), 2);
+    EXPECT_EQ(window->document().tabs()[1].Title, QStringLiteral("クリップボード"));
+    window->document().selectTab(0);
     EXPECT_EQ(window->document().viewBitmap(), before);
 }
