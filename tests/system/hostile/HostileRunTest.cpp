@@ -117,9 +117,13 @@ TEST(HostileRun, AKilledRunsPicturesAreRemovedByTheNextStart)
 
 TEST(HostileRun, AFileSizeLimitGivesAMessageNamingTheCauseNotADeath)
 {
+    // Tab pictures are private scratch files whose failure stops nothing (the history is in
+    // memory): the continuous save after the capture meets the limit.
+    QTemporaryDir shots;
     CaptureScene scene;
     scene.vistrel().limitFileSize(64 * 1024); // far below one screenshot
-    scene.startVistrel("AFTERACTION=0");
+    scene.startVistrel("AFTERACTION=5\n[AUTOSAVE]\nDIR=" + QFile::encodeName(shots.path()) +
+                       "\nSAVETYPE=1");
     scene.chooseCaptureItem(QStringLiteral("f"));
     EXPECT_TRUE(waitFor([&] {
         return logContains(scene.vistrel(), QStringLiteral("ファイルが大きすぎます。"));
