@@ -101,7 +101,8 @@ private:
 
 } // namespace
 
-UndoHistory::Packed UndoHistory::pack(const QImage& picture)
+// A packed step with everything of the picture but its pixels.
+UndoHistory::Packed UndoHistory::describing(const QImage& picture)
 {
     Packed packed;
     packed.format = picture.format();
@@ -111,6 +112,12 @@ UndoHistory::Packed UndoHistory::pack(const QImage& picture)
     packed.dotsY = picture.dotsPerMeterY();
     packed.bytesPerLine = picture.bytesPerLine();
     packed.colours = picture.colorTable();
+    return packed;
+}
+
+UndoHistory::Packed UndoHistory::pack(const QImage& picture)
+{
+    Packed packed = describing(picture);
     const size_t size = size_t(picture.sizeInBytes());
     if (size > 0) {
         QByteArray frame(qsizetype(ZSTD_compressBound(size)), Qt::Uninitialized);
@@ -173,14 +180,7 @@ UndoHistory::Packed UndoHistory::packAgainst(const QImage& older, const QImage& 
             rows.append(reinterpret_cast<const char*>(older.constScanLine(y)) + offset,
                         tileRowBytes(older, tile));
     }
-    Packed packed;
-    packed.format = older.format();
-    packed.width = older.width();
-    packed.height = older.height();
-    packed.dotsX = older.dotsPerMeterX();
-    packed.dotsY = older.dotsPerMeterY();
-    packed.bytesPerLine = older.bytesPerLine();
-    packed.colours = older.colorTable();
+    Packed packed = describing(older);
     packed.tiles = changed;
     if (rows.isEmpty()) {
         packed.bytes = QByteArray(); // nothing changed: the newer picture itself

@@ -49,6 +49,7 @@ public:
         // Set when `bytes` holds only these tiles' rows, to be laid over the newer picture.
         QList<QRect> tiles;
     };
+    static Packed describing(const QImage& picture);
     static Packed pack(const QImage& picture);
     // `older` as the tiles in which it differs from `newer`, or whole when most differ.
     static Packed packAgainst(const QImage& older, const QImage& newer);

@@ -291,6 +291,20 @@ TEST(EditModes, EllipseIsDrawnInTheChosenColourAndWidth)
     EXPECT_EQ(changedOutside, 0) << "the figure left its frame";
 }
 
+// Selects an area of the picture shown at `origin` and applies a mosaic of 8 to it.
+void mosaicOverAnArea(EditScene& scene, QPoint origin)
+{
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("a")); // エリア選択(&A)
+    scene.drag(origin + QPoint(40, 30), origin + QPoint(140, 100));
+    scene.key(QStringLiteral("alt+e"));
+    scene.key(QStringLiteral("m")); // モザイク(&M)
+    ASSERT_TRUE(scene.focusWindow(QStringLiteral("モザイク"))) << scene.log();
+    scene.xdotool({QStringLiteral("type"), QStringLiteral("8")});
+    scene.key(QStringLiteral("Return"));
+    ASSERT_TRUE(scene.waitForStatus(QStringLiteral("処理が完了しました"))) << scene.log();
+}
+
 // A mosaic undone, then a capture from the menu: the tab that was left keeps the picture it
 // showed, not the edit that was undone.
 TEST(EditModes, ACaptureAfterAnUndoLeavesTheTabAsItWasShown)
@@ -298,15 +312,7 @@ TEST(EditModes, ACaptureAfterAnUndoLeavesTheTabAsItWasShown)
     EditScene scene;
     const auto origin = scene.pictureOnScreen();
     ASSERT_TRUE(origin) << "the picture is not on show";
-    scene.key(QStringLiteral("alt+e"));
-    scene.key(QStringLiteral("a")); // エリア選択(&A)
-    scene.drag(*origin + QPoint(40, 30), *origin + QPoint(140, 100));
-    scene.key(QStringLiteral("alt+e"));
-    scene.key(QStringLiteral("m")); // モザイク(&M)
-    ASSERT_TRUE(scene.focusWindow(QStringLiteral("モザイク"))) << scene.log();
-    scene.xdotool({QStringLiteral("type"), QStringLiteral("8")});
-    scene.key(QStringLiteral("Return"));
-    ASSERT_TRUE(scene.waitForStatus(QStringLiteral("処理が完了しました"))) << scene.log();
+    mosaicOverAnArea(scene, *origin);
     ASSERT_NE(scene.tabPicture(1), patternPicture()) << "the mosaic is not in the tab's file";
 
     const QPoint inside = *origin + QPoint(61, 53);
@@ -332,15 +338,7 @@ TEST(EditModes, AnEditLeftAtASessionEndIsOfferedAtTheNextStart)
     EditScene scene;
     const auto origin = scene.pictureOnScreen();
     ASSERT_TRUE(origin) << "the picture is not on show";
-    scene.key(QStringLiteral("alt+e"));
-    scene.key(QStringLiteral("a")); // エリア選択(&A)
-    scene.drag(*origin + QPoint(40, 30), *origin + QPoint(140, 100));
-    scene.key(QStringLiteral("alt+e"));
-    scene.key(QStringLiteral("m")); // モザイク(&M)
-    ASSERT_TRUE(scene.focusWindow(QStringLiteral("モザイク"))) << scene.log();
-    scene.xdotool({QStringLiteral("type"), QStringLiteral("8")});
-    scene.key(QStringLiteral("Return"));
-    ASSERT_TRUE(scene.waitForStatus(QStringLiteral("処理が完了しました"))) << scene.log();
+    mosaicOverAnArea(scene, *origin);
     const QImage edited = scene.tabPicture(1);
     ASSERT_NE(edited, patternPicture());
 
