@@ -205,17 +205,23 @@ TEST(ScrollCapture, TheDesktopIsCapturedPlainlyWithoutSwitchingWorkspace)
     EXPECT_TRUE(scrollFiles(scene).isEmpty());
 }
 
+// Picks the slow scroll window and waits until it has scrolled a few notches, well before
+// its end.
+bool startALongScroll(CaptureScene& scene)
+{
+    const WindowGeometry target = startScrollWindow(scene);
+    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=300");
+    return pick(scene, target) && waitFor([&] {
+               const QRgb corner = scene.session().grab(target.client).pixel(0, 0);
+               const int topRow = (((qGreen(corner) >> 3) & 0x1f) << 8) | qRed(corner);
+               return topRow >= 180;
+           });
+}
+
 TEST(ScrollCapture, ATerminationSignalEndsALongScrollAtOnceAndKeepsNothing)
 {
     CaptureScene scene;
-    const WindowGeometry target = startScrollWindow(scene);
-    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=300");
-    ASSERT_TRUE(pick(scene, target));
-    ASSERT_TRUE(waitFor([&] {
-        const QRgb corner = scene.session().grab(target.client).pixel(0, 0);
-        const int topRow = (((qGreen(corner) >> 3) & 0x1f) << 8) | qRed(corner);
-        return topRow >= 180;
-    }));
+    ASSERT_TRUE(startALongScroll(scene));
     scene.vistrel().signal(SIGTERM);
     // The whole document would take well over half a minute at this pace.
     ASSERT_TRUE(scene.vistrel().waitForExit(std::chrono::seconds(5))) << logOf(scene);
@@ -227,15 +233,7 @@ TEST(ScrollCapture, ATerminationSignalEndsALongScrollAtOnceAndKeepsNothing)
 TEST(ScrollCapture, EscapeEndsALongScrollAndKeepsWhatWasStitched)
 {
     CaptureScene scene;
-    const WindowGeometry target = startScrollWindow(scene);
-    scene.startVistrel("CLIENT=1", "SCROLLWAITTIME=300");
-    ASSERT_TRUE(pick(scene, target));
-    // Once the window has scrolled a few notches, well before its end.
-    ASSERT_TRUE(waitFor([&] {
-        const QRgb corner = scene.session().grab(target.client).pixel(0, 0);
-        const int topRow = (((qGreen(corner) >> 3) & 0x1f) << 8) | qRed(corner);
-        return topRow >= 180;
-    }));
+    ASSERT_TRUE(startALongScroll(scene));
     scene.key(QStringLiteral("Escape"));
     ASSERT_TRUE(waitForCompleted(scene)) << logOf(scene);
     const QImage picture = scene.tabPicture(1);
