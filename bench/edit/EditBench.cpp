@@ -2,6 +2,7 @@
 #include "edit/RotatePicture.h"
 #include "edit/UndoHistory.h"
 #include "edit/filters/AreaFilterKernels.h"
+#include "edit/filters/GaussianBlur.h"
 
 #include <benchmark/benchmark.h>
 
@@ -154,6 +155,18 @@ void BM_UndoHundredEdits(benchmark::State& state)
     }
 }
 
+// Arguments: source width, sigma, threads (0 = the kernel's own choice).
+void BM_Blur(benchmark::State& state)
+{
+    const QImage& source = Source(static_cast<int>(state.range(0)));
+    const auto sigma = static_cast<double>(state.range(1));
+    const int threads = static_cast<int>(state.range(2));
+    for (auto _ : state) {
+        QImage result = vistrel::GaussianBlurred(source, source.rect(), sigma, threads);
+        benchmark::DoNotOptimize(result);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_UndoHundredEdits)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
@@ -171,6 +184,11 @@ BENCHMARK(BM_Rotate)
     ->UseRealTime();
 BENCHMARK(BM_Resample)
     ->ArgsProduct({{1920, 3840}, {50, 75, 150}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+BENCHMARK(BM_Blur)
+    ->ArgsProduct({{1920, 3840}, {2, 8}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
