@@ -254,6 +254,12 @@ void UndoHistory::packNewest()
 
 void UndoHistory::push(const QImage& picture)
 {
+    m_redo.clear();
+    pushKeepingRedo(picture);
+}
+
+void UndoHistory::pushKeepingRedo(const QImage& picture)
+{
     if (!m_entries.empty() && !m_entries.back().packed.valid()) {
         Entry& previous = m_entries.back();
         if (PackingWorker* const worker = PackingWorker::instance())
@@ -276,14 +282,39 @@ QImage UndoHistory::newest()
 
 QImage UndoHistory::dropNewest()
 {
-    const QImage dropped = newest();
+    QImage dropped = newest();
     m_entries.pop_back();
     Entry& entry = m_entries.back();
     if (entry.packed.valid()) {
         entry.plain = unpack(entry.packed.get(), dropped);
         entry.packed = {};
     }
+    // The dropped picture waits for a redo, packed against the one now shown.
+    Entry undone;
+    if (PackingWorker* const worker = PackingWorker::instance())
+        undone.packed = worker->pack(std::make_shared<QImage>(std::move(dropped)), entry.plain);
+    else
+        undone.plain = std::move(dropped);
+    m_redo.push_back(std::move(undone));
     return entry.plain;
+}
+
+QImage UndoHistory::redo()
+{
+    const QImage shown = newest();
+    Entry& next = m_redo.back();
+    const QImage redone = next.packed.valid() ? unpack(next.packed.get(), shown) : next.plain;
+    m_redo.pop_back();
+    pushKeepingRedo(redone);
+    return redone;
+}
+
+void UndoHistory::dropFarthestRedo()
+{
+    if (m_redo.empty())
+        return;
+    // Packed against the one after it in time: the farthest has none depending on it.
+    m_redo.pop_front();
 }
 
 void UndoHistory::dropOldest()
@@ -294,27 +325,31 @@ void UndoHistory::dropOldest()
 
 qsizetype UndoHistory::heldBytes() const
 {
-    qsizetype total = 0;
-    for (size_t i = 0; i + 1 < m_entries.size(); ++i) {
-        const Entry& entry = m_entries[i];
-        if (!entry.packed.valid()) {
-            total += entry.plain.sizeInBytes();
-        } else if (entry.packed.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    const qsizetype shownBytes = m_entries.empty() ? 0 : m_entries.back().plain.sizeInBytes();
+    const auto bytesOf = [shownBytes](const Entry& entry) -> qsizetype {
+        if (!entry.packed.valid())
+            return entry.plain.sizeInBytes();
+        if (entry.packed.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
             const Packed& packed = entry.packed.get();
-            total += packed.bytes.size() + packed.unpacked.sizeInBytes();
-        } else {
-            total += m_entries.back().plain.sizeInBytes(); // still being packed
+            return packed.bytes.size() + packed.unpacked.sizeInBytes();
         }
-    }
+        return shownBytes; // still being packed
+    };
+    qsizetype total = 0;
+    for (size_t i = 0; i + 1 < m_entries.size(); ++i)
+        total += bytesOf(m_entries[i]);
+    for (const Entry& entry : m_redo)
+        total += bytesOf(entry);
     return total;
 }
 
 qsizetype UndoHistory::packedBytes() const
 {
     qsizetype total = 0;
-    for (const Entry& entry : m_entries)
-        if (entry.packed.valid())
-            total += entry.packed.get().bytes.size();
+    for (const std::deque<Entry>* entries : {&m_entries, &m_redo})
+        for (const Entry& entry : *entries)
+            if (entry.packed.valid())
+                total += entry.packed.get().bytes.size();
     return total;
 }
 
