@@ -112,10 +112,16 @@ double StatusMiB(const char* field)
     return 0;
 }
 
+// The picture's pixels, format and size: the padding at the end of each row is no part of it.
 QByteArray Digest(const QImage& image)
 {
-    return QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
-                                    QCryptographicHash::Sha1);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArray::number(image.width()) + 'x' + QByteArray::number(image.height()) +
+                 '/' + QByteArray::number(int(image.format())));
+    const qsizetype rowBytes = qsizetype(image.width()) * image.depth() / 8;
+    for (int y = 0; y < image.height(); ++y)
+        hash.addData(QByteArrayView(image.constScanLine(y), rowBytes));
+    return hash.result();
 }
 
 // 100 edits on a 4K capture, rotations, mosaics of a window-sized area and resizes in turn,

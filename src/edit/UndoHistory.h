@@ -66,10 +66,14 @@ public:
         QList<QRgb> colours;
         // Set when `bytes` holds only these tiles' rows, to be laid over the newer picture.
         QList<QRect> tiles;
+        // Not 0 when the picture is the newer one turned by this many quarter turns clockwise
+        // (an undone quarter turn): nothing but the turn is kept.
+        int quarterTurns = 0;
     };
     static Packed describing(const QImage& picture);
     static Packed pack(const QImage& picture);
-    // `older` as the tiles in which it differs from `newer`, or whole when most differ.
+    // `older` as the tiles in which it differs from `newer`, or whole when most differ, or as
+    // the quarter turn of `newer` it is exactly.
     static Packed packAgainst(const QImage& older, const QImage& newer);
     // Needs the newer picture when the packed one holds tiles.
     static QImage unpack(const Packed& packed, const QImage& newer = QImage());
