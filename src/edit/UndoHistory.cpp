@@ -330,7 +330,7 @@ void UndoHistory::pushKeepingRedo(const QImage& picture)
             previous.packed =
                 worker->pack(std::make_shared<QImage>(std::move(previous.plain)), picture);
     }
-    m_entries.push_back({picture, {}});
+    m_entries.push_back({picture, {}, picture.sizeInBytes()});
 }
 
 QImage UndoHistory::newest()
@@ -355,6 +355,7 @@ QImage UndoHistory::dropNewest()
     }
     // The dropped picture waits for a redo, packed against the one now shown.
     Entry undone;
+    undone.unpackedBytes = dropped.sizeInBytes();
     if (PackingWorker* const worker = PackingWorker::instance())
         undone.packed = worker->pack(std::make_shared<QImage>(std::move(dropped)), entry.plain);
     else
@@ -389,15 +390,14 @@ void UndoHistory::dropOldest()
 
 qsizetype UndoHistory::heldBytes() const
 {
-    const qsizetype shownBytes = m_entries.empty() ? 0 : m_entries.back().plain.sizeInBytes();
-    const auto bytesOf = [shownBytes](const Entry& entry) -> qsizetype {
+    const auto bytesOf = [](const Entry& entry) -> qsizetype {
         if (!entry.packed.valid())
             return entry.plain.sizeInBytes();
         if (entry.packed.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
             const Packed& packed = entry.packed.get();
             return packed.bytes.size() + packed.unpacked.sizeInBytes();
         }
-        return shownBytes; // still being packed
+        return entry.unpackedBytes; // still being packed
     };
     qsizetype total = 0;
     for (size_t i = 0; i + 1 < m_entries.size(); ++i)

@@ -82,6 +82,8 @@ private:
     struct Entry {
         QImage plain;
         std::shared_future<Packed> packed;
+        // The picture's size unpacked: what it holds while it is being packed.
+        qsizetype unpackedBytes = 0;
     };
     void pushKeepingRedo(const QImage& picture);
 

@@ -180,6 +180,7 @@ TEST_F(ImageDocumentTest, AFailedUnpackLeavesTheTabBarOnTheDocumentsTab)
     capture(1, QStringLiteral("a"));
     capture(2, QStringLiteral("b"));
     edit(3);
+    temp.waitForWrites(); // the scratch copies are written behind the edits
     ASSERT_TRUE(folder.remove());
     area.tabWindow()->setCurrentIndex(0);
     EXPECT_EQ(document.selectedTab(), 0);
