@@ -1,5 +1,8 @@
 #include "browser/FileListModel.h"
 #include "browser/ThumbnailLoader.h"
+#include "edit/ImageDocument.h"
+#include "output/PictureFile.h"
+#include "output/codecs/JpegCodec.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +17,9 @@
 #include <QTimer>
 
 #include <unistd.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -157,6 +163,99 @@ BENCHMARK(BM_ThumbnailsWhileResponsive)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);
+
+double ResidentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
+// A 3000 x 2000 camera-like JPEG: smooth light with fine grain, different for each seed.
+QByteArray Photo(int seed)
+{
+    QImage image(3000, 2000, QImage::Format_RGB32);
+    quint32 grain = 17u + quint32(seed);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            grain = grain * 1664525u + 1013904223u;
+            const int noise = int(grain >> 28);
+            line[x] = qRgb((x / 12 + seed * 20 + noise) & 255, (y / 8 + noise) & 255,
+                           ((x + y) / 20 + seed * 7) & 255);
+        }
+    }
+    return vistrel::JpegCodec::encode(image, 90, false);
+}
+
+// 100 photos: ten real files and hard links to them, so that each step decodes a JPEG.
+QString PhotoFolder()
+{
+    static QTemporaryDir folder;
+    static bool made = false;
+    if (!made) {
+        for (int i = 0; i < 10; ++i) {
+            QFile real(folder.filePath(QStringLiteral("real%1.jpg").arg(i)));
+            if (!real.open(QIODevice::WriteOnly) || real.write(Photo(i)) < 0)
+                std::abort();
+        }
+        for (int i = 0; i < 100; ++i) {
+            const QByteArray from =
+                QFile::encodeName(folder.filePath(QStringLiteral("real%1.jpg").arg(i % 10)));
+            const QByteArray to = QFile::encodeName(
+                folder.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'))));
+            if (::link(from.constData(), to.constData()) != 0)
+                std::abort();
+        }
+        made = true;
+    }
+    return folder.path();
+}
+
+// A walk through 100 photos of 3000 x 2000 in the file pane, each shown in the one tab of
+// opened pictures as a selection in the pane shows it (read, decoded, made the tab's
+// picture and its view). Goals: resident memory within 150 MiB of its start, every step
+// <= 150 ms. Argument: the view's size the picture is decoded for (0: full size).
+void BM_WalkPhotos(benchmark::State& state)
+{
+    const QString folder = PhotoFolder();
+    const QSize viewSize = state.range(0) == 0 ? QSize() : QSize(1280, 800);
+    for (auto _ : state) {
+        QTemporaryDir scratch;
+        vistrel::TempPictures temp([&scratch] { return scratch.path(); });
+        vistrel::ImageDocument document(temp, [] { return 10; });
+        document.currentImage() = QImage(1920, 1080, QImage::Format_RGB32);
+        document.currentImage().fill(Qt::white);
+        document.AddCaptureTab(QStringLiteral("capture"));
+        const double start = ResidentMiB();
+        double highest = start;
+        std::vector<double> stepMs;
+        for (int i = 0; i < 100; ++i) {
+            const QString path =
+                folder + QStringLiteral("/IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
+            QElapsedTimer step;
+            step.start();
+            const QImage picture = viewSize.isEmpty() ? vistrel::loadPictureFile(path)
+                                                      : vistrel::loadPictureFile(path, viewSize);
+            document.showOpenedPicture(picture, QStringLiteral("IMG"), path);
+            stepMs.push_back(double(step.nsecsElapsed()) / 1e6);
+            highest = std::max(highest, ResidentMiB());
+        }
+        std::sort(stepMs.begin(), stepMs.end());
+        state.counters["rss_growth_MiB"] = highest - start;
+        state.counters["rss_growth_goal_MiB"] = 150;
+        state.counters["step_median_ms"] = stepMs[stepMs.size() / 2];
+        state.counters["step_worst_ms"] = stepMs.back();
+        state.counters["step_goal_ms"] = 150;
+        state.counters["undo_depth"] = document.undoDepth();
+        state.counters["tabs"] = double(document.tabs().size());
+    }
+}
+BENCHMARK(BM_WalkPhotos)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 

@@ -1,14 +1,17 @@
 #include "edit/ResamplePicture.h"
 #include "edit/RotatePicture.h"
+#include "edit/TempPictures.h"
 #include "edit/UndoHistory.h"
 #include "edit/filters/AreaFilterKernels.h"
 #include "edit/filters/GaussianBlur.h"
+#include "output/codecs/BmpFile.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <vector>
 
@@ -112,10 +115,16 @@ double StatusMiB(const char* field)
     return 0;
 }
 
+// The picture's pixels, format and size: the padding at the end of each row is no part of it.
 QByteArray Digest(const QImage& image)
 {
-    return QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
-                                    QCryptographicHash::Sha1);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArray::number(image.width()) + 'x' + QByteArray::number(image.height()) +
+                 '/' + QByteArray::number(int(image.format())));
+    const qsizetype rowBytes = qsizetype(image.width()) * image.depth() / 8;
+    for (int y = 0; y < image.height(); ++y)
+        hash.addData(QByteArrayView(image.constScanLine(y), rowBytes));
+    return hash.result();
 }
 
 // 100 edits on a 4K capture, rotations, mosaics of a window-sized area and resizes in turn,
@@ -167,8 +176,30 @@ void BM_Blur(benchmark::State& state)
     }
 }
 
+// What an edit of a 4K tab costs the UI thread for the tab's scratch picture. Argument 0: the
+// picture encoded and written in place, replaced atomically with a flush (the former way);
+// 1: handed to the scratch writer.
+void BM_TabScratchPicture(benchmark::State& state)
+{
+    const QImage& source = Source(3840);
+    QTemporaryDir folder;
+    const vistrel::TempPictures temp([&folder] { return folder.path(); });
+    const QString path = temp.path(vistrel::TempPictures::Kind::Tab, 1);
+    vistrel::BmpFile::write(source, path);
+    for (auto _ : state) {
+        if (state.range(0) == 0)
+            vistrel::BmpFile::write(source, path);
+        else
+            temp.WriteTempPicture(source, vistrel::TempPictures::Kind::Tab, 1);
+        state.PauseTiming();
+        temp.waitForWrites();
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_TabScratchPicture)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_UndoHundredEdits)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(BM_Mosaic)
     ->ArgsProduct({{1920, 3840}, {10}, {0}})

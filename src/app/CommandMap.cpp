@@ -96,6 +96,7 @@ const CommandRow MainMenu[] = {
 
     {R::Menu, "mnuEdit", "編集(&E)"},
     {R::Item, "mnuEditUndo", "1つ前の操作を元に戻す(&U)", "Ctrl+Z", 0, "mnuEditUndoClick"},
+    {R::Item, "mnuEditRedo", "やり直し(&Y)", "Ctrl+Shift+Z", 0, "mnuEditRedoClick"},
     {R::Separator, "", ""},
     {R::Item, "mnuEditCopy", "クリップボードへコピー(&C)", "Ctrl+C", 0, "mnuEditCopyClick"},
     {R::Item, "mnuEditPaste", "クリップボードから取り込む(&P)", "Ctrl+V", 0, "mnuEditPasteClick"},

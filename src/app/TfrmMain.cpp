@@ -256,6 +256,7 @@ void TfrmMain::bindCommands()
     });
     c.bind(QStringLiteral("mnuAfterAct0Click"), [this](int tag) { mnuAfterAct0Click(tag); });
     c.bind(QStringLiteral("mnuEditUndoClick"), [this](int) { m_document.mnuEditUndoClick(); });
+    c.bind(QStringLiteral("mnuEditRedoClick"), [this](int) { m_document.mnuEditRedoClick(); });
     c.bind(QStringLiteral("mnuFileTabCloseClick"), [this](int) { m_imageArea->closeTabAsked(); });
     c.bind(QStringLiteral("mnuHyojiZoomClick"), [this](int tag) { mnuHyojiZoomClick(tag); });
     c.bind(QStringLiteral("mnuRotate90RightClick"),

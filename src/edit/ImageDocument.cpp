@@ -74,6 +74,8 @@ void ImageDocument::SetCurrentImage(Mode mode)
     if (mode == Mode::Reset) {
         steps.steps.clear();
         steps.savedDepth = 1;
+    } else if (mode == Mode::Commit && steps.savedDepth > steps.steps.size()) {
+        steps.savedDepth = -1; // the saved picture was undone and is replaced: no redo reaches it
     }
     if (mode != Mode::ShowOnly) {
         steps.steps.push(m_current);
@@ -110,10 +112,26 @@ void ImageDocument::mnuEditUndoClick()
         return;
     }
     m_current = steps.steps.dropNewest();
-    if (steps.steps.size() < steps.savedDepth)
-        steps.savedDepth = -1; // the saved picture is behind the one shown now
     SetCurrentImage(Mode::ShowOnly);
     Q_EMIT tabsChanged();
+}
+
+void ImageDocument::mnuEditRedoClick()
+{
+    TabHistory& steps = history();
+    if (steps.steps.redoSize() == 0) {
+        MessageBox::information(QStringLiteral("やり直す操作がありません"));
+        return;
+    }
+    m_current = steps.steps.redo();
+    SetCurrentImage(Mode::ShowOnly);
+    keepWithinBudget();
+    Q_EMIT tabsChanged();
+}
+
+int ImageDocument::redoDepth() const
+{
+    return history().steps.redoSize();
 }
 
 qint64 ImageDocument::historyBytes() const
@@ -132,15 +150,25 @@ void ImageDocument::keepWithinBudget()
     int dropped = 0;
     while (historyBytes() > budget) {
         // Tabs in the order they were made: the oldest steps of the oldest tab go first.
-        TabHistory* oldest = m_loose.steps.size() > 1 ? &m_loose : nullptr;
+        // Within a tab its oldest undo steps go first, then its farthest redo steps.
+        const auto holdsSteps = [](const TabHistory& tab) {
+            return tab.steps.size() > 1 || tab.steps.redoSize() > 0;
+        };
+        TabHistory* oldest = holdsSteps(m_loose) ? &m_loose : nullptr;
         for (int i = 0; oldest == nullptr && i < m_tabs.size(); ++i)
-            if (m_tabs[i].history->steps.size() > 1)
+            if (holdsSteps(*m_tabs[i].history))
                 oldest = m_tabs[i].history.get();
         if (oldest == nullptr)
             break;
-        oldest->steps.dropOldest();
-        if (oldest->savedDepth > 0)
-            --oldest->savedDepth; // 0: the saved picture has gone with the step
+        if (oldest->steps.size() > 1) {
+            oldest->steps.dropOldest();
+            if (oldest->savedDepth > 0)
+                --oldest->savedDepth; // 0: the saved picture has gone with the step
+        } else {
+            if (oldest->savedDepth > oldest->steps.size() + oldest->steps.redoSize() - 1)
+                oldest->savedDepth = -1; // the saved picture was the step dropped
+            oldest->steps.dropFarthestRedo();
+        }
         ++dropped;
     }
     if (dropped > 0)

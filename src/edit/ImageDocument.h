@@ -24,7 +24,7 @@ public:
     struct TabHistory {
         UndoHistory steps;
         // How many steps the history had when the picture was last captured, opened or
-        // saved; -1 once that picture has been undone past.
+        // saved; -1 once a new edit has replaced that picture's place in the history.
         int savedDepth = 1;
         bool edited() const { return steps.size() > 0 && steps.size() != savedDepth; }
     };
@@ -64,6 +64,11 @@ public:
 
     // Shows "１つ前の操作がありません" when there is nothing to go back to.
     void mnuEditUndoClick();
+    // Brings back what undo took back on the selected tab, until a new edit; shows
+    // "やり直す操作がありません" when there is nothing to bring back.
+    void mnuEditRedoClick();
+    // The steps a redo can bring back on the selected tab.
+    int redoDepth() const;
 
     const QList<TTabRec>& tabs() const { return m_tabs; }
     int selectedTab() const { return m_selected; }

@@ -1,5 +1,7 @@
 #include "edit/UndoHistory.h"
 
+#include <QTransform>
+
 #include <zstd.h>
 
 #include <malloc.h>
@@ -150,12 +152,57 @@ bool sameLayout(const QImage& a, const QImage& b)
            a.colorTable() == b.colorTable();
 }
 
+// A turn gives 32-bit pixels whatever it was given: the older picture's own format comes
+// back by a conversion, exact between the opaque formats (checked before it is relied on).
+QImage quarterTurned(const QImage& picture, int quarterTurns, QImage::Format format)
+{
+    // Qt turns by whole quarters pixel for pixel, without resampling.
+    QImage turned = picture.transformed(QTransform().rotate(90.0 * quarterTurns));
+    if (turned.format() != format)
+        turned = std::move(turned).convertToFormat(format);
+    return turned;
+}
+
+bool samePixels(const QImage& a, const QImage& b)
+{
+    if (!sameLayout(a, b))
+        return false;
+    const size_t rowBytes = size_t(a.width()) * size_t(a.depth() / 8);
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) != 0)
+            return false;
+    return true;
+}
+
+// How many quarter turns clockwise take `newer` exactly to `older`; 0 when none does.
+int quarterTurnsBetween(const QImage& older, const QImage& newer)
+{
+    if (older.isNull() || newer.isNull() || older.depth() < 24 || newer.depth() < 24 ||
+        older.hasAlphaChannel() || newer.hasAlphaChannel())
+        return 0;
+    for (const int turns : {3, 1, 2}) { // undoing a turn to the right is most common
+        const QSize turnedSize = turns == 2 ? newer.size() : newer.size().transposed();
+        if (turnedSize == older.size() &&
+            samePixels(quarterTurned(newer, turns, older.format()), older))
+            return turns;
+    }
+    return 0;
+}
+
 } // namespace
 
 UndoHistory::Packed UndoHistory::packAgainst(const QImage& older, const QImage& newer)
 {
-    if (older.isNull() || !sameLayout(older, newer))
+    if (older.isNull())
         return pack(older);
+    if (!sameLayout(older, newer)) {
+        if (const int turns = quarterTurnsBetween(older, newer)) {
+            Packed packed = describing(older);
+            packed.quarterTurns = turns;
+            return packed;
+        }
+        return pack(older);
+    }
     QList<QRect> changed;
     int total = 0;
     for (int top = 0; top < older.height(); top += TileSide)
@@ -171,8 +218,17 @@ UndoHistory::Packed UndoHistory::packAgainst(const QImage& older, const QImage& 
                     break;
                 }
         }
-    if (changed.size() * 2 > total)
-        return pack(older); // most of it changed: whole is smaller and quicker to undo
+    if (changed.size() * 2 > total) {
+        // Most of it changed: a half turn is kept as the turn, anything else whole, which
+        // is smaller and quicker to undo than the tiles.
+        if (older.width() == older.height() || changed.size() == total)
+            if (const int turns = quarterTurnsBetween(older, newer)) {
+                Packed packed = describing(older);
+                packed.quarterTurns = turns;
+                return packed;
+            }
+        return pack(older);
+    }
     QByteArray rows;
     for (const QRect& tile : std::as_const(changed)) {
         const qsizetype offset = qsizetype(tile.left()) * (older.depth() / 8);
@@ -197,6 +253,14 @@ UndoHistory::Packed UndoHistory::packAgainst(const QImage& older, const QImage& 
 
 QImage UndoHistory::unpack(const Packed& packed, const QImage& newer)
 {
+    if (packed.quarterTurns != 0) {
+        QImage picture = quarterTurned(newer, packed.quarterTurns, packed.format);
+        if (picture.isNull())
+            throw std::bad_alloc();
+        picture.setDotsPerMeterX(packed.dotsX);
+        picture.setDotsPerMeterY(packed.dotsY);
+        return picture;
+    }
     if (!packed.tiles.isEmpty() || (packed.bytes.isEmpty() && packed.unpacked.isNull() &&
                                     packed.width > 0 && !newer.isNull())) {
         QImage picture = newer.copy();
@@ -254,13 +318,19 @@ void UndoHistory::packNewest()
 
 void UndoHistory::push(const QImage& picture)
 {
+    m_redo.clear();
+    pushKeepingRedo(picture);
+}
+
+void UndoHistory::pushKeepingRedo(const QImage& picture)
+{
     if (!m_entries.empty() && !m_entries.back().packed.valid()) {
         Entry& previous = m_entries.back();
         if (PackingWorker* const worker = PackingWorker::instance())
             previous.packed =
                 worker->pack(std::make_shared<QImage>(std::move(previous.plain)), picture);
     }
-    m_entries.push_back({picture, {}});
+    m_entries.push_back({picture, {}, picture.sizeInBytes()});
 }
 
 QImage UndoHistory::newest()
@@ -276,14 +346,40 @@ QImage UndoHistory::newest()
 
 QImage UndoHistory::dropNewest()
 {
-    const QImage dropped = newest();
+    QImage dropped = newest();
     m_entries.pop_back();
     Entry& entry = m_entries.back();
     if (entry.packed.valid()) {
         entry.plain = unpack(entry.packed.get(), dropped);
         entry.packed = {};
     }
+    // The dropped picture waits for a redo, packed against the one now shown.
+    Entry undone;
+    undone.unpackedBytes = dropped.sizeInBytes();
+    if (PackingWorker* const worker = PackingWorker::instance())
+        undone.packed = worker->pack(std::make_shared<QImage>(std::move(dropped)), entry.plain);
+    else
+        undone.plain = std::move(dropped);
+    m_redo.push_back(std::move(undone));
     return entry.plain;
+}
+
+QImage UndoHistory::redo()
+{
+    const QImage shown = newest();
+    Entry& next = m_redo.back();
+    const QImage redone = next.packed.valid() ? unpack(next.packed.get(), shown) : next.plain;
+    m_redo.pop_back();
+    pushKeepingRedo(redone);
+    return redone;
+}
+
+void UndoHistory::dropFarthestRedo()
+{
+    if (m_redo.empty())
+        return;
+    // Packed against the one after it in time: the farthest has none depending on it.
+    m_redo.pop_front();
 }
 
 void UndoHistory::dropOldest()
@@ -294,27 +390,30 @@ void UndoHistory::dropOldest()
 
 qsizetype UndoHistory::heldBytes() const
 {
-    qsizetype total = 0;
-    for (size_t i = 0; i + 1 < m_entries.size(); ++i) {
-        const Entry& entry = m_entries[i];
-        if (!entry.packed.valid()) {
-            total += entry.plain.sizeInBytes();
-        } else if (entry.packed.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    const auto bytesOf = [](const Entry& entry) -> qsizetype {
+        if (!entry.packed.valid())
+            return entry.plain.sizeInBytes();
+        if (entry.packed.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
             const Packed& packed = entry.packed.get();
-            total += packed.bytes.size() + packed.unpacked.sizeInBytes();
-        } else {
-            total += m_entries.back().plain.sizeInBytes(); // still being packed
+            return packed.bytes.size() + packed.unpacked.sizeInBytes();
         }
-    }
+        return entry.unpackedBytes; // still being packed
+    };
+    qsizetype total = 0;
+    for (size_t i = 0; i + 1 < m_entries.size(); ++i)
+        total += bytesOf(m_entries[i]);
+    for (const Entry& entry : m_redo)
+        total += bytesOf(entry);
     return total;
 }
 
 qsizetype UndoHistory::packedBytes() const
 {
     qsizetype total = 0;
-    for (const Entry& entry : m_entries)
-        if (entry.packed.valid())
-            total += entry.packed.get().bytes.size();
+    for (const std::deque<Entry>* entries : {&m_entries, &m_redo})
+        for (const Entry& entry : *entries)
+            if (entry.packed.valid())
+                total += entry.packed.get().bytes.size();
     return total;
 }
 

@@ -171,6 +171,11 @@ void savePictureFile(const QImage& picture, int saveType, const QString& path,
 
 QImage loadPictureFile(const QString& path)
 {
+    return loadPictureFile(path, QSize());
+}
+
+QImage loadPictureFile(const QString& path, QSize fitWithin)
+{
     const QFileInfo info(path);
     if (!info.isFile())
         return QImage();
@@ -182,6 +187,8 @@ QImage loadPictureFile(const QString& path)
         return QImage();
     const QByteArray bytes = PictureFileIo::readAll(path);
     try {
+        if (fitWithin.isValid() && JpegCodec::hasSignature(bytes))
+            return JpegCodec::decodeReduced(bytes, fitWithin);
         return toWorkingFormat(decodeByContent(bytes, suffix));
     } catch (const std::runtime_error& error) {
         PictureFileIo::throwUnreadable(path, QString::fromUtf8(error.what()));

@@ -22,6 +22,9 @@ void savePictureFile(const QImage& picture, int saveType, const QString& path,
 // Corrupt, truncated or oversized files throw std::runtime_error. Bitmaps of 24 bits come
 // back as Format_BGR888, everything else as Format_RGB32.
 QImage loadPictureFile(const QString& path);
+// The same, with a JPEG decoded reduced where the reduction still covers `fitWithin` (a
+// picture only to be looked at, fitted to a view of that size); other types come whole.
+QImage loadPictureFile(const QString& path, QSize fitWithin);
 // The same reading for bytes from elsewhere (the clipboard): the content decides the
 // decoder; bytes of no known picture type throw std::runtime_error too.
 QImage decodePictureBytes(const QByteArray& bytes);

@@ -146,6 +146,11 @@ QByteArray JpegCodec::encode(const QImage& source, int quality, bool progressive
 
 QImage JpegCodec::decode(const QByteArray& bytes)
 {
+    return decodeReduced(bytes, QSize());
+}
+
+QImage JpegCodec::decodeReduced(const QByteArray& bytes, QSize fitWithin)
+{
     if (bytes.isEmpty())
         throw std::runtime_error("JPEG ファイルが空です");
     jpeg_decompress_struct info{};
@@ -163,6 +168,18 @@ QImage JpegCodec::decode(const QByteArray& bytes)
         jpeg_read_header(&info, TRUE);
         cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
         info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+        if (fitWithin.isValid())
+            for (const unsigned denominator : {8u, 4u, 2u}) {
+                const auto reduced = [denominator](JDIMENSION side) {
+                    return qint64((side + denominator - 1) / denominator);
+                };
+                if (reduced(info.image_width) >= fitWithin.width() &&
+                    reduced(info.image_height) >= fitWithin.height()) {
+                    info.scale_num = 1;
+                    info.scale_denom = denominator;
+                    break;
+                }
+            }
         jpeg_calc_output_dimensions(&info);
     });
     if (!headerOk) {

@@ -1,6 +1,7 @@
 #include "capture/CaptureScene.h"
 
 #include "harness/Pattern.h"
+#include "harness/Wait.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -177,10 +178,13 @@ QStringList CaptureScene::tabFiles() const
 
 QImage CaptureScene::tabPicture(int tab) const
 {
-    const QString folder = tempFolder();
-    if (folder.isEmpty())
-        return {};
-    QImage picture(folder + QStringLiteral("/Tab%1.cbmp").arg(tab), "BMP");
+    QImage picture;
+    waitFor([&] {
+        const QString folder = tempFolder();
+        if (!folder.isEmpty())
+            picture = QImage(folder + QStringLiteral("/Tab%1.cbmp").arg(tab), "BMP");
+        return !picture.isNull();
+    });
     return picture.isNull() ? picture : picture.convertToFormat(QImage::Format_RGB32);
 }
 

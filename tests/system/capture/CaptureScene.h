@@ -59,7 +59,8 @@ public:
     // The program's private temporary folder, empty until it exists.
     QString tempFolder() const;
     QStringList tabFiles() const;
-    // The picture of tab file `number`; null when it is missing.
+    // The picture of tab file `number`, waited for (the program writes it behind what it
+    // shows); null when it does not come.
     QImage tabPicture(int number) const;
 
     // The highlight frame is on screen around `rect` (sampled mid-bar).

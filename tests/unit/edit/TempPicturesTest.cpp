@@ -53,3 +53,21 @@ TEST(TempPictures, MissingFileLeavesTheBitmapAndDeleteSkipsGaps)
     EXPECT_FALSE(QFile::exists(temp.path(TempPictures::Kind::Tab, 50)));
     EXPECT_TRUE(QFile::exists(temp.path(TempPictures::Kind::Tab, 51)));
 }
+
+TEST(TempPictures, WritesLeaveTheCallerAtOnceAndAFailureComesWithTheRead)
+{
+    QTemporaryDir folder;
+    const QString missing = folder.filePath(QStringLiteral("gone"));
+    const TempPictures temp([&] { return missing; });
+    const QImage frame = pattern(QImage::Format_RGB32);
+    EXPECT_NO_THROW(temp.WriteTempPicture(frame, TempPictures::Kind::Scroll, 1));
+    EXPECT_NO_THROW(temp.WriteTempPicture(frame, TempPictures::Kind::Tab, 1));
+    QImage back;
+    try {
+        temp.ReadTempPicture(back, TempPictures::Kind::Scroll, 1);
+        ADD_FAILURE() << "a failed write read back as if written";
+    } catch (const std::runtime_error& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("に書き込めません")));
+    }
+    EXPECT_TRUE(back.isNull());
+}

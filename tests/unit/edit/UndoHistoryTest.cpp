@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTransform>
 
 #include <gtest/gtest.h>
 
@@ -164,4 +165,33 @@ TEST(UndoHistory, ALeftTabPacksItsNewestAndDroppingTheOldestKeepsTheRestExact)
     EXPECT_EQ(history.size(), 1);
     history.dropOldest(); // the picture itself always stays
     EXPECT_EQ(history.size(), 1);
+}
+
+TEST(UndoHistory, QuarterTurnsAreKeptAsTheTurnAndRedoBringsBackEveryStepExactly)
+{
+    // A 24-bit picture turned into a 32-bit one, then turned half, then a changed tile.
+    std::vector<QImage> steps{filled(130, 70, QImage::Format_BGR888, 5)};
+    steps.push_back(
+        steps[0].convertToFormat(QImage::Format_RGB32).transformed(QTransform().rotate(90)));
+    steps.push_back(steps[1].transformed(QTransform().rotate(180)));
+    steps.push_back(steps[2].copy());
+    steps[3].setPixel(3, 3, qRgb(1, 2, 3));
+    UndoHistory history;
+    for (const QImage& step : steps)
+        history.push(step);
+    EXPECT_LT(history.packedBytes(), 64 * 64 * 4); // one tile: the turns take nothing
+    for (size_t i = steps.size() - 1; i > 0; --i)
+        ASSERT_EQ(history.dropNewest(), steps[i - 1]) << i;
+    EXPECT_EQ(history.redoSize(), 3);
+    EXPECT_LT(history.packedBytes(), 64 * 64 * 4);
+    for (size_t i = 1; i < steps.size(); ++i)
+        ASSERT_EQ(history.redo(), steps[i]) << i;
+    history.dropNewest();
+    history.dropNewest();
+    history.dropFarthestRedo(); // a memory bound: the next redo stays
+    EXPECT_EQ(history.redo(), steps[2]);
+    EXPECT_EQ(history.redoSize(), 0);
+    history.dropNewest();
+    history.push(steps[0]); // a new picture ends what could be redone
+    EXPECT_EQ(history.redoSize(), 0);
 }

@@ -251,3 +251,17 @@ TEST(PictureFile, SettingMappings)
     EXPECT_EQ(folderOfPath("/home/a/b.png"), "/home/a");
     EXPECT_EQ(folderOfPath("/b.png"), "/");
 }
+
+TEST(PictureFile, JpegLookedAtDecodesAsSmallAsStillCoversTheView)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    savePictureFile(gradient(400, 200), 9, path);
+    EXPECT_EQ(loadPictureFile(path, QSize(90, 40)).size(), QSize(100, 50));   // a quarter
+    EXPECT_EQ(loadPictureFile(path, QSize(101, 40)).size(), QSize(200, 100)); // a half
+    EXPECT_EQ(loadPictureFile(path, QSize(300, 300)).size(), QSize(400, 200));
+    EXPECT_EQ(loadPictureFile(path).size(), QSize(400, 200));
+    const QString png = dir.filePath(QStringLiteral("screen.png"));
+    savePictureFile(gradient(400, 200), 10, png);
+    EXPECT_EQ(loadPictureFile(png, QSize(50, 25)).size(), QSize(400, 200)); // whole
+}

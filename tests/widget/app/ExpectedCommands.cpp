@@ -87,6 +87,7 @@ Menu editMenu()
     Menu menu{"編集(&E)",
               {
                   item("1つ前の操作を元に戻す(&U)", "mnuEditUndoClick", "Ctrl+Z"),
+                  item("やり直し(&Y)", "mnuEditRedoClick", "Ctrl+Shift+Z"),
                   item("クリップボードへコピー(&C)", "mnuEditCopyClick", "Ctrl+C"),
                   item("クリップボードから取り込む(&P)", "mnuEditPasteClick", "Ctrl+V"),
                   submenu(CursorSubmenu),

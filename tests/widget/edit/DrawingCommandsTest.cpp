@@ -1,7 +1,9 @@
 #include "EditRig.h"
 #include "edit/ImageArea.h"
 #include "edit/ImageDocument.h"
+#include "edit/ResamplePicture.h"
 #include "edit/StatusPanels.h"
+#include "edit/TransformCommands.h"
 #include "edit/filters/FilterCommands.h"
 #include "edit/modes/EditModes.h"
 #include "edit/modes/EditSurface.h"
@@ -132,4 +134,52 @@ TEST_F(DrawingCommandsTest, FiltersWorkInsideOrOutsideTheSelectionAndCancelAddsN
     EXPECT_EQ(document.undoDepth(), 3);
     EXPECT_EQ(document.currentImage().format(), QImage::Format_BGR888);
     EXPECT_EQ(document.viewBitmap().pixel(10, 20), qRgb(55, 55, 55)); // inside kept
+}
+
+TEST_F(DrawingCommandsTest, EveryKindOfEditIsUndoneAndRedoneUntilANewEdit)
+{
+    TransformCommands transforms{document, status, nullptr, {}};
+    std::vector<QImage> seen{document.viewBitmap()};
+    const auto kept = [&] { seen.push_back(document.viewBitmap()); };
+    shapes.tButLineClick(BandKind::Rectangle);
+    select({5, 5, 20, 20});
+    modes.EndEditMode();
+    kept();
+    modes.mnuEditRangeClick();
+    select({10, 30, 20, 20});
+    filters.askTileSize = [] { return std::optional<QString>(QStringLiteral("4")); };
+    filters.mnuEditMozaicClick();
+    kept();
+    filters.askColour = [](const QImage&, const QRect&) { return 1; };
+    filters.mnuEditColorClick();
+    kept();
+    modes.EndEditMode();
+    transforms.mnuRotate90RightClick(90);
+    kept();
+    // A resize and a trim as their dialogs commit them.
+    document.currentImage() = ResamplePicture(document.currentImage(), 60, 30);
+    document.SetCurrentImage(ImageDocument::Mode::Commit);
+    kept();
+    document.currentImage() = document.currentImage().copy(5, 5, 40, 20);
+    document.SetCurrentImage(ImageDocument::Mode::Commit);
+    kept();
+    ASSERT_EQ(document.undoDepth(), int(seen.size()));
+
+    for (size_t step = seen.size() - 1; step > 0; --step) {
+        document.mnuEditUndoClick();
+        ASSERT_EQ(document.viewBitmap(), seen[step - 1]) << step;
+    }
+    for (size_t step = 1; step < seen.size(); ++step) {
+        document.mnuEditRedoClick();
+        ASSERT_EQ(document.viewBitmap(), seen[step]) << step;
+    }
+    EXPECT_EQ(document.redoDepth(), 0);
+    document.mnuEditUndoClick();
+    document.mnuEditUndoClick();
+    transforms.mnuRotate90RightClick(180); // a new edit ends what could be redone
+    EXPECT_EQ(document.redoDepth(), 0);
+    document.mnuEditRedoClick();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("やり直す操作がありません")});
+    document.mnuEditUndoClick();
+    EXPECT_EQ(document.viewBitmap(), seen[seen.size() - 3]);
 }

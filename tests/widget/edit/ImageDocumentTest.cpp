@@ -180,6 +180,7 @@ TEST_F(ImageDocumentTest, AFailedUnpackLeavesTheTabBarOnTheDocumentsTab)
     capture(1, QStringLiteral("a"));
     capture(2, QStringLiteral("b"));
     edit(3);
+    temp.waitForWrites(); // the scratch copies are written behind the edits
     ASSERT_TRUE(folder.remove());
     area.tabWindow()->setCurrentIndex(0);
     EXPECT_EQ(document.selectedTab(), 0);
@@ -332,4 +333,30 @@ TEST_F(ImageDocumentTest, TheHistoryBudgetDropsTheOldestStepsOfTheOldestTabFirst
     document.selectTab(0);
     EXPECT_EQ(document.undoDepth(), 3);
     EXPECT_TRUE(document.tabEdited(0));
+}
+
+TEST_F(ImageDocumentTest, RedoActsOnTheSelectedTabAndBringsBackTheSavedState)
+{
+    capture(10, QStringLiteral("a"));
+    edit(11);
+    document.markSaved();
+    edit(12);
+    document.mnuEditUndoClick();
+    document.mnuEditUndoClick();
+    EXPECT_TRUE(document.tabEdited(0));
+    capture(20, QStringLiteral("b"));
+    document.mnuEditRedoClick(); // nothing was undone in this tab
+    EXPECT_EQ(shown(), 20);
+    document.selectTab(0);
+    EXPECT_EQ(document.redoDepth(), 2);
+    document.mnuEditRedoClick();
+    EXPECT_EQ(shown(), 11);
+    EXPECT_FALSE(document.tabEdited(0)); // what was saved is on show again
+    document.mnuEditRedoClick();
+    EXPECT_EQ(shown(), 12);
+    document.mnuEditUndoClick();
+    document.mnuEditUndoClick();
+    edit(13); // the saved picture can no longer come back
+    EXPECT_TRUE(document.tabEdited(0));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("やり直す操作がありません")});
 }

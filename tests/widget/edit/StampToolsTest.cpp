@@ -105,6 +105,9 @@ TEST_F(StampToolsTest, CursorStampedOnLeftReleaseAsOneUndoStepAndRightReleaseCha
 
     document.mnuEditUndoClick();
     EXPECT_EQ(document.viewBitmap().convertToFormat(QImage::Format_RGB32), picture);
+    document.mnuEditRedoClick();
+    EXPECT_EQ(document.viewBitmap().convertToFormat(QImage::Format_RGB32), expected);
+    document.mnuEditUndoClick();
 
     stamps.mnuCur1Click(1);
     mouse(QEvent::MouseMove, {5, 5});
