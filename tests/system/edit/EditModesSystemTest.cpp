@@ -429,12 +429,17 @@ TEST(DrawingTools, ArrowIsMovedBeforeItIsSaved)
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("a"))) << scene.log();
     scene.drag(scene.at(40, 50), scene.at(200, 50));
     scene.drag(scene.at(100, 50), scene.at(100, 80));
+    // A second arrow, selected and deleted: Del (the menu's file deletion) takes the object.
+    scene.drag(scene.at(40, 130), scene.at(200, 130));
+    scene.clickAt(100, 130);
+    scene.key(QStringLiteral("Delete"));
     const QImage picture = scene.save();
     ASSERT_FALSE(picture.isNull()) << scene.log();
     EXPECT_TRUE(isRed(picture, 100, 80) && isRed(picture, 60, 79) && isRed(picture, 60, 81));
     EXPECT_TRUE(isRed(picture, 186, 86) && isRed(picture, 186, 74) && isRed(picture, 198, 80))
         << "no filled head at the end";
     EXPECT_TRUE(isPattern(picture, 100, 50) && isPattern(picture, 100, 90));
+    EXPECT_TRUE(isPattern(picture, 100, 130)) << "the deleted arrow was drawn";
 }
 
 // Shift keeps a line on 15° steps: dragged 6 pixels off the level, it is drawn level.
