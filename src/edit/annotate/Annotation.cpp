@@ -107,8 +107,15 @@ void paintBlur(QPainter& painter, const Annotation& annotation, const QImage& pi
     const QRect area = BlurArea(annotation, picture.size());
     if (area.isEmpty())
         return;
-    const QImage blurred = GaussianBlurred(picture, area, annotation.sigma);
-    painter.drawImage(area.topLeft(), blurred, area);
+    // Only what the kernel reads is handed to it: the area and as far around it as its
+    // boxes reach, which gives the same pixels as blurring within the whole picture.
+    int reach = 0;
+    for (int width : BoxWidthsForSigma(annotation.sigma))
+        reach += width / 2;
+    const QRect read = area.adjusted(-reach, -reach, reach, reach) & picture.rect();
+    const QImage blurred =
+        GaussianBlurred(picture.copy(read), area.translated(-read.topLeft()), annotation.sigma);
+    painter.drawImage(area.topLeft(), blurred, area.translated(-read.topLeft()));
 }
 
 } // namespace
