@@ -81,6 +81,16 @@ void EditWiring::bind(CommandMap& commands)
         m_main.commands().setChecked(QStringLiteral("mnuLinedot%1").arg(index), true);
     };
     m_shapes->checkLineItem(m_main.settings().MAIN.LINEWIDTH);
+    // Edits of the whole picture commit the drawn objects first (one step each), so that undo
+    // takes back the newest object and a rotation or resize carries the objects along.
+    for (const char* edit : {"mnuEditUndoClick", "mnuRotate90RightClick", "mnuEditZoomClick"}) {
+        const QString name = QString::fromLatin1(edit);
+        if (const CommandMap::Handler bound = commands.bound(name))
+            commands.bind(name, [this, bound](int tag) {
+                commitDrawing();
+                bound(tag);
+            });
+    }
     commands.bind(QStringLiteral("mnuDrawToolClick"),
                   [this](int tag) { m_annotations->chooseTool(AnnotationKind(tag)); });
     m_annotations->checkToolItem = [this](AnnotationKind kind, bool on) {

@@ -462,7 +462,7 @@ TEST(DrawingTools, LineSnapsWithShift)
     EXPECT_TRUE(isPattern(picture, 190, 64) && isPattern(picture, 190, 66));
 }
 
-// A freehand stroke along a row.
+// A freehand stroke along a row; a second one is undone before saving.
 TEST(DrawingTools, PenStrokeFollowsThePointer)
 {
     QTemporaryDir saved;
@@ -470,11 +470,14 @@ TEST(DrawingTools, PenStrokeFollowsThePointer)
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("p"))) << scene.log();
     scene.drag(scene.at(40, 120), scene.at(200, 120));
+    scene.drag(scene.at(40, 140), scene.at(200, 140));
+    scene.key(QStringLiteral("ctrl+z")); // takes back the newest stroke only
     const QImage picture = scene.save();
     ASSERT_FALSE(picture.isNull()) << scene.log();
     for (int x = 50; x < 190; x += 20)
         EXPECT_TRUE(isRed(picture, x, 120)) << x;
     EXPECT_TRUE(isPattern(picture, 100, 124) && isPattern(picture, 100, 116));
+    EXPECT_TRUE(isPattern(picture, 100, 140)) << "the undone stroke was saved";
 }
 
 // The highlighter multiplies: red over the pattern keeps each pixel's red and clears the rest.
