@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -184,9 +185,10 @@ TDrawPanel::TDrawPanel(QWidget* parent)
         connect(button, &QToolButton::clicked, this,
                 [this, kind = tool.kind] { Q_EMIT toolClicked(kind); });
         m_tools[int(tool.kind) - 1] = button;
-        toolGrid->addWidget(button, place / 4, place % 4);
+        toolGrid->addWidget(button, place / 3, place % 3);
         ++place;
     }
+    toolGrid->setColumnStretch(3, 1); // three to a row, so that a scroll bar never hides one
 
     m_tbutDrawColor->setObjectName(QStringLiteral("tbutDrawColor"));
     m_tbutDrawColor->setAutoRaise(true);
@@ -212,7 +214,8 @@ TDrawPanel::TDrawPanel(QWidget* parent)
 
     m_fontBox->setObjectName(QStringLiteral("cmbDrawFont"));
     m_fontBox->setToolTip(QStringLiteral("文字のフォント"));
-    m_fontBox->setMaximumWidth(PanelWidth - 4);
+    m_fontBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_fontBox->setMinimumContentsLength(4);
     m_fontSizeBox->setObjectName(QStringLiteral("spnDrawFontSize"));
     m_fontSizeBox->setRange(6, 400);
     m_fontSizeBox->setSuffix(QStringLiteral(" px"));
@@ -231,7 +234,8 @@ TDrawPanel::TDrawPanel(QWidget* parent)
     textTools->addWidget(new QLabel(QStringLiteral("ぼかしの強さ")), 4, 0, 1, 2);
     textTools->addWidget(m_blurBox, 5, 0);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(figureRow);
     layout->addLayout(toolGrid);
@@ -240,6 +244,15 @@ TDrawPanel::TDrawPanel(QWidget* parent)
     layout->addSpacing(6);
     layout->addLayout(textTools);
     layout->addStretch();
+    // The tools scroll rather than make the window taller than the user left it.
+    auto* scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroller);
 }
 
 void TDrawPanel::showColour(int colourReference)
