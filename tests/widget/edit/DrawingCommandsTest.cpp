@@ -230,6 +230,18 @@ TEST_F(DrawingCommandsTest, BadgesCountPerPictureAndTabSwitchCommitsFirst)
     EXPECT_EQ(document.undoDepth(), 4);
     EXPECT_EQ(document.viewBitmap().pixel(30 - 10, 60), Red); // inside the badge, off its digit
     EXPECT_EQ(annotations.nextBadgeNumber(), 4);
+
+    document.selectTab(0); // a badge is all tab a holds: closing it asks first
+    annotations.chooseTool(AnnotationKind::Badge);
+    modes.imaBitmapMouseDown({30, 20});
+    modes.imaBitmapMouseUp({30, 20});
+    QStringList asked;
+    area.confirmDiscard = [&](const QString& question) {
+        asked << question;
+        return false;
+    };
+    EXPECT_FALSE(area.closeTabAsked());
+    EXPECT_EQ(asked.size(), 1);
 }
 
 TEST_F(DrawingCommandsTest, TextComposesThroughTheInputMethod)
