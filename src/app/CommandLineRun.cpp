@@ -42,6 +42,8 @@ int CommandLineRun::run(const CaptureRequest& request)
     };
     RequestCapture requests(engine, settings, m_current, *this);
     m_requests = &requests;
+    if (request.Mouse && !m_platform.abilities().pointerInPicture)
+        ReportOnStandardError(QString::fromUtf8(PointerNotInPictureText));
     RequestResult reported;
     {
         const CollectedMessages collected;

@@ -57,6 +57,10 @@ struct PlatformAbilities {
     QString hint;
 };
 
+// Said wherever a picture has to come without the pointer asked for.
+inline constexpr char PointerNotInPictureText[] =
+    "このデスクトップでは画面の取り込みにマウスポインタを含められません。";
+
 // The window-system operations the program needs. Only Qt and standard types
 // cross this boundary; the X11 implementation lives in platform/x11.
 class Platform {

@@ -241,8 +241,7 @@ PlatformAbilities WaylandPlatform::abilities() const
     if (!abilities.pickWindow || !abilities.activeWindow)
         abilities.hint = NoWindowListHint;
     else if (!abilities.pointerInPicture)
-        abilities.hint =
-            QStringLiteral("このデスクトップでは画面の取り込みにマウスポインタを含められません。");
+        abilities.hint = QString::fromUtf8(PointerNotInPictureText);
     return abilities;
 }
 

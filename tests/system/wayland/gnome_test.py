@@ -26,9 +26,10 @@ def colours_in(path):
 
 class GnomeCapture(VistrelCase):
     def test_full_screen_through_the_portal_and_a_refusal_said(self):
-        done = self.vistrel("/C1", self.save_to("full"))
+        done = self.vistrel("/C1", "/M", self.save_to("full"))
         self.assertEqual(done.returncode, 0, done.stderr)
         self.assertIn("screen from xdg-desktop-portal Screenshot", done.stderr)
+        self.assertIn("マウスポインタを含められません", done.stderr)  # /M cannot be honoured
         self.assertEqual(size_of(self.saved("full")), (1280, 720))
         self.assertGreater(colours_in(self.saved("full")), 16)  # the shell, not a blank
 
