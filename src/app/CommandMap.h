@@ -28,6 +28,8 @@ public:
 
     // Binds a handler name of the table ("mnuFileSaveClick") to its code.
     void bind(const QString& handlerName, Handler handler);
+    // The handler bound to a name so far; empty when none is.
+    Handler bound(const QString& handlerName) const { return m_handlers.value(handlerName); }
     // Disables what is still unbound; call once after binding.
     void finishBinding();
 

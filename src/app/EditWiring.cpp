@@ -5,6 +5,7 @@
 #include "app/OutputWiring.h"
 #include "app/TfrmMain.h"
 #include "edit/ImageArea.h"
+#include "edit/annotate/AnnotationTools.h"
 #include "edit/modes/EditSurface.h"
 #include "edit/shapes/ShapeTools.h"
 #include "edit/shapes/TDrawPanel.h"
@@ -12,6 +13,19 @@
 #include <QAction>
 
 namespace vistrel {
+
+namespace {
+
+// The 編集 menu's item of a drawing tool.
+QString DrawToolItem(AnnotationKind kind)
+{
+    static const char* const items[] = {"mnuDrawArrow",  "mnuDrawLine", "mnuDrawPen",
+                                        "mnuDrawMarker", "mnuDrawText", "mnuDrawBadge",
+                                        "mnuDrawBlur"};
+    return QString::fromLatin1(items[int(kind) - 1]);
+}
+
+} // namespace
 
 EditWiring::EditWiring(TfrmMain& main)
     : m_main(main)
@@ -22,7 +36,10 @@ EditWiring::EditWiring(TfrmMain& main)
     , m_drawPanel(new TDrawPanel)
     , m_shapes(std::make_unique<ShapeTools>(main.document(), main.status(), main.settings(),
                                             *m_modes, *m_drawPanel))
+    , m_annotations(std::make_unique<AnnotationTools>(
+          main.document(), main.status(), main.settings(), *m_modes, *m_surface, *m_drawPanel))
 {
+    m_shapes->drawingStyleChanged = [this] { m_annotations->styleChanged(); };
     main.imageArea().setDrawPanel(m_drawPanel);
     // Only a finished area selection limits the filters, not a shape's frame.
     m_filters.selection = [this] { return finishedSelection(); };
@@ -39,6 +56,12 @@ std::optional<QRect> EditWiring::finishedSelection() const
     if (m_modes->mode() != ModeArea || selected.isEmpty())
         return std::nullopt;
     return selected;
+}
+
+void EditWiring::commitDrawing()
+{
+    if (m_modes->mode() == ModeAnnotate)
+        m_modes->EndEditMode();
 }
 
 EditWiring::~EditWiring()
@@ -58,6 +81,24 @@ void EditWiring::bind(CommandMap& commands)
         m_main.commands().setChecked(QStringLiteral("mnuLinedot%1").arg(index), true);
     };
     m_shapes->checkLineItem(m_main.settings().MAIN.LINEWIDTH);
+    // Edits of the whole picture commit the drawn objects first (one step each), so that undo
+    // takes back the newest object and a rotation or resize carries the objects along.
+    for (const char* edit : {"mnuEditUndoClick", "mnuRotate90RightClick", "mnuEditZoomClick"}) {
+        const QString name = QString::fromLatin1(edit);
+        if (const CommandMap::Handler bound = commands.bound(name))
+            commands.bind(name, [this, bound](int tag) {
+                commitDrawing();
+                bound(tag);
+            });
+    }
+    commands.bind(QStringLiteral("mnuDrawToolClick"),
+                  [this](int tag) { m_annotations->chooseTool(AnnotationKind(tag)); });
+    m_annotations->checkToolItem = [this](AnnotationKind kind, bool on) {
+        m_main.commands().setChecked(DrawToolItem(kind), on);
+    };
+    for (int tag = 1; tag <= AnnotationKindCount; ++tag)
+        commands.action(DrawToolItem(AnnotationKind(tag)))
+            ->setIcon(AnnotationToolIcon(AnnotationKind(tag)));
     commands.bind(QStringLiteral("mnuEditCutClick"), [this](int) { m_modes->mnuEditCutClick(); });
     commands.bind(QStringLiteral("mnuEditCutReturnClick"),
                   [this](int) { m_modes->mnuEditCutReturnClick(); });

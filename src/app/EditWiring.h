@@ -10,14 +10,15 @@
 
 namespace vistrel {
 
+class AnnotationTools;
 class CommandMap;
 class EditSurface;
 class ShapeTools;
 class TDrawPanel;
 class TfrmMain;
 
-// Connects the edit modes (trimming, area selection), the area filters and the shapes to the
-// main window.
+// Connects the edit modes (trimming, area selection), the area filters, the shapes and the
+// drawing tools to the main window.
 class EditWiring : private EditModesHost {
 public:
     explicit EditWiring(TfrmMain& main);
@@ -31,8 +32,11 @@ public:
     EditModes& modes() { return *m_modes; }
     FilterCommands& filters() { return m_filters; }
     ShapeTools& shapes() { return *m_shapes; }
+    AnnotationTools& annotations() { return *m_annotations; }
     EditSurface& surface() { return *m_surface; }
     void EndEditMode() { m_modes->EndEditMode(); }
+    // Ends the drawing tools' mode, drawing their objects in; any other mode stays.
+    void commitDrawing();
     // A finished area selection, in picture pixels; none otherwise (a shape's frame is none).
     std::optional<QRect> finishedSelection() const;
 
@@ -48,6 +52,7 @@ private:
     FilterCommands m_filters;
     TDrawPanel* m_drawPanel; // owned by the image area
     std::unique_ptr<ShapeTools> m_shapes;
+    std::unique_ptr<AnnotationTools> m_annotations;
 };
 
 } // namespace vistrel

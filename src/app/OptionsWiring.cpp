@@ -102,6 +102,7 @@ void OptionsWiring::mnuToolApp1Click(int tag)
         return;
     StatusPanels& status = m_main.status();
     status.ShowStatusMessage(QString::fromUtf8(ToolStartingText));
+    m_main.commitDrawing(); // the tool gets what the view shows
     const QImage picture = document.viewBitmap();
     document.currentImage() = picture;
     bool started = false;

@@ -323,6 +323,7 @@ void OutputWiring::endEditMode()
 
 void OutputWiring::copyViewToCurrentImage()
 {
+    m_main.commitDrawing(); // what is copied, printed or mailed holds what the view shows
     m_main.document().currentImage() = m_main.document().viewBitmap();
 }
 

@@ -434,6 +434,7 @@ void TfrmMain::mnuHyojiZoomClick(int tag)
 
 bool TfrmMain::exitConfirmed()
 {
+    commitDrawing();               // objects still being drawn are edits too
     m_document.storeSelectedTab(); // a picture edited without a tab counts too
     return !m_document.anyTabEdited() || confirmExit(ExitWithEditsQuestion());
 }
@@ -445,6 +446,7 @@ QString TfrmMain::keptEditsFolder() const
 
 void TfrmMain::keepEditedTabs()
 {
+    commitDrawing();
     m_document.storeSelectedTab();
     if (!m_document.anyTabEdited())
         return;
@@ -561,8 +563,15 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     hide(); // resident: the tray icon and the hotkeys stay
 }
 
+void TfrmMain::commitDrawing()
+{
+    if (m_edit) // a command-line capture may run before the edit modes exist
+        m_edit->commitDrawing();
+}
+
 void TfrmMain::hideForCapture()
 {
+    commitDrawing(); // a capture by hotkey replaces the picture the objects lie on
     m_trayBeforeCapture = m_tryCap->isVisible();
     m_tryCap->hide();
     hide();

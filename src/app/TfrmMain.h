@@ -76,6 +76,8 @@ public:
     // The exit sequence: save the settings, delete the tab pictures and close.
     // Throws (and goes no further) when the settings cannot be saved.
     void mnuFileExitClick();
+    // Draws the drawing tools' objects into the picture before it leaves the window.
+    void commitDrawing();
     // The session ends or a termination signal came: the exit sequence with no
     // one to answer a box, so a failed save goes to stderr. Closes the window and
     // returns the exit status (1 when the settings could not be written).

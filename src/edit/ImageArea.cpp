@@ -166,6 +166,9 @@ bool ImageArea::closeTabAsked(int index)
         index = m_document.selectedTab();
     if (index < 0 || index >= m_document.tabs().size())
         return false;
+    // Objects still being drawn on the tab are edits: drawn in first, they are asked about.
+    if (index == m_document.selectedTab() && m_document.endEditMode)
+        m_document.endEditMode();
     if (m_document.tabEdited(index) && !confirmDiscard(CloseEditedTabQuestion()))
         return false;
     m_document.closeTab(index);

@@ -103,6 +103,14 @@ struct Settings {
         int LINECOLOR;
         int LINEWIDTH;
     } MAIN{};
+    // The drawing tools beside the shapes; their colour and width are MAIN's.
+    struct {
+        int TOOL; // the last tool chosen, 0 for none
+        QString FONTNAME;
+        int FONTSIZE; // pixels
+        bool OUTLINE;
+        int BLUR; // the blur's sigma in pixels
+    } DRAW{};
     struct {
         int RANGEPIXELS;
         int RANGEZOOM;

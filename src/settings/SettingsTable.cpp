@@ -143,6 +143,13 @@ void addWindowSections(TableBuilder& t, Settings& s)
     t.colour(QStringLiteral("LINECOLOR"), s.MAIN.LINECOLOR, 0);
     t.integer(QStringLiteral("LINEWIDTH"), s.MAIN.LINEWIDTH, 0);
 
+    t.section(QStringLiteral("DRAW"));
+    t.integer(QStringLiteral("TOOL"), s.DRAW.TOOL, 0);
+    t.string(QStringLiteral("FONTNAME"), s.DRAW.FONTNAME, {});
+    t.integer(QStringLiteral("FONTSIZE"), s.DRAW.FONTSIZE, 24);
+    t.boolean(QStringLiteral("OUTLINE"), s.DRAW.OUTLINE, false);
+    t.integer(QStringLiteral("BLUR"), s.DRAW.BLUR, 6);
+
     t.section(QStringLiteral("OBJECT"));
     t.integer(QStringLiteral("RANGEPIXELS"), s.OBJECT.RANGEPIXELS, 3);
     t.integer(QStringLiteral("RANGEZOOM"), s.OBJECT.RANGEZOOM, 3);

@@ -76,6 +76,8 @@ void EditModes::EndEditMode()
 {
     if (m_mode == ModeShape && m_state == StateFinished && commitShape)
         commitShape();
+    if (m_mode == ModeAnnotate && endAnnotating)
+        endAnnotating();
     m_mode = ModeNone;
     m_state = StateIdle;
     m_surface.setCrossCursor(false);
@@ -124,6 +126,11 @@ void EditModes::mnuEditRangeClick()
 
 void EditModes::imaBitmapMouseDown(QPoint point)
 {
+    if (m_mode == ModeAnnotate) {
+        if (annotatePress)
+            annotatePress(point);
+        return;
+    }
     const bool onPicture = QRect(QPoint(0, 0), pictureSize()).contains(point);
     m_clickOnFinished = m_mode == ModeShape && m_state == StateFinished && onPicture;
     if (m_state != StateArmed || m_mode == ModeNone || m_mode == ModeStamp)
@@ -142,6 +149,11 @@ void EditModes::imaBitmapMouseDown(QPoint point)
 
 void EditModes::imaBitmapMouseMove(QPoint point)
 {
+    if (m_mode == ModeAnnotate) { // a text being typed keeps the keyboard
+        if (annotateMove)
+            annotateMove(point);
+        return;
+    }
     m_surface.focusBox();
     if (m_mode != ModeTrim && m_mode != ModeArea && m_mode != ModeShape)
         return;
@@ -167,8 +179,13 @@ void EditModes::imaBitmapMouseMove(QPoint point)
     SyncSelection();
 }
 
-void EditModes::imaBitmapMouseUp(QPoint)
+void EditModes::imaBitmapMouseUp(QPoint point)
 {
+    if (m_mode == ModeAnnotate) {
+        if (annotateRelease)
+            annotateRelease(point);
+        return;
+    }
     if (std::exchange(m_clickOnFinished, false)) {
         imaBitmapClick();
         return;

@@ -17,7 +17,14 @@ class ImageDocument;
 class StatusPanels;
 struct Settings;
 
-enum EditMode { ModeNone = 0, ModeStamp = 1, ModeTrim = 2, ModeArea = 3, ModeShape = 4 };
+enum EditMode {
+    ModeNone = 0,
+    ModeStamp = 1,
+    ModeTrim = 2,
+    ModeArea = 3,
+    ModeShape = 4,
+    ModeAnnotate = 5
+};
 enum EditState { StateIdle = 0, StateArmed = 1, StateDragging = 2, StateFinished = 3 };
 
 // What the edit modes need from the rest of the main window.
@@ -73,6 +80,12 @@ public:
     std::function<void()> commitShape;
     std::function<void()> raiseShapeButtons;
     std::function<TTrackBox::Outline()> shapeOutline;
+    // Set by the drawing tools: the mouse on the picture while they are on, and their end,
+    // which draws every object into the picture.
+    std::function<void(QPoint)> annotatePress;
+    std::function<void(QPoint)> annotateMove;
+    std::function<void(QPoint)> annotateRelease;
+    std::function<void()> endAnnotating;
 
 private:
     void toggleMode(EditMode mode);

@@ -79,6 +79,8 @@ void ShapeTools::commit()
 
 void ShapeTools::restyleFinishedFrame()
 {
+    if (drawingStyleChanged)
+        drawingStyleChanged();
     if (m_modes.mode() == ModeShape && m_modes.state() == StateFinished)
         m_modes.ShowSelectionFrame(true);
 }

@@ -29,6 +29,8 @@ public:
     std::function<std::optional<QColor>(const QColor&)> askColour;
     // Checks the line menu's item of an index.
     std::function<void(int)> checkLineItem;
+    // The drawing colour or line width changed; the drawing tools restyle their selection.
+    std::function<void()> drawingStyleChanged;
 
     void tButLineClick(BandKind kind);
     void tbutDrawColorClick();

@@ -1,13 +1,18 @@
 #include "edit/shapes/TDrawPanel.h"
 
+#include "edit/filters/GaussianBlur.h"
 #include "edit/shapes/ShapeDrawing.h"
 
+#include <QCheckBox>
+#include <QFontComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollArea>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -40,7 +45,74 @@ QIcon paletteIcon()
     return QIcon(pixmap);
 }
 
+Annotation iconObject(AnnotationKind kind, QPolygonF points, QColor colour = Qt::black)
+{
+    Annotation object;
+    object.kind = kind;
+    object.points = std::move(points);
+    object.colour = colour;
+    return object;
+}
+
 } // namespace
+
+QIcon AnnotationToolIcon(AnnotationKind kind, int badgeNumber)
+{
+    QImage picture(16, 16, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    switch (kind) {
+    case AnnotationKind::Arrow:
+        PaintAnnotation(painter, iconObject(kind, {{1.5, 14.5}, {14.5, 1.5}}), picture);
+        break;
+    case AnnotationKind::Line:
+        PaintAnnotation(painter, iconObject(kind, {{1.5, 14.5}, {14.5, 1.5}}), picture);
+        break;
+    case AnnotationKind::Pen:
+        PaintAnnotation(
+            painter, iconObject(kind, {{1.5, 12.5}, {4.5, 4.5}, {8, 11}, {11.5, 3.5}, {14.5, 9}}),
+            picture);
+        break;
+    case AnnotationKind::Marker:
+        painter.fillRect(2, 7, 12, 2, Qt::black); // a line of text under the marker
+        painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+        painter.fillRect(1, 4, 14, 8, QColor(255, 230, 0));
+        break;
+    case AnnotationKind::Text: {
+        QFont font = painter.font();
+        font.setPixelSize(15);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("A"));
+        break;
+    }
+    case AnnotationKind::Badge: {
+        // A badge of the thinnest line, shrunk to fill the button.
+        Annotation badge = iconObject(kind, {{0, 0}}, QColor(220, 0, 0));
+        badge.number = badgeNumber;
+        painter.translate(8, 8);
+        painter.scale(0.6, 0.6);
+        PaintAnnotation(painter, badge, picture);
+        break;
+    }
+    case AnnotationKind::Blur:
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                painter.fillRect(x * 4, y * 4, 4, 4,
+                                 (x + y) % 2 ? QColor(90, 90, 90) : QColor(170, 170, 170));
+        painter.end();
+        picture = GaussianBlurred(picture, picture.rect().adjusted(4, 4, -4, -4), 1.0);
+        break;
+    }
+    return QIcon(QPixmap::fromImage(picture));
+}
+
+void TDrawPanel::showNextBadge(int number)
+{
+    QToolButton* badge = toolButton(AnnotationKind::Badge);
+    badge->setIcon(AnnotationToolIcon(AnnotationKind::Badge, number));
+    badge->setToolTip(QStringLiteral("番号 (次は %1)").arg(number));
+}
 
 QIcon LineIcon(int lineIndex)
 {
@@ -59,6 +131,10 @@ TDrawPanel::TDrawPanel(QWidget* parent)
     , m_tbutDrawColor(new QToolButton(this))
     , m_tbutDrawLine(new QToolButton(this))
     , m_shpDrawColor(new QFrame(this))
+    , m_fontBox(new QFontComboBox(this))
+    , m_fontSizeBox(new QSpinBox(this))
+    , m_outlineBox(new QCheckBox(QStringLiteral("縁取り"), this))
+    , m_blurBox(new QSpinBox(this))
 {
     setObjectName(QStringLiteral("pnlDraw"));
     setFixedWidth(PanelWidth);
@@ -85,6 +161,35 @@ TDrawPanel::TDrawPanel(QWidget* parent)
     }
     figureRow->addStretch();
 
+    const struct {
+        AnnotationKind kind;
+        const char* name;
+        const char* hint;
+    } drawingTools[] = {{AnnotationKind::Arrow, "tButDrawArrow", "矢印"},
+                        {AnnotationKind::Line, "tButDrawLine", "直線"},
+                        {AnnotationKind::Pen, "tButDrawPen", "ペン"},
+                        {AnnotationKind::Marker, "tButDrawMarker", "マーカー"},
+                        {AnnotationKind::Text, "tButDrawText", "テキスト"},
+                        {AnnotationKind::Badge, "tButDrawBadge", "番号"},
+                        {AnnotationKind::Blur, "tButDrawBlur", "ぼかし"}};
+    auto* toolGrid = new QGridLayout;
+    toolGrid->setSpacing(1);
+    int place = 0;
+    for (const auto& tool : drawingTools) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(tool.name));
+        button->setToolTip(QString::fromUtf8(tool.hint));
+        button->setIcon(AnnotationToolIcon(tool.kind));
+        button->setCheckable(true); // kept pressed by the drawing tools, not by the click
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this,
+                [this, kind = tool.kind] { Q_EMIT toolClicked(kind); });
+        m_tools[int(tool.kind) - 1] = button;
+        toolGrid->addWidget(button, place / 3, place % 3);
+        ++place;
+    }
+    toolGrid->setColumnStretch(3, 1); // three to a row, so that a scroll bar never hides one
+
     m_tbutDrawColor->setObjectName(QStringLiteral("tbutDrawColor"));
     m_tbutDrawColor->setAutoRaise(true);
     m_tbutDrawColor->setIcon(paletteIcon());
@@ -107,12 +212,47 @@ TDrawPanel::TDrawPanel(QWidget* parent)
     tools->addWidget(new QLabel(QStringLiteral("線の幅")), 2, 0, 1, 2);
     tools->addWidget(m_tbutDrawLine, 3, 0, 1, 2);
 
-    auto* layout = new QVBoxLayout(this);
+    m_fontBox->setObjectName(QStringLiteral("cmbDrawFont"));
+    m_fontBox->setToolTip(QStringLiteral("文字のフォント"));
+    m_fontBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_fontBox->setMinimumContentsLength(4);
+    m_fontSizeBox->setObjectName(QStringLiteral("spnDrawFontSize"));
+    m_fontSizeBox->setRange(6, 400);
+    m_fontSizeBox->setSuffix(QStringLiteral(" px"));
+    m_fontSizeBox->setToolTip(QStringLiteral("文字の大きさ"));
+    m_outlineBox->setObjectName(QStringLiteral("chkDrawOutline"));
+    m_outlineBox->setToolTip(QStringLiteral("どんな背景でも読めるように文字を縁取る"));
+    m_blurBox->setObjectName(QStringLiteral("spnDrawBlur"));
+    m_blurBox->setRange(1, 100);
+    m_blurBox->setToolTip(QStringLiteral("ぼかしの強さ (ピクセル)"));
+
+    auto* textTools = new QGridLayout;
+    textTools->addWidget(new QLabel(QStringLiteral("文字")), 0, 0, 1, 2);
+    textTools->addWidget(m_fontBox, 1, 0, 1, 2);
+    textTools->addWidget(m_fontSizeBox, 2, 0);
+    textTools->addWidget(m_outlineBox, 3, 0, 1, 2);
+    textTools->addWidget(new QLabel(QStringLiteral("ぼかしの強さ")), 4, 0, 1, 2);
+    textTools->addWidget(m_blurBox, 5, 0);
+
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(figureRow);
+    layout->addLayout(toolGrid);
     layout->addSpacing(6);
     layout->addLayout(tools);
+    layout->addSpacing(6);
+    layout->addLayout(textTools);
     layout->addStretch();
+    // The tools scroll rather than make the window taller than the user left it.
+    auto* scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroller);
 }
 
 void TDrawPanel::showColour(int colourReference)

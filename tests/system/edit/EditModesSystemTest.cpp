@@ -1,5 +1,6 @@
 #include "capture/CaptureScene.h"
 #include "edit/filters/AreaFilterKernels.h"
+#include "edit/filters/GaussianBlur.h"
 #include "harness/Pattern.h"
 
 #include <QDir>
@@ -372,4 +373,199 @@ TEST(EditModes, AnEditLeftAtASessionEndIsOfferedAtTheNextStart)
         waitFor([&] { return !next.windows(QStringLiteral("edit pattern - Vistrel")).isEmpty(); }));
     next.signal(SIGTERM);
     EXPECT_TRUE(next.waitForExit());
+}
+
+namespace {
+
+const QString DrawHint =
+    QStringLiteral("ドラッグして描いてください。"
+                   "描いたものはクリックで選択、移動・変形・Del で削除できます");
+
+// The program with the pattern as its picture, red lines of width 3 and continuous save into
+// a folder of the test's own.
+class DrawingScene : public EditScene {
+public:
+    explicit DrawingScene(const QTemporaryDir& saved, const QByteArray& drawLines = {})
+        : EditScene("CLIENT=1\nLINECOLOR=255\nLINEWIDTH=2\n[AUTOSAVE]\nDIR=" +
+                    QFile::encodeName(saved.path()) + "\nSAVETYPE=10\n[DRAW]\n" + drawLines)
+        , m_saved(saved)
+    {
+        origin = pictureOnScreen();
+    }
+
+    // 編集 > 描き込み > the tool's mnemonic; true once the tool is on.
+    bool chooseTool(const QString& mnemonic, const QString& hint = DrawHint)
+    {
+        key(QStringLiteral("alt+e"));
+        key(QStringLiteral("w"));
+        key(mnemonic);
+        return waitForStatus(hint);
+    }
+    QPoint at(int x, int y) const { return *origin + QPoint(x, y); }
+    void clickAt(int x, int y)
+    {
+        movePointer(at(x, y));
+        click();
+    }
+    QImage save() { return saveShown(*this, m_saved); }
+
+    std::optional<QPoint> origin;
+
+private:
+    const QTemporaryDir& m_saved;
+};
+
+bool isRed(const QImage& picture, int x, int y)
+{
+    return (picture.pixel(x, y) & 0xffffff) == 0xff0000;
+}
+
+bool isPattern(const QImage& picture, int x, int y)
+{
+    return (picture.pixel(x, y) & 0xffffff) == patternColour(x, y);
+}
+
+} // namespace
+
+// An arrow drawn, then dragged by its shaft 30 pixels down before saving: the saved picture
+// has it, shaft and filled head, only where it was moved to.
+TEST(DrawingTools, ArrowIsMovedBeforeItIsSaved)
+{
+    QTemporaryDir saved;
+    DrawingScene scene(saved);
+    ASSERT_TRUE(scene.origin) << "the picture is not on show";
+    ASSERT_TRUE(scene.chooseTool(QStringLiteral("a"))) << scene.log();
+    scene.drag(scene.at(40, 50), scene.at(200, 50));
+    scene.drag(scene.at(100, 50), scene.at(100, 80));
+    // A second arrow, selected and deleted: Del (the menu's file deletion) takes the object.
+    scene.drag(scene.at(40, 130), scene.at(200, 130));
+    scene.clickAt(100, 130);
+    scene.key(QStringLiteral("Delete"));
+    const QImage picture = scene.save();
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    EXPECT_TRUE(isRed(picture, 100, 80) && isRed(picture, 60, 79) && isRed(picture, 60, 81));
+    EXPECT_TRUE(isRed(picture, 186, 86) && isRed(picture, 186, 74) && isRed(picture, 198, 80))
+        << "no filled head at the end";
+    EXPECT_TRUE(isPattern(picture, 100, 50) && isPattern(picture, 100, 90));
+    EXPECT_TRUE(isPattern(picture, 100, 130)) << "the deleted arrow was drawn";
+}
+
+// Shift keeps a line on 15° steps: dragged 6 pixels off the level, it is drawn level.
+TEST(DrawingTools, LineSnapsWithShift)
+{
+    QTemporaryDir saved;
+    DrawingScene scene(saved);
+    ASSERT_TRUE(scene.origin) << "the picture is not on show";
+    ASSERT_TRUE(scene.chooseTool(QStringLiteral("l"),
+                                 QStringLiteral("ドラッグして描いてください (Shift で 15° ごと)。"
+                                                "描いたものはクリックで選択、移動・変形・Del "
+                                                "で削除できます")))
+        << scene.log();
+    scene.xdotool({QStringLiteral("keydown"), QStringLiteral("shift")});
+    scene.drag(scene.at(40, 60), scene.at(200, 66));
+    scene.xdotool({QStringLiteral("keyup"), QStringLiteral("shift")});
+    const QImage picture = scene.save();
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    EXPECT_TRUE(isRed(picture, 190, 60) && isRed(picture, 50, 60));
+    EXPECT_TRUE(isPattern(picture, 190, 64) && isPattern(picture, 190, 66));
+}
+
+// A freehand stroke along a row; a second one is undone before saving.
+TEST(DrawingTools, PenStrokeFollowsThePointer)
+{
+    QTemporaryDir saved;
+    DrawingScene scene(saved);
+    ASSERT_TRUE(scene.origin) << "the picture is not on show";
+    ASSERT_TRUE(scene.chooseTool(QStringLiteral("p"))) << scene.log();
+    scene.drag(scene.at(40, 120), scene.at(200, 120));
+    scene.drag(scene.at(40, 140), scene.at(200, 140));
+    scene.key(QStringLiteral("ctrl+z")); // takes back the newest stroke only
+    const QImage picture = scene.save();
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    for (int x = 50; x < 190; x += 20)
+        EXPECT_TRUE(isRed(picture, x, 120)) << x;
+    EXPECT_TRUE(isPattern(picture, 100, 124) && isPattern(picture, 100, 116));
+    EXPECT_TRUE(isPattern(picture, 100, 140)) << "the undone stroke was saved";
+}
+
+// The highlighter multiplies: red over the pattern keeps each pixel's red and clears the rest.
+TEST(DrawingTools, MarkerMultipliesWithThePicture)
+{
+    QTemporaryDir saved;
+    DrawingScene scene(saved);
+    ASSERT_TRUE(scene.origin) << "the picture is not on show";
+    ASSERT_TRUE(scene.chooseTool(QStringLiteral("m"))) << scene.log();
+    scene.drag(scene.at(40, 80), scene.at(200, 80));
+    const QImage picture = scene.save();
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    for (const QPoint& point : {QPoint(60, 80), QPoint(120, 76), QPoint(180, 84)})
+        EXPECT_EQ(picture.pixel(point) & 0xffffff, patternColour(point.x(), point.y()) & 0xff0000)
+            << point.x() << "," << point.y();
+    EXPECT_TRUE(isPattern(picture, 120, 100));
+}
+
+// Typed text lands where it was placed, in the drawing colour, and nowhere else.
+TEST(DrawingTools, TextIsTypedWhereItWasPlaced)
+{
+    QTemporaryDir saved;
+    DrawingScene scene(saved, "FONTSIZE=30\n");
+    ASSERT_TRUE(scene.origin) << "the picture is not on show";
+    ASSERT_TRUE(scene.chooseTool(
+        QStringLiteral("t"),
+        QStringLiteral("文字を置く位置をクリックして入力してください (Esc で入力を終了)")))
+        << scene.log();
+    scene.clickAt(50, 40);
+    scene.xdotool({QStringLiteral("type"), QStringLiteral("HIT")});
+    scene.key(QStringLiteral("Escape"));
+    const QImage picture = scene.save();
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    int redInside = 0;
+    int changedOutside = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            if (QRect(48, 38, 110, 44).contains(x, y))
+                redInside += isRed(picture, x, y);
+            else
+                changedOutside += !isPattern(picture, x, y);
+        }
+    EXPECT_GT(redInside, 150) << "the three letters are not there";
+    EXPECT_EQ(changedOutside, 0);
+}
+
+// Two badges: filled red circles, numbered from 1.
+TEST(DrawingTools, BadgesAreFilledCircles)
+{
+    QTemporaryDir saved;
+    DrawingScene scene(saved);
+    ASSERT_TRUE(scene.origin) << "the picture is not on show";
+    ASSERT_TRUE(scene.chooseTool(QStringLiteral("n"),
+                                 QStringLiteral("番号を置く位置をクリックしてください")))
+        << scene.log();
+    scene.clickAt(60, 60);
+    scene.clickAt(160, 60);
+    const QImage picture = scene.save();
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    for (int centre : {60, 160}) {
+        EXPECT_TRUE(isRed(picture, centre - 12, 60) && isRed(picture, centre + 12, 60) &&
+                    isRed(picture, centre, 46))
+            << centre;
+        EXPECT_FALSE(isRed(picture, centre, 60)) << "no number on the badge at " << centre;
+        EXPECT_TRUE(isPattern(picture, centre, 80));
+    }
+}
+
+// A blurred rectangle is exactly the blur kernel's result on the pattern.
+TEST(DrawingTools, BlurIsTheKernelsResult)
+{
+    QTemporaryDir saved;
+    DrawingScene scene(saved, "BLUR=5\n");
+    ASSERT_TRUE(scene.origin) << "the picture is not on show";
+    ASSERT_TRUE(scene.chooseTool(QStringLiteral("b"))) << scene.log();
+    scene.drag(scene.at(40, 30), scene.at(140, 100));
+    const QImage picture = scene.save();
+    ASSERT_FALSE(picture.isNull()) << scene.log();
+    const QImage expected =
+        GaussianBlurred(patternPicture(), QRect(QPoint(40, 30), QPoint(140, 100)), 5)
+            .convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(picture == expected) << "the saved picture is not the blurred pattern";
 }

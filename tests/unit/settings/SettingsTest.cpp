@@ -87,8 +87,8 @@ TEST(SettingsTable, HasEveryKeyOnceWithItsSlots)
         EXPECT_TRUE(names.insert(name(row)).second) << "twice: " << name(row).toStdString();
         std::visit([&](auto* member) { EXPECT_TRUE(members.insert(member).second); }, row.member);
     }
-    // 69 single keys, 5 tools of 3, 21 icon files, 21 hotkeys of 7.
-    EXPECT_EQ(rows.size(), 69 + 15 + 21 + 147);
+    // 74 single keys, 5 tools of 3, 21 icon files, 21 hotkeys of 7.
+    EXPECT_EQ(rows.size(), 74 + 15 + 21 + 147);
     EXPECT_TRUE(names.count(QStringLiteral("ALL/HELPBROWSER")));
     EXPECT_TRUE(names.count(QStringLiteral("TOOL/COMMAND5")));
     EXPECT_TRUE(names.count(QStringLiteral("ICONFILE/FILELST20")));
@@ -96,8 +96,8 @@ TEST(SettingsTable, HasEveryKeyOnceWithItsSlots)
     EXPECT_FALSE(names.count(QStringLiteral("TOOL/TITLE0")));
     const QStringList sectionOrder{"ALL",    "SAVETYPE", "AUTOSAVE", "SENDMAIL", "FILELIST",
                                    "RIREKI", "COLOR",    "TRIM",     "PRINT",    "HEAD",
-                                   "TOOL",   "ICONFILE", "TIMER",    "MAIN",     "OBJECT",
-                                   "SCREEN", "HOTKEY"};
+                                   "TOOL",   "ICONFILE", "TIMER",    "MAIN",     "DRAW",
+                                   "OBJECT", "SCREEN",   "HOTKEY"};
     QStringList seen;
     for (const SettingKey& row : rows)
         if (seen.isEmpty() || seen.back() != row.section)
@@ -120,6 +120,9 @@ TEST_F(SettingsStoreTest, MissingFileGivesTheDefaults)
     EXPECT_EQ(s.TIMER.MINUTE, 3);
     EXPECT_EQ(s.MAIN.AFTERACTION, 0);
     EXPECT_EQ(s.MAIN.VIEW, 1);
+    EXPECT_EQ(s.DRAW.TOOL, 0); // files older than the drawing tools read as before
+    EXPECT_EQ(s.DRAW.FONTSIZE, 24);
+    EXPECT_EQ(s.DRAW.BLUR, 6);
     EXPECT_EQ(s.SCREEN.LEFT, 0);
     EXPECT_EQ(s.SCREEN.TOP, 0);
     EXPECT_EQ(s.SCREEN.HEIGHT, 400);

@@ -112,8 +112,13 @@ Menu editMenu()
         check("エリア選択(&A)", "mnuEditRangeClick"),
         item("モザイク(&M)", "mnuEditMozaicClick"),
         item("カラーの変更(&L)...", "mnuEditColorClick"),
+        submenu("描き込み(&W)"),
     };
     menu.rows.insert(menu.rows.end(), rest.begin(), rest.end());
+    const char* const drawingTools[] = {"矢印(&A)",     "直線(&L)", "ペン(&P)",  "マーカー(&M)",
+                                        "テキスト(&T)", "番号(&N)", "ぼかし(&B)"};
+    for (int tag = 1; tag <= 7; ++tag)
+        menu.rows.push_back({1, drawingTools[tag - 1], "", tag, Kind::Check, "mnuDrawToolClick"});
     return menu;
 }
 

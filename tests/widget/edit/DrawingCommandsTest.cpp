@@ -4,6 +4,7 @@
 #include "edit/ResamplePicture.h"
 #include "edit/StatusPanels.h"
 #include "edit/TransformCommands.h"
+#include "edit/annotate/AnnotationTools.h"
 #include "edit/filters/FilterCommands.h"
 #include "edit/modes/EditModes.h"
 #include "edit/modes/EditSurface.h"
@@ -12,6 +13,10 @@
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -55,9 +60,23 @@ protected:
         return count;
     }
 
+    void drag(QPoint from, QPoint to)
+    {
+        modes.imaBitmapMouseDown(from);
+        modes.imaBitmapMouseMove((from + to) / 2);
+        modes.imaBitmapMouseMove(to);
+        modes.imaBitmapMouseUp(to);
+    }
+    void pressKey(QObject* target, int key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+    }
+
     TDrawPanel panel;
     ShapeTools shapes{document, status, settings, modes, panel};
     FilterCommands filters{document, status, nullptr, {}};
+    AnnotationTools annotations{document, status, settings, modes, surface, panel};
 };
 
 } // namespace
@@ -182,4 +201,127 @@ TEST_F(DrawingCommandsTest, EveryKindOfEditIsUndoneAndRedoneUntilANewEdit)
     EXPECT_EQ(messages, QStringList{QStringLiteral("やり直す操作がありません")});
     document.mnuEditUndoClick();
     EXPECT_EQ(document.viewBitmap(), seen[seen.size() - 3]);
+}
+
+TEST_F(DrawingCommandsTest, DrawnObjectsCanBeMovedAndDeletedUntilTheModeEndsThenAreOneStepEach)
+{
+    shapes.mnuLinedot0Click(2); // 3 pixels
+    annotations.chooseTool(AnnotationKind::Line);
+    EXPECT_TRUE(panel.toolButton(AnnotationKind::Line)->isChecked());
+    // The panel scrolls: its tools never make the window taller than the user left it.
+    EXPECT_LT(panel.minimumSizeHint().height(), 150);
+    drag({5, 10}, {50, 10});
+    drag({5, 30}, {50, 30});
+    drag({5, 100}, {50, 100});
+    ASSERT_EQ(annotations.scene().objects.size(), 3);
+    EXPECT_EQ(document.undoDepth(), 1); // nothing in the picture yet
+    EXPECT_EQ(document.viewBitmap().pixel(20, 10), Ground);
+    EXPECT_EQ(annotations.layer().composed().pixel(20, 10), Red); // but shown
+
+    drag({20, 30}, {20, 40}); // the second line moves down by 10
+    EXPECT_EQ(annotations.scene().selected, 1);
+    modes.imaBitmapMouseDown({30, 100}); // the third is selected and deleted
+    modes.imaBitmapMouseUp({30, 100});
+    pressKey(area.ScrBoxMain(), Qt::Key_Delete);
+    EXPECT_EQ(annotations.scene().objects.size(), 2);
+
+    annotations.chooseTool(AnnotationKind::Arrow); // another tool ends the mode
+    EXPECT_EQ(annotations.activeTool(), AnnotationKind::Arrow);
+    EXPECT_EQ(document.undoDepth(), 3);
+    const QImage& shown = document.viewBitmap();
+    EXPECT_EQ(shown.pixel(20, 10), Red);
+    EXPECT_EQ(shown.pixel(20, 40), Red);
+    EXPECT_EQ(shown.pixel(20, 30), Ground);
+    EXPECT_EQ(shown.pixel(20, 100), Ground);
+    document.mnuEditUndoClick(); // the moved line goes alone
+    EXPECT_EQ(document.viewBitmap().pixel(20, 40), Ground);
+    EXPECT_EQ(document.viewBitmap().pixel(20, 10), Red);
+}
+
+TEST_F(DrawingCommandsTest, RecolouringAndTheHandlesChangeTheSelectedObjectOnly)
+{
+    annotations.chooseTool(AnnotationKind::Blur);
+    drag({10, 10}, {40, 40});
+    annotations.chooseTool(AnnotationKind::Arrow);
+    annotations.chooseTool(AnnotationKind::Arrow); // off again, nothing drawn
+    EXPECT_EQ(document.undoDepth(), 2);
+
+    annotations.chooseTool(AnnotationKind::Line);
+    drag({10, 60}, {50, 60});
+    drag({10, 80}, {30, 80});
+    settings.MAIN.LINECOLOR = 0xFF0000; // blue, for the selected second line
+    annotations.styleChanged();
+    drag({30, 80}, {50, 80}); // its end handle stretches it
+    modes.EndEditMode();
+    EXPECT_EQ(document.viewBitmap().pixel(40, 60), Red);
+    EXPECT_EQ(document.viewBitmap().pixel(45, 80), qRgb(0, 0, 255));
+    EXPECT_EQ(annotations.activeTool(), std::nullopt);
+    EXPECT_FALSE(panel.toolButton(AnnotationKind::Line)->isChecked());
+}
+
+TEST_F(DrawingCommandsTest, BadgesCountPerPictureAndTabSwitchCommitsFirst)
+{
+    document.endEditMode = [this] { modes.EndEditMode(); };
+    document.AddCaptureTab(QStringLiteral("a"));
+    document.currentImage() = document.viewBitmap().copy();
+    document.AddCaptureTab(QStringLiteral("b"));
+    annotations.chooseTool(AnnotationKind::Badge);
+    for (int y : {20, 60, 100}) {
+        modes.imaBitmapMouseDown({30, y});
+        modes.imaBitmapMouseUp({30, y});
+    }
+    EXPECT_EQ(annotations.scene().objects.last().number, 3);
+    EXPECT_EQ(annotations.nextBadgeNumber(), 4);
+    document.selectTab(0); // leaving the tab draws the badges into it
+    EXPECT_EQ(modes.mode(), ModeNone);
+    EXPECT_EQ(document.viewBitmap().pixel(30 - 10, 60), Ground); // tab a is untouched
+    EXPECT_EQ(annotations.nextBadgeNumber(), 1);
+    document.selectTab(1);
+    EXPECT_EQ(document.undoDepth(), 4);
+    EXPECT_EQ(document.viewBitmap().pixel(30 - 10, 60), Red); // inside the badge, off its digit
+    EXPECT_EQ(annotations.nextBadgeNumber(), 4);
+
+    document.selectTab(0); // a badge is all tab a holds: closing it asks first
+    annotations.chooseTool(AnnotationKind::Badge);
+    modes.imaBitmapMouseDown({30, 20});
+    modes.imaBitmapMouseUp({30, 20});
+    QStringList asked;
+    area.confirmDiscard = [&](const QString& question) {
+        asked << question;
+        return false;
+    };
+    EXPECT_FALSE(area.closeTabAsked());
+    EXPECT_EQ(asked.size(), 1);
+}
+
+TEST_F(DrawingCommandsTest, TextComposesThroughTheInputMethod)
+{
+    annotations.chooseTool(AnnotationKind::Text);
+    modes.imaBitmapMouseDown({5, 40});
+    modes.imaBitmapMouseUp({5, 40});
+    ASSERT_EQ(annotations.scene().editing, 0);
+    AnnotationLayer& layer = annotations.layer();
+    EXPECT_TRUE(static_cast<QWidget&>(layer).inputMethodQuery(Qt::ImEnabled).toBool());
+    const QImage before = layer.composed();
+
+    QInputMethodEvent composing(QStringLiteral("にほんご"),
+                                {{QInputMethodEvent::TextFormat, 0, 4, QVariant()}});
+    QApplication::sendEvent(&layer, &composing);
+    EXPECT_EQ(annotations.scene().preedit, QStringLiteral("にほんご"));
+    EXPECT_TRUE(annotations.scene().objects[0].text.isEmpty());
+    EXPECT_NE(layer.composed(), before); // the composition is shown in place
+
+    QInputMethodEvent committed;
+    committed.setCommitString(QStringLiteral("日本語"));
+    QApplication::sendEvent(&layer, &committed);
+    EXPECT_EQ(annotations.scene().objects[0].text, QStringLiteral("日本語"));
+    EXPECT_TRUE(annotations.scene().preedit.isEmpty());
+    pressKey(&layer, Qt::Key_Escape); // typing ends, the text stays editable
+    EXPECT_EQ(annotations.scene().editing, -1);
+    EXPECT_EQ(annotations.scene().objects.size(), 1);
+
+    const QImage shown = layer.composed();
+    modes.EndEditMode();
+    EXPECT_EQ(document.undoDepth(), 2);
+    EXPECT_EQ(document.viewBitmap(), shown); // what was shown is what was drawn in
 }
