@@ -9,7 +9,7 @@ import subprocess
 import time
 import unittest
 
-from wayland_case import (COLOUR_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
+from wayland_case import (COLOUR_WINDOW, SCROLL_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
                           different_pixels, size_of, pixel_of, wait_for)
 
 
@@ -201,6 +201,93 @@ class SwayCapture(VistrelCase):
         self.assertEqual(done.returncode, 1)
         self.assertIn("画面を読み取る方法を提供していません", done.stderr)
         self.assertFalse(os.path.exists(self.saved("none")))
+
+
+def swaymsg(*command):
+    subprocess.run(["swaymsg", "-q", *command], check=True)
+
+
+class SwayScroll(VistrelCase):
+    """Scroll captures through the virtual pointer, compared row for row with the same
+    document shown whole in a window on a tall output of its own."""
+
+    TALL = "HEADLESS-9"
+
+    @classmethod
+    def setUpClass(cls):
+        before = {o["name"] for o in json.loads(subprocess.check_output(
+            ["swaymsg", "-t", "get_outputs"]))}
+        swaymsg("create_output")
+        after = json.loads(subprocess.check_output(["swaymsg", "-t", "get_outputs"]))
+        cls.TALL = next(o["name"] for o in after if o["name"] not in before)
+        swaymsg("output", cls.TALL, "resolution", "800x5400", "position", "4000", "0")
+        # The windows under test float at the size they ask for, alone on a workspace.
+        swaymsg("for_window", '[title="^scroll-"]', "floating", "enable")
+        swaymsg("focus", "output", "HEADLESS-1")
+        swaymsg("workspace", "scrolling")
+        cls.started = []
+
+    @classmethod
+    def tearDownClass(cls):
+        for program in cls.started:
+            program.kill()
+            program.wait()
+        swaymsg("output", cls.TALL, "disable")
+
+    def start(self, command, title):
+        self.started.append(subprocess.Popen(
+            command, env=dict(os.environ, QT_QPA_PLATFORM="wayland"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        window = wait_for(lambda: window_named(title), "window " + title)
+        wait_for(lambda: window_named(title)["visible"], title + " shown")
+        return window
+
+    def show_whole(self, command, title, rows):
+        """Shows `command`'s window on the tall output: the reference picture of its client
+        area's top `rows` rows."""
+        swaymsg("focus", "output", self.TALL)
+        self.start(command, title)
+        swaymsg("[title=\"%s\"]" % title, "move", "absolute", "position", "4000", "0")
+        time.sleep(0.5)
+        x, y, w, h = rect_of(window_named(title), client=True)
+        self.assertGreaterEqual(h, rows)
+        swaymsg("focus", "output", "HEADLESS-1")
+        return self.grim(title + ".png", (x, y, w, rows))
+
+    def grim(self, name, rect):
+        path = os.path.join(self.folder, name)
+        subprocess.run(["grim", "-g", "%d,%d %dx%d" % rect, path], check=True)
+        return path
+
+    def scroll_capture(self, name):
+        """Scroll-captures the client area of the window at the primary display's centre."""
+        log = os.path.join(self.folder, "trace.log")
+        done = self.vistrel("/C3", "/W1", "/L", self.save_to(name), timeout=300,
+                            env={"VISTREL_TEST_LOG": log, "XDG_CACHE_HOME": self.folder})
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn("wheel from wlr virtual pointer", done.stderr)
+        with open(log, encoding="utf-8") as trace:
+            self.trace = trace.read()
+        return self.saved(name)
+
+    def assert_same_rows(self, stitched, reference, columns, rows):
+        for path in (stitched, reference):
+            subprocess.run(["convert", path, "-crop", "%dx%d+0+0" % (columns, rows), "+repage",
+                            path], check=True)
+        self.assertEqual(size_of(stitched), (columns, rows))
+        self.assertEqual(different_pixels(stitched, reference), 0, self.trace)
+
+    def test_a_qt_scroll_area_of_5000_rows_is_stitched_whole_and_once(self):
+        self.settings("[ALL]\nAUTOSCROLL=1\n")
+        reference = self.show_whole([SCROLL_WINDOW, "0", "0", "400", "5000", "5000",
+                                     "scroll-tall"], "scroll-tall", 5000)
+        self.start([SCROLL_WINDOW, "0", "0", "400", "500", "5000", "scroll-short"],
+                   "scroll-short")
+        stitched = self.scroll_capture("qt")
+        self.assertNotIn("マーカー", self.trace)
+        # Only the scroll bar on the right, which the tall window does not move, may differ.
+        self.assertEqual(size_of(stitched)[1], 5000)
+        self.assert_same_rows(stitched, reference, 400, 5000)
 
 
 if __name__ == "__main__":
