@@ -225,6 +225,12 @@ QPoint ScrollingCapture::wheelPoint(WindowId window, const ScreenRect& rect) con
     QRect area = toQRect(rect) & m_platform.clientRect(window);
     if (area.isEmpty())
         area = toQRect(rect);
+    // Where the pointer shows in every grab, it must not sit across the fingerprint strips
+    // that tell rows apart.
+    if (m_platform.pointerDrawnByGrab())
+        return {std::clamp(rect.Left + FrameRows::oneStripColumn(rect.width()), area.left(),
+                           area.right()),
+                area.center().y()};
     const QPoint pointer = m_platform.cursorPos();
     return area.contains(pointer) ? pointer : area.center();
 }
@@ -306,7 +312,8 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
         step = measure(*frame, previous, useMarkers && m_markersActive ? &markers : nullptr);
     }
     if (step.scroll > 0)
-        step.fixed = FindFixedColumns(previous, *frame, step.scroll);
+        step.fixed = FindFixedColumns(previous, *frame, step.scroll, step.match.topBand,
+                                      step.match.bottomBand);
     m_frames.WriteTempPicture(*frame, TempPictures::Kind::Scroll, number);
     m_lastFrameFile = number;
     previous = std::move(*frame);
