@@ -254,18 +254,18 @@ class SwayScroll(VistrelCase):
         swaymsg("[title=\"%s\"]" % title, "move", "absolute", "position", "4000", "0")
         swaymsg("focus", "output", "HEADLESS-1")
         wait_for(lambda: window_named(title)["rect"]["x"] == 4000, title + " moved")
-        rect = rect_of(window_named(title), client=True)
-        self.settled(rect)
-        return rect
+        # The tree may still tell the old frame for a moment: the same answer twice.
+        return self.settled(lambda: rect_of(window_named(title), client=True))
 
-    def settled(self, rect):
-        """Waits until grim sees the same picture of `rect` twice."""
+    def settled(self, where):
+        """Waits until the rectangle `where` gives and grim's picture of it hold still."""
         def same_twice():
-            first, second = self.grim("look1.png", rect), self.grim("look2.png", rect)
+            rect = where()
+            first = self.grim("look1.png", rect)
             time.sleep(0.1)
-            return different_pixels(first, second) == 0 and \
-                different_pixels(second, self.grim("look1.png", rect)) == 0
-        wait_for(same_twice, "a still picture")
+            second = self.grim("look2.png", rect)
+            return rect if rect == where() and different_pixels(first, second) == 0 else None
+        return wait_for(same_twice, "a still picture")
 
     def grim(self, name, rect):
         path = os.path.join(self.folder, name)
@@ -355,7 +355,7 @@ class SwayScroll(VistrelCase):
         x, y, w, h = rect_of(window_named("scroll-foot"), client=True)
         # Back to the first line: the capture scrolls down from there.
         pointer("%d,%d" % (x + w // 2, y + h // 2), "up:%d" % lines)
-        self.settled((x, y, w, h))
+        self.settled(lambda: (x, y, w, h))
         stitched = self.scroll_capture("foot")
         width, height = size_of(stitched)
         self.assertEqual(width, tall[2])
