@@ -53,6 +53,9 @@ struct PlatformAbilities {
     // Said in the status bar before such a grab when the desktop asks the user which window.
     QString activeWindowNote;
     bool scrollCapture = true;
+    // Whether pixels painted on the screen stay there to measure a scroll step by; without
+    // them each step is measured by matching the pictures alone.
+    bool scrollMarkers = true;
     bool systemHotkeys = true;
     QString hint;
 };
@@ -136,6 +139,10 @@ public:
     // the real input path (programs ignore synthetic wheel events); returns once
     // the window system has handled it.
     virtual void sendWheelDown() = 0;
+    // Around the notches of one scroll: where the wheel comes from a device made for the
+    // purpose, it is made ready before the first notch and let go after the last.
+    virtual void beginWheel() {}
+    virtual void endWheel() {}
     // Asks the window to repaint all of itself, erasing its background first.
     virtual void repaintWindow(WindowId window) = 0;
     // While watching, Escape is kept from other programs and escapePressed()

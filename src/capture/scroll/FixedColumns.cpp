@@ -23,7 +23,8 @@ bool sameBytes(const uchar* a, const uchar* b, int firstColumn, int endColumn)
 
 } // namespace
 
-FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int offset)
+FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int offset, int topBand,
+                              int bottomBand)
 {
     const int width = after.width();
     const int height = after.height();
@@ -36,7 +37,8 @@ FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int off
     std::vector<int> disagreeing(size_t(width), 0);
     std::vector<int> changed(size_t(width), 0);
     int rowsLookedAt = 0;
-    for (int y = 0; y + offset < height; ++y) {
+    const int movingEnd = height - std::max(0, bottomBand);
+    for (int y = std::max(0, topBand); y + offset < movingEnd; ++y) {
         const uchar* moved = after.constScanLine(y);
         const uchar* source = before.constScanLine(y + offset);
         // Rows that stayed (headers, blank lines) show nothing about the edges.

@@ -15,6 +15,9 @@ struct FixedColumns {
 // Only rows whose middle agrees under the move, and that did not simply stay,
 // are looked at; an edge column that disagrees on some of them, and changed on
 // fewer where it stands, is fixed, and so is every column between it and the edge.
-FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int offset);
+// Rows in the bands at the top and bottom that did not move (a terminal's margin, a status
+// bar) are neither content nor its source, and are left out.
+FixedColumns FindFixedColumns(const QImage& before, const QImage& after, int offset,
+                              int topBand = 0, int bottomBand = 0);
 
 } // namespace vistrel

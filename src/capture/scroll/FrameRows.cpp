@@ -46,6 +46,15 @@ FrameRows::FrameRows(const QImage& frame)
     }
 }
 
+int FrameRows::oneStripColumn(int width)
+{
+    const int strips = std::clamp(width / 16, 1, MaxStrips);
+    // A third into the strip left of the middle: room for an arrow's width to the right and
+    // a text beam's half to the left.
+    const int strip = (strips - 1) / 2;
+    return strip * width / strips + width / strips / 3;
+}
+
 bool FrameRows::alike(int row, const FrameRows& other, int otherRow) const
 {
     const int allowed = m_strips >= 4 ? 1 : 0;

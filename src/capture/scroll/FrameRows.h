@@ -23,6 +23,9 @@ public:
     // Pixel columns [begin, end) of a strip.
     int stripBegin(int strip) const { return strip * m_width / m_strips; }
     int stripEnd(int strip) const { return (strip + 1) * m_width / m_strips; }
+    // A column of a frame `width` wide where something small that stays put (a pointer
+    // drawn into every grab) spoils one strip alone, so the rows it crosses still match.
+    static int oneStripColumn(int width);
 
     // Rows are alike when at most one strip differs (none for frames of few strips).
     bool alike(int row, const FrameRows& other, int otherRow) const;

@@ -53,6 +53,18 @@ private:
     QPoint m_home;
 };
 
+// The wheel's device lives from before the pointer moves over the target until it is back.
+class WheelSession {
+public:
+    explicit WheelSession(Platform& platform) : m_platform(platform) { m_platform.beginWheel(); }
+    ~WheelSession() { m_platform.endWheel(); }
+    WheelSession(const WheelSession&) = delete;
+    WheelSession& operator=(const WheelSession&) = delete;
+
+private:
+    Platform& m_platform;
+};
+
 class EscapeWatch {
 public:
     explicit EscapeWatch(Platform& platform) : m_platform(platform)
@@ -116,7 +128,8 @@ int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
         return 0;
     if (bringToFront(window, rect) && !waitForRepaint(rect))
         return 0;
-    m_markersActive = true;
+    // Where the screen keeps no painted pixels (Wayland), the pictures alone measure each step.
+    m_markersActive = m_platform.abilities().scrollMarkers;
     m_previousRows.reset();
     m_lastFrameFile = 0;
     const FrameFiles cleanup(m_frames, m_lastFrameFile);
@@ -134,6 +147,7 @@ int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
     ScrollBands bands;
     Ending ending = Ending::Complete;
     {
+        const WheelSession wheel(m_platform);
         const PointerOverTarget pointer(m_platform, wheelPoint(window, rect));
         const EscapeWatch escape(m_platform);
         ending = scrollAll(rect, std::move(first), steps, bands);
@@ -211,6 +225,12 @@ QPoint ScrollingCapture::wheelPoint(WindowId window, const ScreenRect& rect) con
     QRect area = toQRect(rect) & m_platform.clientRect(window);
     if (area.isEmpty())
         area = toQRect(rect);
+    // Where the pointer shows in every grab, it must not sit across the fingerprint strips
+    // that tell rows apart.
+    if (m_platform.pointerDrawnByGrab())
+        return {std::clamp(rect.Left + FrameRows::oneStripColumn(rect.width()), area.left(),
+                           area.right()),
+                area.center().y()};
     const QPoint pointer = m_platform.cursorPos();
     return area.contains(pointer) ? pointer : area.center();
 }
@@ -292,7 +312,8 @@ std::optional<ScrollingCapture::Step> ScrollingCapture::takeStep(const ScreenRec
         step = measure(*frame, previous, useMarkers && m_markersActive ? &markers : nullptr);
     }
     if (step.scroll > 0)
-        step.fixed = FindFixedColumns(previous, *frame, step.scroll);
+        step.fixed = FindFixedColumns(previous, *frame, step.scroll, step.match.topBand,
+                                      step.match.bottomBand);
     m_frames.WriteTempPicture(*frame, TempPictures::Kind::Scroll, number);
     m_lastFrameFile = number;
     previous = std::move(*frame);

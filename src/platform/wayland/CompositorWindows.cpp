@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -62,6 +64,13 @@ public:
 
     // `count` bytes, or up to the end when `count` is negative: what came in time.
     QByteArray receive(qsizetype count) const { return ReadWithLimit(m_fd, count, AnswerLimitMs); }
+
+    // Whether something came that can be read without waiting.
+    bool readable() const
+    {
+        pollfd watched{m_fd, POLLIN, 0};
+        return m_fd >= 0 && poll(&watched, 1, 0) > 0;
+    }
 
 private:
     int m_fd = -1;
@@ -120,39 +129,114 @@ void collectSway(const QJsonObject& node, QList<CompositorWindow>& floating,
         collectSway(child, floating, tiled, inFloating);
 }
 
+// One message of sway's IPC each way on a connected socket: the answer's type and JSON.
+struct SwayMessage {
+    quint32 type = 0;
+    QByteArray json;
+};
+
+bool sendSway(const UnixSocket& socket, quint32 type, const QByteArray& payload)
+{
+    QByteArray message("i3-ipc");
+    quint32 header[2] = {quint32(payload.size()), type}; // the host's byte order
+    message.append(reinterpret_cast<const char*>(header), sizeof header);
+    message.append(payload);
+    return socket.send(message);
+}
+
+std::optional<SwayMessage> receiveSway(const UnixSocket& socket)
+{
+    const QByteArray head = socket.receive(14);
+    if (head.size() != 14 || !head.startsWith("i3-ipc"))
+        return std::nullopt;
+    quint32 header[2] = {};
+    std::memcpy(header, head.constData() + 6, sizeof header);
+    SwayMessage message{header[1], socket.receive(qsizetype(header[0]))};
+    if (message.json.size() != qsizetype(header[0]))
+        return std::nullopt;
+    return message;
+}
+
+constexpr quint32 SwayRunCommand = 0;
+constexpr quint32 SwaySubscribe = 2;
+constexpr quint32 SwayGetTree = 4;
+
+QByteArray askSway(const QByteArray& socketPath, quint32 type, const QByteArray& payload)
+{
+    const UnixSocket socket(socketPath);
+    if (!sendSway(socket, type, payload))
+        return {};
+    const std::optional<SwayMessage> answer = receiveSway(socket);
+    return answer ? answer->json : QByteArray();
+}
+
+// Escape bound in sway to a command that does nothing, watched through the binding events:
+// sway keeps the key from every program meanwhile, as a keyboard grab would.
+class SwayEscapeBinding final : public EscapeBinding {
+public:
+    static constexpr const char* Command = "nop vistrel-escape";
+
+    SwayEscapeBinding(QByteArray socketPath, UnixSocket* events)
+        : m_socketPath(std::move(socketPath)), m_events(events)
+    {}
+    ~SwayEscapeBinding() override { askSway(m_socketPath, SwayRunCommand, "unbindsym Escape"); }
+    SwayEscapeBinding(const SwayEscapeBinding&) = delete;
+    SwayEscapeBinding& operator=(const SwayEscapeBinding&) = delete;
+
+    bool pressed() override
+    {
+        while (!m_pressed && m_events->readable()) {
+            const std::optional<SwayMessage> event = receiveSway(*m_events);
+            if (!event)
+                break;
+            m_pressed = SwayBindingRan(event->type, event->json, Command);
+        }
+        return m_pressed;
+    }
+
+private:
+    QByteArray m_socketPath;
+    std::unique_ptr<UnixSocket> m_events;
+    bool m_pressed = false;
+};
+
 class SwayWindows final : public CompositorWindows {
 public:
     explicit SwayWindows(QByteArray socketPath) : m_socketPath(std::move(socketPath)) {}
     const char* name() const override { return "sway IPC"; }
 
-    QList<CompositorWindow> windows() override { return SwayWindowsFromTree(ask(GetTree, {})); }
+    QList<CompositorWindow> windows() override
+    {
+        return SwayWindowsFromTree(askSway(m_socketPath, SwayGetTree, {}));
+    }
 
     void focus(quint64 id) override
     {
-        ask(RunCommand, "[con_id=" + QByteArray::number(id) + "] focus");
+        askSway(m_socketPath, SwayRunCommand, "[con_id=" + QByteArray::number(id) + "] focus");
+    }
+
+    std::unique_ptr<EscapeBinding> bindEscape() override
+    {
+        auto events = std::make_unique<UnixSocket>(m_socketPath);
+        if (!sendSway(*events, SwaySubscribe, R"(["binding"])"))
+            return nullptr;
+        const std::optional<SwayMessage> subscribed = receiveSway(*events);
+        if (!subscribed || !QJsonDocument::fromJson(subscribed->json)
+                                .object()
+                                .value(QStringLiteral("success"))
+                                .toBool())
+            return nullptr;
+        const QByteArray bound =
+            askSway(m_socketPath, SwayRunCommand,
+                    QByteArray("bindsym --no-warn Escape ") + SwayEscapeBinding::Command);
+        const QJsonArray results = QJsonDocument::fromJson(bound).array();
+        if (results.isEmpty() ||
+            !results.first().toObject().value(QStringLiteral("success")).toBool())
+            return nullptr;
+        return std::make_unique<SwayEscapeBinding>(m_socketPath, events.release());
     }
 
 private:
-    static constexpr quint32 RunCommand = 0;
-    static constexpr quint32 GetTree = 4;
-
-    QByteArray ask(quint32 type, const QByteArray& payload) const
-    {
-        const UnixSocket socket(m_socketPath);
-        QByteArray message("i3-ipc");
-        quint32 header[2] = {quint32(payload.size()), type}; // the host's byte order
-        message.append(reinterpret_cast<const char*>(header), sizeof header);
-        message.append(payload);
-        if (!socket.send(message))
-            return {};
-        const QByteArray head = socket.receive(14);
-        if (head.size() != 14 || !head.startsWith("i3-ipc"))
-            return {};
-        quint32 length = 0;
-        std::memcpy(&length, head.constData() + 6, sizeof length);
-        return socket.receive(qsizetype(length));
-    }
-
     QByteArray m_socketPath;
 };
 
@@ -203,6 +287,18 @@ QList<CompositorWindow> SwayWindowsFromTree(const QByteArray& json)
     QList<CompositorWindow> tiled;
     collectSway(QJsonDocument::fromJson(json).object(), floating, tiled, false);
     return floating + tiled;
+}
+
+bool SwayBindingRan(quint32 type, const QByteArray& json, const QByteArray& command)
+{
+    // Events carry the high bit; the binding event is number 5.
+    constexpr quint32 BindingEvent = 0x80000005;
+    if (type != BindingEvent)
+        return false;
+    const QJsonObject event = QJsonDocument::fromJson(json).object();
+    const QJsonObject binding = event.value(QStringLiteral("binding")).toObject();
+    return event.value(QStringLiteral("change")).toString() == QStringLiteral("run") &&
+           binding.value(QStringLiteral("command")).toString().toUtf8() == command;
 }
 
 QList<CompositorWindow> HyprlandWindowsFromClients(const QByteArray& json)

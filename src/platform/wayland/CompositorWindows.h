@@ -19,6 +19,15 @@ struct CompositorWindow {
     bool focused = false;
 };
 
+// Escape taken from every program for as long as this lives, where the compositor can bind
+// a key for a client; the key goes back when it ends.
+class EscapeBinding {
+public:
+    virtual ~EscapeBinding() = default;
+    // Whether Escape was pressed since the binding began.
+    virtual bool pressed() = 0;
+};
+
 // Where a compositor tells which windows there are (Wayland itself tells a client nothing of
 // other programs' windows): sway's and Hyprland's IPC sockets.
 class CompositorWindows {
@@ -28,6 +37,8 @@ public:
     // Windows that can be seen, the topmost first; empty when the compositor does not answer.
     virtual QList<CompositorWindow> windows() = 0;
     virtual void focus(quint64 id) = 0;
+    // Escape for this program alone; null where the compositor cannot bind it.
+    virtual std::unique_ptr<EscapeBinding> bindEscape() { return nullptr; }
 };
 
 // The interface of the running compositor, or null when it has none we know.
@@ -38,5 +49,7 @@ std::unique_ptr<CompositorWindows> ProbeCompositorWindows();
 QList<CompositorWindow> SwayWindowsFromTree(const QByteArray& json);
 // Hyprland's client list (j/clients) as mapped, visible windows, most recently focused first.
 QList<CompositorWindow> HyprlandWindowsFromClients(const QByteArray& json);
+// Whether a message of sway's IPC (its type, its JSON) is the binding event of `command`.
+bool SwayBindingRan(quint32 type, const QByteArray& json, const QByteArray& command);
 
 } // namespace vistrel::wayland

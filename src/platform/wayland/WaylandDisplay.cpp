@@ -1,6 +1,8 @@
 #include "platform/wayland/WaylandDisplay.h"
 
+#include "fake-input-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
+#include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -19,6 +21,9 @@ namespace {
 constexpr quint32 OutputVersion = 2;    // geometry, mode, done, scale
 constexpr quint32 XdgOutputVersion = 3; // logical place and size, name
 constexpr quint32 ScreencopyVersion = 1;
+constexpr quint32 SeatVersion = 1;
+constexpr quint32 VirtualPointerVersion = 1;
+constexpr quint32 FakeInputVersion = 3; // absolute pointer motion
 
 void onOutputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                       const char*, int32_t)
@@ -101,6 +106,12 @@ void WaylandDisplay::release()
             wl_output_destroy(output->output);
     }
     m_outputs.clear();
+    if (m_virtualPointers)
+        zwlr_virtual_pointer_manager_v1_destroy(m_virtualPointers);
+    if (m_fakeInput)
+        org_kde_kwin_fake_input_destroy(m_fakeInput);
+    if (m_seat)
+        wl_seat_destroy(m_seat);
     if (m_screencopy)
         zwlr_screencopy_manager_v1_destroy(m_screencopy);
     if (m_xdgOutputs)
@@ -112,6 +123,9 @@ void WaylandDisplay::release()
     if (m_display)
         wl_display_disconnect(m_display);
     m_screencopy = nullptr;
+    m_virtualPointers = nullptr;
+    m_fakeInput = nullptr;
+    m_seat = nullptr;
     m_xdgOutputs = nullptr;
     m_shm = nullptr;
     m_registry = nullptr;
@@ -133,6 +147,15 @@ void WaylandDisplay::onGlobalAnnounced(void* data, wl_registry* registry, quint3
     } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0) {
         self->m_screencopy = static_cast<zwlr_screencopy_manager_v1*>(
             bind(&zwlr_screencopy_manager_v1_interface, ScreencopyVersion));
+    } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && self->m_seat == nullptr) {
+        self->m_seat = static_cast<wl_seat*>(bind(&wl_seat_interface, SeatVersion));
+    } else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0) {
+        self->m_virtualPointers = static_cast<zwlr_virtual_pointer_manager_v1*>(
+            bind(&zwlr_virtual_pointer_manager_v1_interface, VirtualPointerVersion));
+    } else if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 &&
+               version >= FakeInputVersion) {
+        self->m_fakeInput = static_cast<org_kde_kwin_fake_input*>(
+            bind(&org_kde_kwin_fake_input_interface, FakeInputVersion));
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         auto output = std::make_unique<WaylandOutput>();
         output->globalName = name;

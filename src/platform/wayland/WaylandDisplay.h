@@ -15,6 +15,9 @@ struct wl_shm;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
 struct zwlr_screencopy_manager_v1;
+struct wl_seat;
+struct zwlr_virtual_pointer_manager_v1;
+struct org_kde_kwin_fake_input;
 
 namespace vistrel::wayland {
 
@@ -43,6 +46,11 @@ public:
     wl_display* display() const { return m_display; }
     wl_shm* shm() const { return m_shm; }
     zwlr_screencopy_manager_v1* screencopy() const { return m_screencopy; }
+    // What can turn the wheel for other programs: wlroots' virtual pointers (on the first
+    // seat), KDE's fake input (offered only to programs the desktop file grants it).
+    wl_seat* seat() const { return m_seat; }
+    zwlr_virtual_pointer_manager_v1* virtualPointers() const { return m_virtualPointers; }
+    org_kde_kwin_fake_input* fakeInput() const { return m_fakeInput; }
 
     // Monitors in the order the compositor announced them; the first is "the display".
     QList<WaylandOutput> outputs() const;
@@ -66,6 +74,9 @@ private:
     wl_shm* m_shm = nullptr;
     zxdg_output_manager_v1* m_xdgOutputs = nullptr;
     zwlr_screencopy_manager_v1* m_screencopy = nullptr;
+    wl_seat* m_seat = nullptr;
+    zwlr_virtual_pointer_manager_v1* m_virtualPointers = nullptr;
+    org_kde_kwin_fake_input* m_fakeInput = nullptr;
     std::vector<std::unique_ptr<WaylandOutput>> m_outputs;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/wayland/KWinScreenShot.h"
 #include "platform/wayland/PortalScreenshot.h"
 #include "platform/wayland/WaylandDisplay.h"
+#include "platform/wayland/WheelInput.h"
 #include "platform/wayland/WlrScreencopy.h"
 #include "platform/x11/CanberraSound.h"
 #include "platform/x11/CursorTheme.h"
@@ -66,15 +67,17 @@ void WaylandPlatform::probe()
     else if (allowed("portal") && wayland::PortalScreenshot::offered())
         m_source = std::make_unique<wayland::PortalScreenshot>(*m_display);
     m_windows = wayland::ProbeCompositorWindows();
+    m_wheel = wayland::ProbeWheelInput(*m_display);
     if (qEnvironmentVariableIsSet("VISTREL_LOG_PLATFORM"))
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(describeProviders()));
 }
 
 QString WaylandPlatform::describeProviders() const
 {
-    return QStringLiteral("Wayland: screen from %1, windows from %2")
+    return QStringLiteral("Wayland: screen from %1, windows from %2, wheel from %3")
         .arg(QString::fromLatin1(m_source ? m_source->name() : "none"),
-             QString::fromLatin1(m_windows ? m_windows->name() : "none"));
+             QString::fromLatin1(m_windows ? m_windows->name() : "none"),
+             QString::fromLatin1(m_wheel ? m_wheel->name() : "none"));
 }
 
 QList<QRect> WaylandPlatform::monitorRects() const
@@ -137,12 +140,8 @@ WindowId WaylandPlatform::windowAt(QPoint screenPos) const
 
 QRect WaylandPlatform::outerRect(WindowId window) const
 {
-    if (window == DesktopId) {
-        QRect bounds;
-        for (const QRect& monitor : monitorRects())
-            bounds = bounds.united(monitor);
-        return bounds;
-    }
+    if (window == DesktopId)
+        return layoutBounds();
     const QList<CompositorWindow> list = windows();
     const CompositorWindow* found = find(list, window);
     return found ? found->outer : QRect();
@@ -236,7 +235,10 @@ PlatformAbilities WaylandPlatform::abilities() const
         dynamic_cast<wayland::PortalScreenshot*>(m_source.get()) != nullptr)
         abilities.activeWindowNote =
             QStringLiteral("デスクトップが、キャプチャするウインドウを選ぶよう求めています。");
-    abilities.scrollCapture = false;
+    // A scroll needs the target's rectangle and a wheel to turn; painted pixels do not stay
+    // on a compositor's screen, so the pictures alone measure each step.
+    abilities.scrollCapture = m_withGui && m_windows != nullptr && m_wheel != nullptr;
+    abilities.scrollMarkers = false;
     abilities.systemHotkeys = false;
     if (!abilities.pickWindow || !abilities.activeWindow)
         abilities.hint = NoWindowListHint;
@@ -268,8 +270,54 @@ QPoint WaylandPlatform::cursorPos() const
 
 void WaylandPlatform::setCursorPos(QPoint screenPos)
 {
-    // Wayland lets no program move the pointer; later questions get this position.
+    // Wayland lets no program move the pointer, except through a device of its own while
+    // one is open for a scroll; later questions get this position either way.
     m_lastPointer = screenPos;
+    if (m_wheelDevice)
+        m_wheelDevice->moveTo(screenPos);
+}
+
+QRect WaylandPlatform::layoutBounds() const
+{
+    QRect bounds;
+    for (const QRect& monitor : monitorRects())
+        bounds = bounds.united(monitor);
+    return bounds;
+}
+
+void WaylandPlatform::beginWheel()
+{
+    if (!m_wheel)
+        return;
+    m_wheelDevice = m_wheel->open(layoutBounds());
+    // The pointer goes where the program believes it is, so the first notch lands there.
+    if (m_wheelDevice)
+        m_wheelDevice->moveTo(cursorPos());
+}
+
+void WaylandPlatform::endWheel()
+{
+    m_wheelDevice.reset();
+}
+
+void WaylandPlatform::sendWheelDown()
+{
+    if (!m_wheelDevice)
+        throw std::runtime_error("このデスクトップ（Wayland）はほかのプログラムのウインドウを"
+                                 "スクロールさせてくれません。");
+    m_wheelDevice->notchDown();
+}
+
+void WaylandPlatform::watchEscape(bool on)
+{
+    m_escape.reset();
+    if (on && m_windows)
+        m_escape = m_windows->bindEscape();
+}
+
+bool WaylandPlatform::escapePressed()
+{
+    return m_escape && m_escape->pressed();
 }
 
 QImage WaylandPlatform::standardCursorImage(StandardCursor shape)

@@ -18,6 +18,9 @@ class WaylandDisplay;
 class ScreenSource;
 class CompositorWindows;
 struct CompositorWindow;
+class EscapeBinding;
+class WheelInput;
+class WheelDevice;
 } // namespace wayland
 
 // The platform on a Wayland compositor. The screen is read through what the compositor
@@ -76,10 +79,12 @@ public:
 
     void setScreenPixel(QPoint, QRgb) override {}
     QRgb screenPixel(QPoint screenPos) override;
-    void sendWheelDown() override {}
+    void sendWheelDown() override;
+    void beginWheel() override;
+    void endWheel() override;
     void repaintWindow(WindowId) override {}
-    void watchEscape(bool) override {}
-    bool escapePressed() override { return false; }
+    void watchEscape(bool on) override;
+    bool escapePressed() override;
 
     void playSoundAsync(const QString& file) override;
     bool systemTrayAvailable() const override;
@@ -88,6 +93,8 @@ public:
 
 private:
     void probe();
+    // Every monitor together: the rectangle absolute pointer positions are given in.
+    QRect layoutBounds() const;
     QList<wayland::CompositorWindow> windows() const;
     const wayland::CompositorWindow* find(const QList<wayland::CompositorWindow>& list,
                                           WindowId id) const;
@@ -99,6 +106,11 @@ private:
     std::unique_ptr<wayland::ScreenSource> m_source;
     std::unique_ptr<wayland::CompositorWindows> m_windows;
     std::unique_ptr<x11::CanberraSound> m_sound;
+    // Scrolling: where the wheel comes from, the device of the scroll under way, and
+    // Escape held for this program meanwhile.
+    std::unique_ptr<wayland::WheelInput> m_wheel;
+    std::unique_ptr<wayland::WheelDevice> m_wheelDevice;
+    std::unique_ptr<wayland::EscapeBinding> m_escape;
     bool m_withGui = false;
 
     // While picking: the windows as they were when the screen froze, and what the user did.

@@ -36,6 +36,8 @@ class KWinCapture(VistrelCase):
         done = self.vistrel("/C1", self.save_to("full"))
         self.assertEqual(done.returncode, 0, done.stderr)
         self.assertIn("screen from org.kde.KWin.ScreenShot2", done.stderr)
+        # The desktop file grants KDE's fake input too: the wheel for scroll capture.
+        self.assertIn("wheel from KDE fake input", done.stderr)
         self.assertEqual(size_of(self.saved("full")), (1280, 720))
         # The desktop is black without a wallpaper: what is left is the window, exactly.
         window_part = os.path.join(self.folder, "window.png")
@@ -55,7 +57,14 @@ class KWinCapture(VistrelCase):
         done = self.vistrel("/C1", self.save_to("refused"), program=stranger)
         self.assertEqual(done.returncode, 1)
         self.assertIn("KWin が画面の読み取りを許可しませんでした", done.stderr)
+        self.assertIn("wheel from none", done.stderr)
         self.assertFalse(os.path.exists(self.saved("refused")))
+
+    @unittest.skip("KWin tells no program where other windows are (its window list is a "
+                   "restricted protocol this program does not read yet), so a window to "
+                   "scroll cannot be chosen: scroll capture stays off on KWin")
+    def test_scroll_capture_through_fake_input(self):
+        pass
 
 
 if __name__ == "__main__":

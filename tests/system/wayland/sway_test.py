@@ -5,11 +5,12 @@ to its right), from the folder holding the programs under test.
 """
 import json
 import os
+import shutil
 import subprocess
 import time
 import unittest
 
-from wayland_case import (COLOUR_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
+from wayland_case import (COLOUR_WINDOW, SCROLL_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
                           different_pixels, size_of, pixel_of, wait_for)
 
 
@@ -201,6 +202,166 @@ class SwayCapture(VistrelCase):
         self.assertEqual(done.returncode, 1)
         self.assertIn("画面を読み取る方法を提供していません", done.stderr)
         self.assertFalse(os.path.exists(self.saved("none")))
+
+
+def swaymsg(*command):
+    subprocess.run(["swaymsg", "-q", "--", *command], check=True)
+
+
+class SwayScroll(VistrelCase):
+    """Scroll captures through the virtual pointer, compared row for row with the same
+    document shown whole in a window on a tall output of its own."""
+
+    TALL = "HEADLESS-9"
+
+    @classmethod
+    def setUpClass(cls):
+        before = {o["name"] for o in json.loads(subprocess.check_output(
+            ["swaymsg", "-t", "get_outputs"]))}
+        swaymsg("create_output")
+        after = json.loads(subprocess.check_output(["swaymsg", "-t", "get_outputs"]))
+        cls.TALL = next(o["name"] for o in after if o["name"] not in before)
+        swaymsg("output", cls.TALL, "resolution", "800x5400", "position", "4000", "0")
+        # The windows under test float at the size they ask for, alone on a workspace.
+        swaymsg("for_window", '[title="^scroll-"]', "floating", "enable")
+        swaymsg("floating_maximum_size", "-1", "x", "-1")
+        swaymsg("focus", "output", "HEADLESS-1")
+        swaymsg("workspace", "scrolling")
+        cls.started = []
+
+    @classmethod
+    def tearDownClass(cls):
+        for program in cls.started:
+            program.kill()
+            program.wait()
+        swaymsg("output", cls.TALL, "disable")
+
+    def start(self, command, title):
+        self.started.append(subprocess.Popen(
+            command, env=dict(os.environ, QT_QPA_PLATFORM="wayland"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        window = wait_for(lambda: window_named(title), "window " + title)
+        wait_for(lambda: window_named(title)["visible"], title + " shown")
+        return window
+
+    def show_whole(self, command, title, size=None):
+        """Shows `command`'s window on the tall output, at `size` where given: the client
+        rectangle, once it shows the same picture twice."""
+        swaymsg("focus", "output", self.TALL)
+        self.start(command, title)
+        if size:
+            swaymsg("[title=\"%s\"]" % title, "resize", "set", str(size[0]), str(size[1]))
+        swaymsg("[title=\"%s\"]" % title, "move", "absolute", "position", "4000", "0")
+        swaymsg("focus", "output", "HEADLESS-1")
+        wait_for(lambda: window_named(title)["rect"]["x"] == 4000, title + " moved")
+        # The tree may still tell the old frame for a moment: the same answer twice.
+        return self.settled(lambda: rect_of(window_named(title), client=True))
+
+    def settled(self, where):
+        """Waits until the rectangle `where` gives and grim's picture of it hold still."""
+        def same_twice():
+            rect = where()
+            first = self.grim("look1.png", rect)
+            time.sleep(0.1)
+            second = self.grim("look2.png", rect)
+            return rect if rect == where() and different_pixels(first, second) == 0 else None
+        return wait_for(same_twice, "a still picture")
+
+    def grim(self, name, rect):
+        path = os.path.join(self.folder, name)
+        subprocess.run(["grim", "-g", "%d,%d %dx%d" % rect, path], check=True)
+        return path
+
+    def scroll_capture(self, name):
+        """Scroll-captures the client area of the window at the primary display's centre."""
+        log = os.path.join(self.folder, "trace.log")
+        done = self.vistrel("/C3", "/W1", "/L", self.save_to(name), timeout=300,
+                            env={"VISTREL_TEST_LOG": log, "XDG_CACHE_HOME": self.folder})
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn("wheel from wlr virtual pointer", done.stderr)
+        with open(log, encoding="utf-8") as trace:
+            self.trace = trace.read()
+        return self.saved(name)
+
+    @staticmethod
+    def steps_in(log):
+        if not os.path.exists(log):
+            return 0
+        with open(log, encoding="utf-8") as trace:
+            return trace.read().count("iScroll")
+
+    def assert_same_rows(self, stitched, reference, columns, rows):
+        for path in (stitched, reference):
+            subprocess.run(["convert", path, "-crop", "%dx%d+0+0" % (columns, rows), "+repage",
+                            path], check=True)
+        self.assertEqual(size_of(stitched), (columns, rows))
+        self.assertEqual(different_pixels(stitched, reference), 0, self.trace)
+
+    def test_a_qt_scroll_area_of_5000_rows_is_stitched_whole_and_escape_keeps_the_rest(self):
+        self.settings("[ALL]\nAUTOSCROLL=1\n")
+        x, y, w, _ = self.show_whole([SCROLL_WINDOW, "0", "0", "400", "5000", "5000",
+                                      "scroll-tall"], "scroll-tall")
+        reference = self.grim("qt-tall.png", (x, y, w, 5000))
+        short = [SCROLL_WINDOW, "0", "0", "400", "500", "5000", "scroll-short"]
+        self.start(short, "scroll-short")
+        stitched = self.scroll_capture("qt")
+        self.assertNotIn("マーカー", self.trace)
+        # Only the scroll bar on the right, which the tall window does not move, may differ.
+        self.assertEqual(size_of(stitched)[1], 5000)
+        self.assert_same_rows(stitched, reference, 400, 5000)
+
+        # Escape, which sway keeps from the window meanwhile, ends a slow scroll with what it has.
+        first = self.started.pop()
+        first.kill()
+        first.wait()
+        wait_for(lambda: not window_named("scroll-short"), "the first window to close")
+        self.start(short, "scroll-short")
+        self.settings("[ALL]\nAUTOSCROLL=1\nSCROLLWAITTIME=300\n")
+        log = os.path.join(self.folder, "escape.log")
+        running = subprocess.Popen(
+            [VISTREL, "/C3", "/W1", "/L", self.save_to("escaped")],
+            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, XDG_CACHE_HOME=self.folder,
+                     VISTREL_TEST_LOG=log), stderr=subprocess.DEVNULL)
+        try:
+            wait_for(lambda: self.steps_in(log) >= 3, "three steps")
+            subprocess.run(["wtype", "-k", "Escape"], check=True)
+            self.assertEqual(running.wait(60), 0)
+        finally:
+            running.kill()
+        with open(log, encoding="utf-8") as trace:
+            self.trace = trace.read()
+        self.assertIn("中断:Esc", self.trace)
+        height = size_of(self.saved("escaped"))[1]
+        self.assertTrue(500 < height < 5000, height)
+        self.assert_same_rows(self.saved("escaped"), reference, 400, height)
+
+    @unittest.skipUnless(shutil.which("foot"), "foot is not installed")
+    def test_foot_scrollback_is_stitched_row_for_row(self):
+        self.settings("[ALL]\nAUTOSCROLL=1\n")
+        lines = 150
+        # No cursor and no scrollback position box: only the text moves.
+        script = ("printf '\\033[?25l'; seq %d | awk '{s = \"\"; for (i = 0; i < $1 * 7 %% 61; i++) "
+                  "s = s substr(\"abcdefghijklmnopqrstuvwxyz0123456789\", ($1 + i) %% 36 + 1, 1); "
+                  "print \"line \" $1 \" \" s}'; exec sleep 1000" % lines)
+
+        def foot(title, rows):
+            return ["foot", "-T", title, "-W", "80x%d" % rows,
+                    "-o", "scrollback.indicator-position=none", "sh", "-c", script]
+
+        # The tall one as wide as the other (80 columns and the frame), tall enough for all.
+        tall = self.show_whole(foot("scroll-foot-tall", 30), "scroll-foot-tall",
+                               size=(528, 3000))
+        self.start(foot("scroll-foot", 30), "scroll-foot")
+        x, y, w, h = rect_of(window_named("scroll-foot"), client=True)
+        # Back to the first line: the capture scrolls down from there.
+        pointer("%d,%d" % (x + w // 2, y + h // 2), "up:%d" % lines)
+        self.settled(lambda: (x, y, w, h))
+        stitched = self.scroll_capture("foot")
+        width, height = size_of(stitched)
+        self.assertEqual(width, tall[2])
+        self.assertGreater(height, 5 * h, self.trace)
+        reference = self.grim("foot-tall.png", (tall[0], tall[1], width, height))
+        self.assert_same_rows(stitched, reference, width, height)
 
 
 if __name__ == "__main__":

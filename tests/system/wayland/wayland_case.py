@@ -11,6 +11,7 @@ BIN = os.path.abspath(os.environ.get("WITH_SWAY_BIN", "."))
 VISTREL = os.path.join(BIN, "vistrel")
 COLOUR_WINDOW = os.path.join(BIN, "colourwindow")
 VIRTUAL_POINTER = os.path.join(BIN, "virtualpointer")
+SCROLL_WINDOW = os.path.join(BIN, "scrollwindow")
 
 
 def wait_for(condition, what, limit=30.0):

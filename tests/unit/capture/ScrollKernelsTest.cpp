@@ -175,6 +175,26 @@ TEST(FrameMatcher, NoUniqueAnswerIsNeverAMove)
     EXPECT_NE(match(blank, shifted).kind, FrameMatch::Kind::Moved);
 }
 
+TEST(FrameMatcher, APointerDrawnIntoEveryGrabAtTheOneStripColumnKeepsTheMatch)
+{
+    // A short window with a pointer painted in by the compositor where the wheel turned:
+    // at the middle of the frame it would straddle two strips and spoil a tenth of the rows.
+    for (int width : {200, 523, 1280}) {
+        const QImage doc = document(width, 1000);
+        const int column = FrameRows::oneStripColumn(width);
+        const auto withPointer = [column](QImage frame) {
+            for (int y = 120; y < 160; ++y)
+                for (int x = column - 4; x < column + 12; ++x)
+                    frame.setPixel(x, y, qRgb(255, 255, 255));
+            return frame;
+        };
+        const FrameMatch found =
+            match(withPointer(view(doc, 100, 300)), withPointer(view(doc, 142, 300)));
+        EXPECT_EQ(found.kind, FrameMatch::Kind::Moved) << width;
+        EXPECT_EQ(found.offset, 42) << width;
+    }
+}
+
 TEST(FrameRows, ACaretAloneLeavesALookAlikeButAGlowOverTheRowsDoesNot)
 {
     const QImage doc = document(256, 1000);
@@ -212,6 +232,32 @@ void drawScrollBar(QImage& frame, int thumbTop)
 }
 
 } // namespace
+
+TEST(FixedColumns, ABlankMarginBelowLinesOfOnePrefixIsNoSource)
+{
+    // Terminal lines that all begin alike, some with nothing after the prefix, over a blank
+    // margin that stays: the prefix meets the margin only where the margin was never content.
+    const int width = 256;
+    const int height = 120;
+    const int margin = 10;
+    QImage doc(width, 400, QImage::Format_RGB32);
+    doc.fill(Qt::black);
+    for (int line = 0; line < 400 / 10; ++line)
+        for (int y = line * 10 + 2; y < line * 10 + 8; ++y) {
+            for (int x = 0; x < 30; ++x) // the prefix
+                doc.setPixel(x, y, qRgb(200, 200, 200));
+            for (int x = 70; x < (line % 11 == 0 ? 70 : 110 + line * 3); ++x) // may be empty
+                doc.setPixel(x, y, qRgb(line * 6, x & 0xff, 90));
+        }
+    const auto frame = [&](int top) {
+        QImage picture = doc.copy(0, top, width, height);
+        for (int y = height - margin; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                picture.setPixel(x, y, qRgb(0, 0, 0));
+        return picture;
+    };
+    EXPECT_EQ(FindFixedColumns(frame(0), frame(30), 30, 0, margin).left, 0);
+}
 
 TEST(FixedColumns, AScrollBarIsFixedAndMovingContentIsNot)
 {

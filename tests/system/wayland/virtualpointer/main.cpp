@@ -1,7 +1,8 @@
 // Moves the pointer of a wlroots compositor and presses its buttons, through a virtual
 // pointer, for tests (a headless compositor has no pointer of its own):
 //   virtualpointer LAYOUT_WIDTH LAYOUT_HEIGHT STEP...
-// where a STEP is X,Y (move there), press1, release1, click1, click3 (1 left, 3 right).
+// where a STEP is X,Y (move there), press1, release1, click1, click3 (1 left, 3 right), or
+// up:N (N wheel notches upwards).
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -48,6 +49,16 @@ bool runStep(wl_display* display, zwlr_virtual_pointer_v1* pointer, const char* 
         zwlr_virtual_pointer_v1_motion_absolute(pointer, now++, x, y, width, height);
         zwlr_virtual_pointer_v1_frame(pointer);
         settle(display, 50);
+        return true;
+    }
+    unsigned notches = 0;
+    if (std::sscanf(step, "up:%u", &notches) == 1) {
+        for (unsigned i = 0; i < notches; ++i) {
+            zwlr_virtual_pointer_v1_axis_source(pointer, 0); // the wheel
+            zwlr_virtual_pointer_v1_axis_discrete(pointer, now++, 0, wl_fixed_from_int(-15), -1);
+            zwlr_virtual_pointer_v1_frame(pointer);
+            settle(display, 10);
+        }
         return true;
     }
     const bool press = std::strncmp(step, "press", 5) == 0 || std::strncmp(step, "click", 5) == 0;
