@@ -18,6 +18,7 @@ class WaylandDisplay;
 class ScreenSource;
 class CompositorWindows;
 struct CompositorWindow;
+class GlobalShortcutsPortal;
 } // namespace wayland
 
 // The platform on a Wayland compositor. The screen is read through what the compositor
@@ -84,7 +85,8 @@ public:
     void playSoundAsync(const QString& file) override;
     bool systemTrayAvailable() const override;
     bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) override;
-    void unregisterHotkey(int) override {}
+    void unregisterHotkey(int id) override;
+    void describeHotkey(int id, const QString& description) override;
 
 private:
     void probe();
@@ -99,6 +101,8 @@ private:
     std::unique_ptr<wayland::ScreenSource> m_source;
     std::unique_ptr<wayland::CompositorWindows> m_windows;
     std::unique_ptr<x11::CanberraSound> m_sound;
+    // The desktop's own hotkeys where its portal has them (only for a run with windows).
+    std::unique_ptr<wayland::GlobalShortcutsPortal> m_shortcuts;
     bool m_withGui = false;
 
     // While picking: the windows as they were when the screen froze, and what the user did.

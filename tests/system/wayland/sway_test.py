@@ -203,5 +203,39 @@ class SwayCapture(VistrelCase):
         self.assertFalse(os.path.exists(self.saved("none")))
 
 
+class SwayBoundCommand(VistrelCase):
+    """Sway has no hotkey portal: a key bound in its configuration runs the command the hotkey
+    dialog shows, and the started copy hands the capture to the running one."""
+
+    def test_a_bindsym_running_the_entrys_command_captures_through_the_running_copy(self):
+        shots = os.path.join(self.folder, "shots")
+        os.mkdir(shots)
+        self.settings("[AUTOSAVE]\nDIR=%s\nFILE=bound\nSAVETYPE=10\n[HOTKEY]\nCOMMAND0=screen\n"
+                      "PARAM0=/C1,/A5\nCTRL0=1\nALT0=1\nKEY0=P\n" % shots)
+        running = subprocess.Popen(
+            [VISTREL], env=dict(os.environ, VISTREL_CONFIG_DIR=self.config,
+                                QT_QPA_PLATFORM="wayland", VISTREL_LOG_PLATFORM="1"),
+            stderr=subprocess.PIPE, text=True)
+        try:
+            wait_for(lambda: any(w["pid"] == running.pid for w in sway_windows()),
+                     "the main window")
+            # The command as the hotkey dialog shows it. It carries no settings folder: the
+            # picture lands in the running copy's continuous-save folder only if handed over.
+            subprocess.run(["swaymsg", "bindsym", "Ctrl+Alt+p", "exec", VISTREL, "/C1", "/A5"],
+                           check=True, stdout=subprocess.DEVNULL)
+            subprocess.run(["wtype", "-M", "ctrl", "-M", "alt", "p", "-m", "alt", "-m", "ctrl"],
+                           check=True)
+            shot = os.path.join(shots, "bound001.png")
+            wait_for(lambda: os.path.exists(shot) and size_of(shot) == (1280, 720),
+                     "the picture saved by the running copy")
+            self.assertEqual(running.poll(), None, "the running copy went on")
+            self.assertEqual(len(os.listdir(shots)), 1)
+        finally:
+            subprocess.run(["swaymsg", "unbindsym", "Ctrl+Alt+p"], stdout=subprocess.DEVNULL)
+            running.terminate()
+            _, errors = running.communicate(timeout=30)
+        self.assertIn("hotkeys as commands bound by the desktop", errors)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)
