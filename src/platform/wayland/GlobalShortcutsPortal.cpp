@@ -7,6 +7,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QRandomGenerator>
 #include <QStringList>
 #include <QTimer>
@@ -111,9 +112,10 @@ GlobalShortcutsPortal::GlobalShortcutsPortal(std::function<void(int id)> pressed
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
-    QDBusConnection::sessionBus().connect(
-        PortalService, PortalPath, ShortcutsInterface, QStringLiteral("Activated"), this,
-        SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    if (!QDBusConnection::sessionBus().connect(PortalService, PortalPath, ShortcutsInterface,
+                                               QStringLiteral("Activated"), this,
+                                               SLOT(onActivated(QDBusMessage))))
+        log(QStringLiteral("presses cannot be received"));
 }
 
 GlobalShortcutsPortal::~GlobalShortcutsPortal()
@@ -268,10 +270,15 @@ void GlobalShortcutsPortal::onBound(uint response, const QVariantMap& results)
         scheduleUpdate();
 }
 
-void GlobalShortcutsPortal::onActivated(const QDBusObjectPath& session, const QString& shortcutId,
-                                        qulonglong, const QVariantMap&)
+void GlobalShortcutsPortal::onActivated(const QDBusMessage& message)
 {
-    if (session.path() != m_session || !shortcutId.startsWith(ShortcutIdPrefix))
+    // Activated (o session_handle, s shortcut_id, t timestamp, a{sv} options).
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() < 2)
+        return;
+    const QString session = arguments[0].value<QDBusObjectPath>().path();
+    const QString shortcutId = arguments[1].toString();
+    if (session != m_session || !shortcutId.startsWith(ShortcutIdPrefix))
         return;
     bool isNumber = false;
     const int id = shortcutId.mid(ShortcutIdPrefix.size()).toInt(&isNumber);

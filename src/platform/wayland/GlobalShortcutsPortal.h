@@ -2,7 +2,7 @@
 
 #include "platform/wayland/ShortcutTrigger.h"
 
-#include <QDBusObjectPath>
+#include <QDBusMessage>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -34,8 +34,7 @@ public:
 private Q_SLOTS:
     void onSessionCreated(uint response, const QVariantMap& results);
     void onBound(uint response, const QVariantMap& results);
-    void onActivated(const QDBusObjectPath& session, const QString& shortcutId,
-                     qulonglong timestamp, const QVariantMap& options);
+    void onActivated(const QDBusMessage& message);
 
 private:
     struct Wanted {
