@@ -154,8 +154,10 @@ void GlobalShortcutsPortal::add(int id, const QString& trigger)
 
 void GlobalShortcutsPortal::remove(int id)
 {
-    if (m_wanted.remove(id) > 0)
-        scheduleUpdate();
+    // The session stays until shortcuts are added again, its presses of removed ones
+    // ignored: the hotkey list releases every slot while it is open, and a new session for
+    // the same table would have the desktop ask the user again.
+    m_wanted.remove(id);
 }
 
 void GlobalShortcutsPortal::scheduleUpdate()
@@ -282,7 +284,7 @@ void GlobalShortcutsPortal::onActivated(const QDBusMessage& message)
         return;
     bool isNumber = false;
     const int id = shortcutId.mid(ShortcutIdPrefix.size()).toInt(&isNumber);
-    if (!isNumber || !m_sent.contains(id))
+    if (!isNumber || !m_wanted.contains(id))
         return;
     log(QStringLiteral("activated ") + shortcutId);
     // Outside the delivery of the bus message: the press may open dialogs.

@@ -29,6 +29,7 @@ public:
 
     void describe(int id, const QString& description);
     void add(int id, const QString& trigger);
+    // Its presses are ignored from now on; the desktop keeps it until shortcuts are added.
     void remove(int id);
 
 private Q_SLOTS:
