@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -57,6 +58,10 @@ const QString RequestInterface = QStringLiteral("org.freedesktop.portal.Request"
 constexpr int CallLimitMs = 5000;
 
 const QString ShortcutIdPrefix = QStringLiteral("hotkey");
+// Plasma 5.27 names the shortcut component after the session's token where it knows no
+// application id (a program not started from a sandbox): one name for every session keeps
+// the user's keys from run to run, and lets a second session find the component.
+const QString SessionToken = QStringLiteral("vistrel");
 
 void log(const QString& text)
 {
@@ -198,13 +203,12 @@ QVariant GlobalShortcutsPortal::sentShortcuts() const
 void GlobalShortcutsPortal::createSession()
 {
     const QVariant shortcuts = sentShortcuts();
-    const QString sessionToken = newToken();
     QDBusMessage call = QDBusMessage::createMethodCall(
         PortalService, PortalPath, ShortcutsInterface, QStringLiteral("CreateSession"));
     // KDE Plasma 5.27 takes the shortcuts here, not from BindShortcuts.
     call << QVariantMap{{QStringLiteral("handle_token"),
                          listenForResponse(SLOT(onSessionCreated(uint, QVariantMap)))},
-                        {QStringLiteral("session_handle_token"), sessionToken},
+                        {QStringLiteral("session_handle_token"), SessionToken},
                         {QStringLiteral("shortcuts"), shortcuts}};
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, CallLimitMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
@@ -235,7 +239,40 @@ void GlobalShortcutsPortal::onSessionCreated(uint response, const QVariantMap& r
         createSession();
         return;
     }
-    bindShortcuts();
+    listShortcuts();
+}
+
+void GlobalShortcutsPortal::listShortcuts()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        PortalService, PortalPath, ShortcutsInterface, QStringLiteral("ListShortcuts"));
+    call << QVariant::fromValue(QDBusObjectPath(m_session))
+         << QVariantMap{{QStringLiteral("handle_token"),
+                         listenForResponse(SLOT(onListed(uint, QVariantMap)))}};
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, CallLimitMs);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        stopListening();
+        bindShortcuts();
+    }
+}
+
+void GlobalShortcutsPortal::onListed(uint response, const QVariantMap& results)
+{
+    stopListening();
+    QStringList listed;
+    for (const PortalShortcut& shortcut :
+         qdbus_cast<QList<PortalShortcut>>(results.value(QStringLiteral("shortcuts"))))
+        listed << shortcut.id;
+    const QList<int> ids = m_sent.keys();
+    const bool allBound = response == 0 && std::all_of(ids.begin(), ids.end(), [&](int id) {
+                              return listed.contains(ShortcutIdPrefix + QString::number(id));
+                          });
+    // Binding shows the desktop's dialog (Plasma opens its shortcut settings, GNOME asks):
+    // only for shortcuts the desktop does not hold yet.
+    if (allBound)
+        onBound(0, results);
+    else
+        bindShortcuts();
 }
 
 void GlobalShortcutsPortal::bindShortcuts()
@@ -323,6 +360,8 @@ void GlobalShortcutsPortal::stopListening()
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.disconnect(PortalService, m_request, RequestInterface, QStringLiteral("Response"), this,
                    SLOT(onSessionCreated(uint, QVariantMap)));
+    bus.disconnect(PortalService, m_request, RequestInterface, QStringLiteral("Response"), this,
+                   SLOT(onListed(uint, QVariantMap)));
     bus.disconnect(PortalService, m_request, RequestInterface, QStringLiteral("Response"), this,
                    SLOT(onBound(uint, QVariantMap)));
     m_request.clear();

@@ -34,6 +34,7 @@ public:
 
 private Q_SLOTS:
     void onSessionCreated(uint response, const QVariantMap& results);
+    void onListed(uint response, const QVariantMap& results);
     void onBound(uint response, const QVariantMap& results);
     void onActivated(const QDBusMessage& message);
 
@@ -47,6 +48,7 @@ private:
     void update();
     QVariant sentShortcuts() const;
     void createSession();
+    void listShortcuts();
     void bindShortcuts();
     void closeSession();
     QString listenForResponse(const char* slot);

@@ -82,6 +82,13 @@ class Portal(dbus.service.Object):
         return self.answer(sender, options["handle_token"],
                            {"session_handle": dbus.String(path)})
 
+    @dbus.service.method(SHORTCUTS, in_signature="oa{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def ListShortcuts(self, session, options, sender):
+        held = self.sessions[str(session)].shortcuts
+        return self.answer(sender, options["handle_token"], {"shortcuts": dbus.Array(
+            [dbus.Struct((i, p), signature="sa{sv}") for i, p in held], signature="(sa{sv})")})
+
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
                          sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, options, sender):
