@@ -65,6 +65,8 @@ TfrmHotKey::TfrmHotKey(QList<QIcon> icons, std::function<void(int context)> help
     m_lsvHotkey->setColumnWidth(1, 150);
     m_lsvHotkey->setColumnWidth(CommandLineColumn, 320);
     m_lsvHotkey->setColumnHidden(CommandLineColumn, true);
+    // A long program path gives way before the tokens that tell the entries apart.
+    m_lsvHotkey->setTextElideMode(Qt::ElideMiddle);
     m_lsvHotkey->setMinimumWidth(200 + 150 + 2 * m_lsvHotkey->frameWidth() + 4);
     connect(m_lsvHotkey, &QTreeWidget::itemDoubleClicked, this, [this] { butEditClick(); });
     listRow->addWidget(m_lsvHotkey);
@@ -184,6 +186,7 @@ void TfrmHotKey::showRows(int selected)
             {entry.COMMAND, HotkeyDisplayText(entry),
              m_commandProgram.isEmpty() ? QString() : HotkeyCommandLine(m_commandProgram, entry)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setToolTip(CommandLineColumn, item->text(CommandLineColumn));
         const int image = HotkeyImageIndex(entry.PARAM);
         if (image >= 0 && image < m_icons.size())
             item->setIcon(0, m_icons[image]);
