@@ -8,6 +8,7 @@
 #include "app/VistrelApplication.h"
 #include "edit/StatusPanels.h"
 #include "hotkeys/CaptureParam.h"
+#include "hotkeys/HotkeyCommandLine.h"
 #include "hotkeys/HotkeyTable.h"
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/TfrmHotKey.h"
@@ -19,6 +20,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace vistrel {
 
@@ -62,6 +65,8 @@ void HotkeyWiring::mnuToolHotkeyClick()
     UnregisterAllHotkeys();
     m_editingList = true;
     bool accepted = false;
+    hotkeyList().showCommandLines(
+        m_main.platform().abilities().systemHotkeys ? QString() : BoundCommandProgram());
     try {
         accepted = hotkeyList().EditHotkeyList(m_main.settings().HOTKEY);
     } catch (...) {
@@ -89,11 +94,16 @@ TfrmHotKey& HotkeyWiring::hotkeyList()
 void HotkeyWiring::RegisterAllHotkeys()
 {
     const Settings& settings = m_main.settings();
+    if (!m_main.platform().abilities().systemHotkeys) {
+        noteCommandLineHotkeys();
+        return;
+    }
     QStringList failures;
     for (int slot = 0; slot < HotkeySlotCount; ++slot) {
         const TWinHotKey& entry = settings.HOTKEY[size_t(slot)];
         if (!IsRegistrable(entry))
             continue;
+        m_main.platform().describeHotkey(HotkeyIdBase + slot, entry.COMMAND);
         QString reason;
         if (!m_main.platform().registerHotkey(HotkeyIdBase + slot, HotkeyModifiers(entry),
                                               KeyNameToKeysym(entry.KEY), &reason))
@@ -104,6 +114,22 @@ void HotkeyWiring::RegisterAllHotkeys()
     m_registeredBefore = true;
     if (!failures.isEmpty())
         reportRegistrationFailures(failures, atStart);
+}
+
+void HotkeyWiring::noteCommandLineHotkeys()
+{
+    // Once per run and only with entries to bind: the list dialog shows the commands.
+    const bool atStart = !m_registeredBefore;
+    m_registeredBefore = true;
+    const auto& table = m_main.settings().HOTKEY;
+    if (!atStart || std::all_of(table.begin(), table.end(),
+                                [](const TWinHotKey& entry) { return entry.COMMAND.isEmpty(); }))
+        return;
+    QTimer::singleShot(0, &m_main, [this] {
+        m_main.status().ShowStatusMessage(QStringLiteral(
+            "このデスクトップではホットキーを登録できません。「ホットキーの設定」に、"
+            "キーボード設定で割り当てるコマンドがあります。"));
+    });
 }
 
 void HotkeyWiring::reportRegistrationFailures(const QStringList& failures, bool atStart)

@@ -65,6 +65,7 @@ private:
     TfrmParam& param();
     TfrmHotKey& hotkeyList();
     void reportRegistrationFailures(const QStringList& failures, bool atStart);
+    void noteCommandLineHotkeys();
 
     // RequestHost
     bool isMainWindowVisible() const override;

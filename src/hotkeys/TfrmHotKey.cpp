@@ -1,13 +1,16 @@
 #include "hotkeys/TfrmHotKey.h"
 #include "platform/HelpTopics.h"
 
+#include "hotkeys/HotkeyCommandLine.h"
 #include "hotkeys/TfrmKeyEdit.h"
 #include "platform/MessageBox.h"
 
+#include <QClipboard>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -19,6 +22,7 @@ namespace vistrel {
 namespace {
 
 constexpr int HelpContext = helptopic::Hotkeys;
+constexpr int CommandLineColumn = 2;
 
 QPushButton* button(const QString& text, const char* name, QWidget* parent)
 {
@@ -38,6 +42,11 @@ TfrmHotKey::TfrmHotKey(QList<QIcon> icons, std::function<void(int context)> help
     auto* group = new QGroupBox(QStringLiteral("ホットキー情報"), this);
     auto* groupLayout = new QVBoxLayout(group);
     auto* listRow = new QHBoxLayout;
+    m_lblCommandNote = new QLabel(CommandLineHotkeysNote(), group);
+    m_lblCommandNote->setObjectName(QStringLiteral("lblCommandNote"));
+    m_lblCommandNote->setWordWrap(true);
+    m_lblCommandNote->setVisible(false);
+    groupLayout->addWidget(m_lblCommandNote);
 
     m_lsvHotkey = new QTreeWidget(group);
     m_lsvHotkey->setObjectName(QStringLiteral("lsvHotkey"));
@@ -47,12 +56,17 @@ TfrmHotKey::TfrmHotKey(QList<QIcon> icons, std::function<void(int context)> help
     m_lsvHotkey->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lsvHotkey->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lsvHotkey->setAllColumnsShowFocus(true);
-    m_lsvHotkey->setHeaderLabels(
-        {QStringLiteral("コマンド名"), QStringLiteral("呼び出しホットキー")});
+    m_lsvHotkey->setHeaderLabels({QStringLiteral("コマンド名"),
+                                  QStringLiteral("呼び出しホットキー"),
+                                  QStringLiteral("キーに割り当てるコマンド")});
     m_lsvHotkey->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     m_lsvHotkey->header()->setStretchLastSection(false);
     m_lsvHotkey->setColumnWidth(0, 200);
     m_lsvHotkey->setColumnWidth(1, 150);
+    m_lsvHotkey->setColumnWidth(CommandLineColumn, 320);
+    m_lsvHotkey->setColumnHidden(CommandLineColumn, true);
+    // A long program path gives way before the tokens that tell the entries apart.
+    m_lsvHotkey->setTextElideMode(Qt::ElideMiddle);
     m_lsvHotkey->setMinimumWidth(200 + 150 + 2 * m_lsvHotkey->frameWidth() + 4);
     connect(m_lsvHotkey, &QTreeWidget::itemDoubleClicked, this, [this] { butEditClick(); });
     listRow->addWidget(m_lsvHotkey);
@@ -99,10 +113,13 @@ QWidget* TfrmHotKey::buildButtons()
     QPushButton* add = button(QStringLiteral("追加(&A)..."), "butAdd", row);
     QPushButton* edit = button(QStringLiteral("訂正(&E)..."), "butEdit", row);
     QPushButton* remove = button(QStringLiteral("削除(&D)"), "butDelete", row);
+    m_butCopyCommand = button(QStringLiteral("コマンドをコピー(&C)"), "butCopyCommand", row);
+    m_butCopyCommand->setVisible(false);
     connect(add, &QPushButton::clicked, this, &TfrmHotKey::butAddClick);
     connect(edit, &QPushButton::clicked, this, &TfrmHotKey::butEditClick);
     connect(remove, &QPushButton::clicked, this, &TfrmHotKey::butDeleteClick);
-    for (QPushButton* b : {add, edit, remove})
+    connect(m_butCopyCommand, &QPushButton::clicked, this, &TfrmHotKey::copySelectedCommandLine);
+    for (QPushButton* b : {add, edit, remove, m_butCopyCommand})
         layout->addWidget(b);
     layout->addStretch();
     return row;
@@ -127,6 +144,28 @@ bool TfrmHotKey::EditHotkeyList(HotkeyTableSlots& table)
     return true;
 }
 
+void TfrmHotKey::showCommandLines(const QString& program)
+{
+    m_commandProgram = program;
+    const bool shown = !program.isEmpty();
+    m_lblCommandNote->setVisible(shown);
+    m_butCopyCommand->setVisible(shown);
+    m_lsvHotkey->setColumnHidden(CommandLineColumn, !shown);
+    int width = 2 * m_lsvHotkey->frameWidth() + 4;
+    for (int column = 0; column < m_lsvHotkey->columnCount(); ++column)
+        if (!m_lsvHotkey->isColumnHidden(column))
+            width += m_lsvHotkey->columnWidth(column);
+    m_lsvHotkey->setMinimumWidth(width);
+    m_editor->showCommandLine(program);
+}
+
+void TfrmHotKey::copySelectedCommandLine()
+{
+    const int row = selectedRow();
+    if (row >= 0)
+        QGuiApplication::clipboard()->setText(HotkeyCommandLine(m_commandProgram, m_rows[row]));
+}
+
 void TfrmHotKey::placeOnScreen()
 {
     // Opened from the tray the main window is hidden: centre on the screen
@@ -142,8 +181,12 @@ void TfrmHotKey::showRows(int selected)
 {
     m_lsvHotkey->clear();
     for (const TWinHotKey& entry : m_rows) {
-        auto* item = new QTreeWidgetItem(m_lsvHotkey, {entry.COMMAND, HotkeyDisplayText(entry)});
+        auto* item = new QTreeWidgetItem(
+            m_lsvHotkey,
+            {entry.COMMAND, HotkeyDisplayText(entry),
+             m_commandProgram.isEmpty() ? QString() : HotkeyCommandLine(m_commandProgram, entry)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setToolTip(CommandLineColumn, item->text(CommandLineColumn));
         const int image = HotkeyImageIndex(entry.PARAM);
         if (image >= 0 && image < m_icons.size())
             item->setIcon(0, m_icons[image]);

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QLabel;
+class QPushButton;
 class QTreeWidget;
 
 namespace vistrel {
@@ -27,6 +29,10 @@ public:
 
     // True when the dialog ended with OK; the table has then been rewritten.
     bool EditHotkeyList(HotkeyTableSlots& table);
+    // Where the desktop grants no system-wide hotkeys: each row shows the command that starts
+    // `program` with the entry, to be bound in the desktop's keyboard settings, and the
+    // selected row's command can be copied. An empty `program` shows the hotkeys alone.
+    void showCommandLines(const QString& program);
 
 private:
     QWidget* buildButtons();
@@ -38,12 +44,16 @@ private:
     void placeOnScreen();
     void showRows(int selected);
     int selectedRow() const;
+    void copySelectedCommandLine();
 
     QList<QIcon> m_icons;
     std::function<void(int)> m_help;
     QTreeWidget* m_lsvHotkey;
     TfrmKeyEdit* m_editor;
     QList<TWinHotKey> m_rows;
+    QLabel* m_lblCommandNote;
+    QPushButton* m_butCopyCommand;
+    QString m_commandProgram;
 };
 
 } // namespace vistrel

@@ -1,15 +1,18 @@
 #include "hotkeys/TfrmKeyEdit.h"
 
 #include "hotkeys/CaptureParam.h"
+#include "hotkeys/HotkeyCommandLine.h"
 #include "hotkeys/HotkeyEntryRules.h"
 #include "hotkeys/KeyNames.h"
 #include "platform/MessageBox.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,6 +79,7 @@ TfrmKeyEdit::TfrmKeyEdit(QWidget* parent) : QDialog(parent)
     layout->addLayout(nameRow);
     layout->addWidget(buildCaptureGroup());
     layout->addWidget(buildKeyGroup());
+    layout->addWidget(buildCommandLineGroup());
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -137,6 +141,44 @@ QWidget* TfrmKeyEdit::buildKeyGroup()
     return group;
 }
 
+QWidget* TfrmKeyEdit::buildCommandLineGroup()
+{
+    m_grpCommandLine = new QGroupBox(QStringLiteral("キーに割り当てるコマンド"), this);
+    auto* row = new QHBoxLayout(m_grpCommandLine);
+    m_edtCommandLine = new QLineEdit(m_grpCommandLine);
+    m_edtCommandLine->setObjectName(QStringLiteral("edtCommandLine"));
+    m_edtCommandLine->setReadOnly(true);
+    m_edtCommandLine->setMinimumWidth(320);
+    auto* copy = new QPushButton(QStringLiteral("コピー(&O)"), m_grpCommandLine);
+    copy->setObjectName(QStringLiteral("butCopyCommandLine"));
+    connect(copy, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(m_edtCommandLine->text()); });
+    row->addWidget(m_edtCommandLine);
+    row->addWidget(copy);
+    m_grpCommandLine->setVisible(false);
+    // Every field that goes into the parameter string changes the command at once.
+    for (QComboBox* list : {m_cboCapture, m_cboAction})
+        connect(list, &QComboBox::currentIndexChanged, this, [this] { updateCommandLine(); });
+    for (QCheckBox* box : {m_chkClient, m_chkMouse, m_chkTrim, m_chkTimeOn})
+        connect(box, &QCheckBox::toggled, this, [this] { updateCommandLine(); });
+    connect(m_edtTime, &QSpinBox::valueChanged, this, [this] { updateCommandLine(); });
+    return m_grpCommandLine;
+}
+
+void TfrmKeyEdit::showCommandLine(const QString& program)
+{
+    m_commandProgram = program;
+    m_grpCommandLine->setVisible(!program.isEmpty());
+}
+
+void TfrmKeyEdit::updateCommandLine()
+{
+    if (m_commandProgram.isEmpty())
+        return;
+    const bool complete = m_cboCapture->currentIndex() >= 0 && m_cboAction->currentIndex() >= 0;
+    m_edtCommandLine->setText(complete ? HotkeyCommandLine(m_commandProgram, edited()) : QString());
+}
+
 bool TfrmKeyEdit::EditHotkeyEntry(TWinHotKey& entry)
 {
     load(entry);
@@ -174,6 +216,7 @@ void TfrmKeyEdit::load(const TWinHotKey& entry)
     m_chkTimeOn->setChecked(request.TimerOn);
     m_edtTime->setValue(request.TimerSeconds);
     updateTimerControls();
+    updateCommandLine();
     m_edtCommand->selectAll();
     m_edtCommand->setFocus();
 }

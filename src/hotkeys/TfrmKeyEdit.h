@@ -22,10 +22,15 @@ public:
 
     // True when the editor ended with OK; `entry` then holds the edited values.
     bool EditHotkeyEntry(TWinHotKey& entry);
+    // Shows, as the entry is edited, the command that starts `program` with it, for the
+    // desktop's keyboard settings, with a copy button; nothing for an empty `program`.
+    void showCommandLine(const QString& program);
 
 private:
     QWidget* buildCaptureGroup();
     QWidget* buildKeyGroup();
+    QWidget* buildCommandLineGroup();
+    void updateCommandLine();
     void load(const TWinHotKey& entry);
     void updateTimerControls();
     void butOKClick();
@@ -46,6 +51,9 @@ private:
     QCheckBox* m_chkWin;
     QComboBox* m_cboKey;
     QString m_originalParam;
+    QWidget* m_grpCommandLine;
+    QLineEdit* m_edtCommandLine;
+    QString m_commandProgram;
 };
 
 } // namespace vistrel

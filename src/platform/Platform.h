@@ -162,6 +162,9 @@ public:
     // a key other than Print comes without a modifier.
     virtual bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) = 0;
     virtual void unregisterHotkey(int id) = 0;
+    // The name the desktop shows for a hotkey where it lists them (its shortcut settings);
+    // given before the hotkey is registered.
+    virtual void describeHotkey(int /*id*/, const QString& /*description*/) {}
     // Called on the event loop, never from inside event delivery, for each press.
     std::function<void(int id)> hotkeyPressed;
     // Called once when the connection to the display has broken and the program is ending

@@ -2,6 +2,7 @@
 
 #include "platform/FrozenScreenOverlay.h"
 #include "platform/wayland/CompositorWindows.h"
+#include "platform/wayland/GlobalShortcutsPortal.h"
 #include "platform/wayland/KWinScreenShot.h"
 #include "platform/wayland/PortalScreenshot.h"
 #include "platform/wayland/WaylandDisplay.h"
@@ -24,6 +25,8 @@
 #include <cstdio>
 #include <stdexcept>
 #include <unistd.h>
+
+#include <X11/Xlib.h>
 
 namespace vistrel {
 
@@ -68,16 +71,24 @@ void WaylandPlatform::probe()
         m_source = std::make_unique<wayland::PortalScreenshot>(*m_display);
     m_windows = wayland::ProbeCompositorWindows();
     m_wheel = wayland::ProbeWheelInput(*m_display);
+    // Presses come to a run with windows only: a window-less capture has no hotkeys.
+    if (m_withGui && wayland::GlobalShortcutsPortal::offered())
+        m_shortcuts = std::make_unique<wayland::GlobalShortcutsPortal>([this](int id) {
+            if (hotkeyPressed)
+                hotkeyPressed(id);
+        });
     if (qEnvironmentVariableIsSet("VISTREL_LOG_PLATFORM"))
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(describeProviders()));
 }
 
 QString WaylandPlatform::describeProviders() const
 {
-    return QStringLiteral("Wayland: screen from %1, windows from %2, wheel from %3")
+    return QStringLiteral("Wayland: screen from %1, windows from %2, wheel from %3, hotkeys %4")
         .arg(QString::fromLatin1(m_source ? m_source->name() : "none"),
              QString::fromLatin1(m_windows ? m_windows->name() : "none"),
-             QString::fromLatin1(m_wheel ? m_wheel->name() : "none"));
+             QString::fromLatin1(m_wheel ? m_wheel->name() : "none"),
+             m_shortcuts ? QStringLiteral("from the GlobalShortcuts portal")
+                         : QStringLiteral("as commands bound by the desktop"));
 }
 
 QList<QRect> WaylandPlatform::monitorRects() const
@@ -239,7 +250,7 @@ PlatformAbilities WaylandPlatform::abilities() const
     // on a compositor's screen, so the pictures alone measure each step.
     abilities.scrollCapture = m_withGui && m_windows != nullptr && m_wheel != nullptr;
     abilities.scrollMarkers = false;
-    abilities.systemHotkeys = false;
+    abilities.systemHotkeys = m_shortcuts != nullptr;
     if (!abilities.pickWindow || !abilities.activeWindow)
         abilities.hint = NoWindowListHint;
     else if (!abilities.pointerInPicture)
@@ -438,13 +449,32 @@ bool WaylandPlatform::systemTrayAvailable() const
     return m_withGui && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-bool WaylandPlatform::registerHotkey(int, quint32, quint32, QString* reason)
+bool WaylandPlatform::registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason)
 {
-    if (reason != nullptr)
-        *reason = QStringLiteral("Wayland のデスクトップではシステム全体のホットキーを"
-                                 "登録できません。デスクトップのキーボード設定でキーに"
-                                 "コマンドを割り当ててください。");
-    return false;
+    if (!m_shortcuts) {
+        if (reason != nullptr)
+            *reason = QStringLiteral("Wayland のデスクトップではシステム全体のホットキーを"
+                                     "登録できません。デスクトップのキーボード設定でキーに"
+                                     "コマンドを割り当ててください。");
+        return false;
+    }
+    // The desktop decides which key it binds and says nothing of a clash here: it resolves
+    // clashes in its own dialog and settings.
+    const char* name = XKeysymToString(KeySym(keysym));
+    m_shortcuts->add(id, wayland::PortalTrigger(modifiers, QString::fromLatin1(name ? name : "")));
+    return true;
+}
+
+void WaylandPlatform::unregisterHotkey(int id)
+{
+    if (m_shortcuts)
+        m_shortcuts->remove(id);
+}
+
+void WaylandPlatform::describeHotkey(int id, const QString& description)
+{
+    if (m_shortcuts)
+        m_shortcuts->describe(id, description);
 }
 
 } // namespace vistrel

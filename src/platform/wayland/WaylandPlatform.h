@@ -21,6 +21,7 @@ struct CompositorWindow;
 class EscapeBinding;
 class WheelInput;
 class WheelDevice;
+class GlobalShortcutsPortal;
 } // namespace wayland
 
 // The platform on a Wayland compositor. The screen is read through what the compositor
@@ -89,7 +90,8 @@ public:
     void playSoundAsync(const QString& file) override;
     bool systemTrayAvailable() const override;
     bool registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason) override;
-    void unregisterHotkey(int) override {}
+    void unregisterHotkey(int id) override;
+    void describeHotkey(int id, const QString& description) override;
 
 private:
     void probe();
@@ -111,6 +113,8 @@ private:
     std::unique_ptr<wayland::WheelInput> m_wheel;
     std::unique_ptr<wayland::WheelDevice> m_wheelDevice;
     std::unique_ptr<wayland::EscapeBinding> m_escape;
+    // The desktop's own hotkeys where its portal has them (only for a run with windows).
+    std::unique_ptr<wayland::GlobalShortcutsPortal> m_shortcuts;
     bool m_withGui = false;
 
     // While picking: the windows as they were when the screen froze, and what the user did.

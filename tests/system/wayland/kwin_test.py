@@ -4,12 +4,18 @@ granted by a desktop file as an installed package grants it.
 Runs inside wayland-session kwin, from the folder holding the programs under test.
 """
 import os
+import re
 import shutil
 import subprocess
 import unittest
 
 from wayland_case import (COLOUR_WINDOW, VISTREL, VistrelCase, different_pixels, pixel_of,
                           size_of, wait_for)
+
+
+def on_bus(name):
+    listed = subprocess.run(["busctl", "--user", "status", name], capture_output=True)
+    return listed.returncode == 0
 
 
 class KWinCapture(VistrelCase):
@@ -66,6 +72,76 @@ class KWinCapture(VistrelCase):
     def test_scroll_capture_through_fake_input(self):
         pass
 
+
+class KWinShortcuts(VistrelCase):
+    """KDE's own portal backend on the real portal. WITH_PORTAL_KDE_ROOT names where the
+    package xdg-desktop-portal-kde is unpacked (default: installed, "/")."""
+
+    def start_portal(self):
+        root = os.environ.get("WITH_PORTAL_KDE_ROOT", "/")
+        libs = os.path.join(root, "usr/lib/x86_64-linux-gnu")
+        backend = os.path.join(libs, "libexec/xdg-desktop-portal-kde")
+        if not os.path.exists(backend):
+            self.skipTest("KDE's portal backend (xdg-desktop-portal-kde) is not installed: no "
+                          "GlobalShortcuts here; the hotkey dialogs show commands to bind")
+        # Its shortcuts need no window: it runs whether or not Qt 5 has its wayland plugin.
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LD_LIBRARY_PATH=libs,
+                   XDG_DESKTOP_PORTAL_DIR=os.path.join(root, "usr/share/xdg-desktop-portal/portals"))
+        self.services = [subprocess.Popen([backend], env=env, stderr=subprocess.DEVNULL)]
+        wait_for(lambda: on_bus("org.freedesktop.impl.portal.desktop.kde"), "KDE's backend")
+        # Replacing a portal that an earlier start activated without the backend.
+        self.services.append(subprocess.Popen(["/usr/libexec/xdg-desktop-portal", "--replace"],
+                                              env=env, stderr=subprocess.DEVNULL))
+        wait_for(lambda: subprocess.run(
+            ["busctl", "--user", "call", "org.freedesktop.portal.Desktop",
+             "/org/freedesktop/portal/desktop", "org.freedesktop.DBus.Properties", "Get", "ss",
+             "org.freedesktop.portal.GlobalShortcuts", "version"],
+            capture_output=True).returncode == 0, "the portal with GlobalShortcuts")
+
+    def tearDown(self):
+        for service in reversed(getattr(self, "services", [])):
+            service.terminate()
+            service.wait()
+        super().tearDown()
+
+    def test_the_slots_become_a_shortcut_component_and_its_press_captures(self):
+        self.start_portal()
+        component = ["busctl", "--user", "call", "org.kde.kglobalaccel", "/component/vistrel",
+                     "org.kde.kglobalaccel.Component"]
+        # The user's home keeps the component of an earlier run: forget it, so that the
+        # suggested key is taken afresh.
+        subprocess.run(component + ["cleanUp"], capture_output=True)
+        shots = os.path.join(self.folder, "shots")
+        os.mkdir(shots)
+        self.settings("[AUTOSAVE]\nDIR=%s\nFILE=pressed\nSAVETYPE=10\n[HOTKEY]\n"
+                      "COMMAND0=screen\nPARAM0=/C1,/A5\nCTRL0=1\nALT0=1\nKEY0=P\n" % shots)
+        log = os.path.join(self.folder, "stderr")
+        with open(log, "w") as errors:
+            running = subprocess.Popen(
+                [VISTREL], env=dict(os.environ, VISTREL_CONFIG_DIR=self.config,
+                                    QT_QPA_PLATFORM="wayland", VISTREL_LOG_PLATFORM="1"),
+                stderr=errors)
+
+        def said():
+            with open(log, encoding="utf-8") as text:
+                return text.read()
+
+        try:
+            wait_for(lambda: "with 1 shortcuts (answer 0" in said(), "the bound session")
+            infos = subprocess.check_output(component + ["allShortcutInfos"], text=True)
+            # Named after the entry, on the suggested Ctrl+Alt+P (Qt's key code).
+            keys = re.search(r'"hotkey200" "screen" .*?"Default Context" 1 (\d+)', infos)
+            self.assertTrue(keys, infos)
+            self.assertEqual(int(keys.group(1)), 0x04000000 | 0x08000000 | ord("P"))
+            # KWin's shortcut handling takes a real keyboard: the component is pressed instead,
+            # which is what KWin does on the key.
+            subprocess.run(component + ["invokeShortcut", "s", "hotkey200"], check=True)
+            shot = os.path.join(shots, "pressed001.png")
+            wait_for(lambda: os.path.exists(shot) and size_of(shot) == (1280, 720),
+                     "the picture of the pressed hotkey")
+        finally:
+            running.terminate()
+            running.wait(30)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

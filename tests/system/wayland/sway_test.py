@@ -362,6 +362,95 @@ class SwayScroll(VistrelCase):
         self.assertGreater(height, 5 * h, self.trace)
         reference = self.grim("foot-tall.png", (tall[0], tall[1], width, height))
         self.assert_same_rows(stitched, reference, width, height)
+class SwayBoundCommand(VistrelCase):
+    """Sway has no hotkey portal: a key bound in its configuration runs the command the hotkey
+    dialog shows, and the started copy hands the capture to the running one."""
+
+    def test_a_bindsym_running_the_entrys_command_captures_through_the_running_copy(self):
+        shots = os.path.join(self.folder, "shots")
+        os.mkdir(shots)
+        self.settings("[AUTOSAVE]\nDIR=%s\nFILE=bound\nSAVETYPE=10\n[HOTKEY]\nCOMMAND0=screen\n"
+                      "PARAM0=/C1,/A5\nCTRL0=1\nALT0=1\nKEY0=P\n" % shots)
+        running = subprocess.Popen(
+            [VISTREL], env=dict(os.environ, VISTREL_CONFIG_DIR=self.config,
+                                QT_QPA_PLATFORM="wayland", VISTREL_LOG_PLATFORM="1"),
+            stderr=subprocess.PIPE, text=True)
+        try:
+            wait_for(lambda: any(w["pid"] == running.pid for w in sway_windows()),
+                     "the main window")
+            # The command as the hotkey dialog shows it. It carries no settings folder: the
+            # picture lands in the running copy's continuous-save folder only if handed over.
+            subprocess.run(["swaymsg", "bindsym", "Ctrl+Alt+p", "exec", VISTREL, "/C1", "/A5"],
+                           check=True, stdout=subprocess.DEVNULL)
+            subprocess.run(["wtype", "-M", "ctrl", "-M", "alt", "p", "-m", "alt", "-m", "ctrl"],
+                           check=True)
+            shot = os.path.join(shots, "bound001.png")
+            wait_for(lambda: os.path.exists(shot) and size_of(shot) == (1280, 720),
+                     "the picture saved by the running copy")
+            self.assertEqual(running.poll(), None, "the running copy went on")
+            self.assertEqual(len(os.listdir(shots)), 1)
+        finally:
+            subprocess.run(["swaymsg", "unbindsym", "Ctrl+Alt+p"], stdout=subprocess.DEVNULL)
+            running.terminate()
+            _, errors = running.communicate(timeout=30)
+        self.assertIn("hotkeys as commands bound by the desktop", errors)
+
+
+class SwayShortcutsPortal(VistrelCase):
+    """Where the desktop's portal has GlobalShortcuts, the slots go to it (here a stand-in
+    portal on the session's bus, as KDE Plasma, GNOME 48 or Hyprland offer it)."""
+
+    def test_each_slot_is_offered_with_its_name_and_key_and_a_press_captures(self):
+        shots = os.path.join(self.folder, "shots")
+        os.mkdir(shots)
+        self.settings("[AUTOSAVE]\nDIR=%s\nFILE=pressed\nSAVETYPE=10\n[HOTKEY]\n"
+                      "COMMAND0=screen\nPARAM0=/C1,/A5\nCTRL0=1\nALT0=1\nKEY0=P\n"
+                      "COMMAND1=second\nPARAM1=/C2,/A6\nSHIFT1=1\nWIN1=1\nKEY1=F5\n"
+                      "COMMAND2=keyless\nPARAM2=/C1,/A6\n" % shots)
+        state = os.path.join(self.folder, "portal.json")
+        # A bus of its own: the session's may hold the real portal from an earlier test.
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, text=True)
+        on_bus = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+        portal = subprocess.Popen(["python3", os.path.join(os.path.dirname(VISTREL),
+                                                           "shortcutsportal.py"), state],
+                                  env=on_bus)
+        running = None
+        try:
+            wait_for(lambda: os.path.exists(state), "the stand-in portal")
+            running = subprocess.Popen(
+                [VISTREL], env=dict(on_bus, VISTREL_CONFIG_DIR=self.config,
+                                    QT_QPA_PLATFORM="wayland", VISTREL_LOG_PLATFORM="1"),
+                stderr=subprocess.PIPE, text=True)
+
+            def portal_state():
+                with open(state) as f:
+                    return json.load(f)
+
+            # The first session of a run is replaced at once (Plasma 5.27 reports presses only
+            # to sessions begun once the program's component exists): one stays.
+            wait_for(lambda: portal_state()["created"] == 2 and
+                     len(portal_state()["sessions"]) == 1, "the second session")
+            shortcuts = list(portal_state()["sessions"].values())[0]
+            self.assertEqual(shortcuts, [
+                ["hotkey200", {"description": "screen", "preferred_trigger": "CTRL+ALT+p"}],
+                ["hotkey201", {"description": "second", "preferred_trigger": "SHIFT+LOGO+F5"}]])
+
+            subprocess.run(["busctl", "--user", "call", "org.freedesktop.portal.Desktop",
+                            "/org/freedesktop/portal/desktop", "test.ShortcutsPortal", "Press",
+                            "s", "hotkey200"], check=True, env=on_bus)
+            shot = os.path.join(shots, "pressed001.png")
+            wait_for(lambda: os.path.exists(shot) and size_of(shot) == (1280, 720),
+                     "the picture of the pressed hotkey")
+        finally:
+            if running:
+                running.terminate()
+                _, errors = running.communicate(timeout=30)
+            for process in (portal, bus):
+                process.terminate()
+                process.wait()
+            bus.stdout.close()
+        self.assertIn("hotkeys from the GlobalShortcuts portal", errors)
 
 
 if __name__ == "__main__":

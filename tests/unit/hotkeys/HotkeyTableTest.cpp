@@ -1,4 +1,5 @@
 #include "hotkeys/HotkeyTable.h"
+#include "hotkeys/HotkeyCommandLine.h"
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/ParamPreview.h"
 #include "platform/Platform.h"
@@ -134,3 +135,15 @@ TEST(FittedPreviewSize, ScalesToTheNarrowerSideLessFivePixels)
 }
 
 } // namespace
+
+TEST(HotkeyCommandLine, EachTokenIsOneShellWordWhateverItHolds)
+{
+    TWinHotKey e = entry(true, false, false, false, "P");
+    e.PARAM = QStringLiteral("/C1,/A5;/写真;PNG");
+    EXPECT_EQ(HotkeyCommandLine(QStringLiteral("vistrel"), e), "vistrel /C1 '/A5;/写真;PNG'");
+    e.PARAM = QStringLiteral("/A5;/it's;3,/C1");
+    EXPECT_EQ(HotkeyCommandLine(QStringLiteral("/opt/my apps/vistrel"), e),
+              R"('/opt/my apps/vistrel' '/A5;/it'\''s;3' /C1)");
+    e.PARAM.clear();
+    EXPECT_TRUE(HotkeyCommandLine(QStringLiteral("vistrel"), e).isEmpty());
+}

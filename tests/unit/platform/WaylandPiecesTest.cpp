@@ -1,5 +1,7 @@
-#include "platform/wayland/CompositorWindows.h"
 #include "platform/MonitorPictures.h"
+#include "platform/Platform.h"
+#include "platform/wayland/CompositorWindows.h"
+#include "platform/wayland/ShortcutTrigger.h"
 
 #include <QPainter>
 
@@ -87,4 +89,11 @@ TEST(CompositorWindows, HyprlandClientsMostRecentlyFocusedFirstLeavingHiddenOnes
     EXPECT_TRUE(windows[0].focused);
     EXPECT_EQ(windows[1].id, 0x2au);
     EXPECT_EQ(windows[1].outer, QRect(10, 20, 300, 200));
+}
+
+TEST(GlobalShortcutsPortal, TriggerInTheShortcutNotation)
+{
+    EXPECT_EQ(PortalTrigger(HotkeyModControl | HotkeyModAlt, QStringLiteral("p")), "CTRL+ALT+p");
+    EXPECT_EQ(PortalTrigger(HotkeyModWin | HotkeyModShift, QStringLiteral("F5")), "SHIFT+LOGO+F5");
+    EXPECT_EQ(PortalTrigger(0, QStringLiteral("Print")), "Print");
 }

@@ -1,6 +1,7 @@
 #include "app/CommandMap.h"
 #include "app/HotkeyWiring.h"
 #include "app/TfrmMain.h"
+#include "hotkeys/HotkeyCommandLine.h"
 #include "hotkeys/TfrmHotKey.h"
 #include "hotkeys/TfrmKeyEdit.h"
 #include "platform/MessageBox.h"
@@ -9,9 +10,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -291,4 +295,45 @@ TEST_F(HotkeyDialogs, MenuReleasesTheHotkeysWhileTheListIsOpenAndRegistersAfter)
     EXPECT_EQ(platform.hotkeys.keys(), QList<int>{200});
     QCoreApplication::processEvents();
     EXPECT_EQ(messages.size(), 2) << "the taken combination is reported at every pass";
+}
+
+TEST_F(HotkeyDialogs, WithoutSystemHotkeysEachEntryShowsTheCommandToBindWithACopyButton)
+{
+    FakePlatform platform;
+    platform.fakeAbilities.systemHotkeys = false;
+    QDir().mkpath(platform.settingsDir);
+    TfrmMain window(platform);
+    window.settings().HOTKEY[0] = entry("screen", "/C1,/A5", "P");
+    window.settings().HOTKEY[1] = entry("to folder", "/C2,/A5;/my shots;PNG", "");
+    window.hotkeys().RegisterAllHotkeys();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(platform.hotkeys.isEmpty());
+    EXPECT_TRUE(messages.isEmpty()) << "said in the dialog, not in a box at every start";
+
+    const QString program = BoundCommandProgram();
+    whenOpen<TfrmHotKey>([&](TfrmHotKey& dialog) {
+        EXPECT_TRUE(child<QLabel>(dialog, "lblCommandNote")->isVisibleTo(&dialog));
+        auto* view = child<QTreeWidget>(dialog, "lsvHotkey");
+        EXPECT_EQ(view->topLevelItem(0)->text(2), program + " /C1 /A5");
+        EXPECT_EQ(view->topLevelItem(1)->text(2), program + " /C2 '/A5;/my shots;PNG'");
+        select(dialog, 1);
+        press(dialog, "butCopyCommand");
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), view->topLevelItem(1)->text(2));
+
+        // The editor follows the fields as they change.
+        select(dialog, 0);
+        whenOpen<TfrmKeyEdit>([&](TfrmKeyEdit& editor) {
+            auto* command = child<QLineEdit>(editor, "edtCommandLine");
+            EXPECT_EQ(command->text(), program + " /C1 /A5");
+            child<QComboBox>(editor, "cboAction")->setCurrentIndex(5);
+            child<QCheckBox>(editor, "chkMouse")->setChecked(true);
+            EXPECT_EQ(command->text(), program + " /C1 /A6 /M");
+            press(editor, "butCopyCommandLine");
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), command->text());
+            press(editor, "butCancel");
+        });
+        press(dialog, "butEdit");
+        press(dialog, "butCancel");
+    });
+    window.commands().action("mnuToolHotkey")->trigger();
 }

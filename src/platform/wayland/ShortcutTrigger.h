@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace vistrel::wayland {
+
+// The shortcut the desktop is asked to suggest, in the notation of the freedesktop shortcuts
+// specification ("CTRL+ALT+p", "LOGO+Print"): the modifiers of HotkeyModifier, then the key's
+// keysym name.
+QString PortalTrigger(quint32 modifiers, const QString& keysymName);
+
+} // namespace vistrel::wayland
