@@ -5,12 +5,14 @@ to its right), from the folder holding the programs under test.
 """
 import json
 import os
+import signal
 import subprocess
 import time
 import unittest
 
-from wayland_case import (COLOUR_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
-                          different_pixels, size_of, pixel_of, wait_for)
+from wayland_case import (COLOUR_WINDOW, TRAY_HOST, VIRTUAL_POINTER, VISTREL, VistrelCase,
+                          clipboard_keeper, different_pixels, paste_png, size_of, pixel_of,
+                          wait_for)
 
 
 def sway_windows():
@@ -202,6 +204,79 @@ class SwayCapture(VistrelCase):
         self.assertIn("画面を読み取る方法を提供していません", done.stderr)
         self.assertFalse(os.path.exists(self.saved("none")))
 
+
+class SwayClipboardAndTray(VistrelCase):
+    def test_a_copy_stays_pasteable_after_exit_until_another_program_copies(self):
+        done = self.vistrel("/C1", "/A6")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        keeper = clipboard_keeper(self.config)
+        self.assertIsNotNone(keeper, "no keeping process")
+        other = None
+        try:
+            pasted = os.path.join(self.folder, "pasted.png")
+            self.assertEqual(paste_png(pasted), ["image/png", "image/bmp"])
+            reference = os.path.join(self.folder, "grim.png")
+            subprocess.run(["grim", "-o", "HEADLESS-1", reference], check=True)
+            self.assertEqual(different_pixels(pasted, reference), 0)
+            # Another program's copy ends the keeper, and what it copied is what pastes.
+            other = subprocess.Popen(["wl-copy", "--foreground", "other"])
+            wait_for(lambda: clipboard_keeper(self.config) is None, "the keeper to end")
+            self.assertEqual(subprocess.check_output(["wl-paste", "--no-newline"]), b"other")
+        finally:
+            if other:
+                other.kill()
+                other.wait()
+            if clipboard_keeper(self.config):
+                os.kill(keeper, signal.SIGKILL)
+
+    def windows_of(self, process):
+        return [w for w in sway_windows() if w["pid"] == process.pid]
+
+    def start_resident(self):
+        self.settings("[ALL]\nICON=1\nAPCLOSE=0\n")
+        return subprocess.Popen(
+            [VISTREL], env=dict(os.environ, VISTREL_CONFIG_DIR=self.config,
+                                QT_QPA_PLATFORM="wayland"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def close_ends(self, running):
+        """Closes the program's window and waits for the program to end."""
+        window = wait_for(lambda: self.windows_of(running), "the main window")[0]
+        subprocess.run(["swaymsg", "[con_id=%d]" % window["id"], "kill"], check=True,
+                       stdout=subprocess.DEVNULL)
+        self.assertEqual(running.wait(30), 0)
+
+    def test_the_tray_icon_shows_while_a_host_runs_and_without_one_closing_quits(self):
+        host_log = os.path.join(self.folder, "host.log")
+
+        def host_said():
+            with open(host_log, encoding="utf-8") as said:
+                return said.read()
+
+        with open(host_log, "w") as out:
+            host = subprocess.Popen([TRAY_HOST], stdout=out)
+        running = None
+        try:
+            wait_for(lambda: "ready" in host_said(), "the tray host")
+            running = self.start_resident()
+            wait_for(lambda: "item " in host_said(), "the tray icon")
+            self.assertIn("item Vistrel Active", host_said())
+            self.assertEqual(self.windows_of(running), [], "an icon-only start showed a window")
+
+            # The panel ends and its watcher stays: the window must not hide into nothing.
+            host.send_signal(signal.SIGUSR1)
+            self.vistrel()  # a later start shows the running copy's window
+            self.close_ends(running)
+
+            host.kill()
+            host.wait()
+            running = self.start_resident()  # no watcher at all
+            self.close_ends(running)
+        finally:
+            for process in (running, host):
+                if process and process.poll() is None:
+                    process.kill()
+                    process.wait()
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

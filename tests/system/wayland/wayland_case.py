@@ -11,6 +11,7 @@ BIN = os.path.abspath(os.environ.get("WITH_SWAY_BIN", "."))
 VISTREL = os.path.join(BIN, "vistrel")
 COLOUR_WINDOW = os.path.join(BIN, "colourwindow")
 VIRTUAL_POINTER = os.path.join(BIN, "virtualpointer")
+TRAY_HOST = os.path.join(BIN, "trayhost")
 
 
 def wait_for(condition, what, limit=30.0):
@@ -43,6 +44,31 @@ def pixel_of(path, x, y):
         ["convert", path, "-format", channels.replace("X", str(x)).replace("Y", str(y)),
          "info:"], text=True)
     return tuple(int(v) for v in out.split())
+
+
+def clipboard_keeper(config):
+    """The id of the keeping process a run with this settings folder left behind, or None."""
+    for entry in os.listdir("/proc"):
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                command = f.read()
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                environment = f.read().split(b"\0")
+        except (OSError, ValueError):
+            continue
+        if (b"--keep-clipboard" in command
+                and ("VISTREL_CONFIG_DIR=" + config).encode() in environment):
+            return int(entry)
+    return None
+
+
+def paste_png(path):
+    """What the clipboard holds as PNG, through wl-clipboard; the types it offers."""
+    types = subprocess.check_output(["wl-paste", "--list-types"], text=True).split()
+    with open(path, "wb") as out:
+        subprocess.run(["wl-paste", "--no-newline", "--type", "image/png"], stdout=out,
+                       check=True, timeout=30)
+    return types
 
 
 class VistrelCase(unittest.TestCase):
