@@ -29,10 +29,10 @@ namespace {
 constexpr int PreviewAction = 9;
 
 // A picture copied in this run stays on the clipboard after the program has ended.
-bool keepClipboard()
+bool keepClipboard(bool windowLess)
 {
     QString reason;
-    if (ClipboardKeeper::keepAfterExit(&reason) != ClipboardKeeper::Result::Failed)
+    if (ClipboardKeeper::keepAfterExit(&reason, windowLess) != ClipboardKeeper::Result::Failed)
         return true;
     ReportOnStandardError(QStringLiteral("画像をクリップボードに残せませんでした: ") + reason);
     return false;
@@ -44,7 +44,7 @@ bool keepClipboard()
 // is not held up.
 void keepClipboardAtWindowExit(bool sessionEnding)
 {
-    if (keepClipboard() || sessionEnding ||
+    if (keepClipboard(false) || sessionEnding ||
         !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return;
     MessageBox::information(
@@ -105,7 +105,7 @@ int runVistrel(int argc, char** argv)
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(settingsProblem));
     if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request)) {
         // A command-line capture that ends the program; a copy counts only once it is kept.
-        const bool kept = keepClipboard();
+        const bool kept = keepClipboard(true);
         return kept ? *exitCode : 1;
     }
     mainWindow.showTrayIcon();

@@ -191,30 +191,30 @@ bool ClipboardKeeper::isKeeperArgument(const char* argument)
            std::strcmp(argument, WaylandKeeperArgument) == 0;
 }
 
-ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason)
+ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason, bool windowLess)
 {
     const QString platform = QGuiApplication::platformName();
-    const char* keeperArgument = platform == QLatin1String("xcb") ? KeeperArgument
-                                 : platform.startsWith(QLatin1String("wayland"))
-                                     ? WaylandKeeperArgument
-                                     : nullptr;
-    if (keeperArgument == nullptr) // offscreen: no clipboard outlives anything
+    const bool wayland = platform.startsWith(QLatin1String("wayland"));
+    if (platform != QLatin1String("xcb") && !wayland) // offscreen: no clipboard outlives anything
         return Result::NothingToKeep;
     QClipboard* clipboard = QGuiApplication::clipboard();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // a loss already queued
     const auto* ours = clipboard->ownsClipboard()
                            ? qobject_cast<const ClipboardPicture*>(clipboard->mimeData())
                            : nullptr;
-    if (!ours)
+    const QImage copied = ours != nullptr         ? ours->picture()
+                          : wayland && windowLess ? lastCopiedPicture()
+                                                  : QImage();
+    if (copied.isNull())
         return Result::NothingToKeep;
-    const QImage picture = ours->picture().convertToFormat(QImage::Format_RGB32);
+    const QImage picture = copied.convertToFormat(QImage::Format_RGB32);
 
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
         *reason = systemErrorText(errno);
         return Result::Failed;
     }
-    const pid_t keeper = startKeeper(sockets[1], keeperArgument);
+    const pid_t keeper = startKeeper(sockets[1], wayland ? WaylandKeeperArgument : KeeperArgument);
     ::close(sockets[1]);
     const QByteArray answer =
         keeper > 0 && sendPicture(sockets[0], picture) ? readReport(sockets[0]) : QByteArray();

@@ -20,7 +20,10 @@ public:
 
     // At exit: when the clipboard still holds this program's picture, waits (bounded) until
     // the keeping process or a clipboard manager has it. `reason` says why it failed.
-    static Result keepAfterExit(QString* reason);
+    // A Wayland compositor gives the clipboard only to a program with the keyboard focus, so
+    // a run without a window (`windowLess`) keeps the picture it copied whatever Qt thinks
+    // it owns.
+    static Result keepAfterExit(QString* reason, bool windowLess = false);
 
     // The keeping process: reads the picture from standard input, reports on standard
     // output once the clipboard is kept, and serves it. Returns the exit status.

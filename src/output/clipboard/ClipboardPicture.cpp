@@ -57,9 +57,25 @@ QVariant ClipboardPicture::retrieveData(const QString& mimeType, QMetaType type)
     return *cached;
 }
 
+namespace {
+
+QImage& lastCopy()
+{
+    static QImage picture; // shares the pixels of the copy on the clipboard
+    return picture;
+}
+
+} // namespace
+
 void copyPictureToClipboard(const QImage& picture)
 {
+    lastCopy() = picture;
     QGuiApplication::clipboard()->setMimeData(new ClipboardPicture(picture), QClipboard::Clipboard);
+}
+
+QImage lastCopiedPicture()
+{
+    return lastCopy();
 }
 
 } // namespace vistrel
