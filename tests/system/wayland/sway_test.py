@@ -3,6 +3,8 @@
 Runs inside wayland-session sway (two outputs: HEADLESS-1 at scale 1, HEADLESS-2 at scale 2
 to its right), from the folder holding the programs under test.
 """
+import email
+import email.policy
 import json
 import os
 import signal
@@ -211,6 +213,32 @@ class SwayClipboardAndTray(VistrelCase):
         reference = os.path.join(self.folder, "grim.png")
         subprocess.run(["grim", "-o", "HEADLESS-1", reference], check=True)
         self.assert_copy_kept_until_another_copy(reference)
+
+    def test_mail_with_the_capture_sound_on_works_as_on_x11(self):
+        # Sending needs no window system: a stand-in transfer agent keeps what it is given.
+        bin_folder = os.path.join(self.folder, "bin")
+        os.mkdir(bin_folder)
+        message = os.path.join(self.folder, "message")
+        with open(os.path.join(bin_folder, "sendmail"), "w") as agent:
+            agent.write("#!/bin/sh\necho \"$@\" > '%s.args'\ncat > '%s'\n" % (message, message))
+        os.chmod(os.path.join(bin_folder, "sendmail"), 0o755)
+        self.settings("[ALL]\nWAVECALL=1\nWAVEFILE=/usr/share/sounds/freedesktop/stereo/"
+                      "device-removed.oga\n[SENDMAIL]\nAUTOSEND=1\nTO=friend@example.com\n"
+                      "SUBJECT=wayland\n")
+        done = self.vistrel("/C1", "/A8",
+                            env={"PATH": bin_folder + ":" + os.environ["PATH"]})
+        self.assertEqual(done.returncode, 0, done.stderr)
+        with open(message + ".args") as args:
+            self.assertIn("friend@example.com", args.read())
+        with open(message, "rb") as f:
+            mail = email.message_from_binary_file(f, policy=email.policy.default)
+        self.assertEqual(mail["Subject"], "wayland")
+        attachment = os.path.join(self.folder, "attached.bmp")
+        with open(attachment, "wb") as out:
+            out.write(next(mail.iter_attachments()).get_payload(decode=True))
+        reference = os.path.join(self.folder, "grim.png")
+        subprocess.run(["grim", "-o", "HEADLESS-1", reference], check=True)
+        self.assertEqual(different_pixels(attachment, reference), 0)
 
     def windows_of(self, process):
         return [w for w in sway_windows() if w["pid"] == process.pid]
