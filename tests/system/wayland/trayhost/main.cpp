@@ -9,7 +9,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QStringList>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -51,9 +50,8 @@ Q_SIGNALS:
     Q_SCRIPTABLE void StatusNotifierHostRegistered();
 
 private:
-    // Asked without blocking: the program may itself be waiting on the watcher. The item
-    // may register before its object answers, so it is asked again for a while.
-    void printItem(const QString& service, const QString& path, int triesLeft = 50)
+    // Asked without blocking: the program may itself be waiting on the watcher.
+    void printItem(const QString& service, const QString& path)
     {
         QDBusMessage getAll = QDBusMessage::createMethodCall(
             service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
@@ -62,18 +60,12 @@ private:
         auto* answer =
             new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(getAll), this);
         connect(answer, &QDBusPendingCallWatcher::finished, this,
-                [this, service, path, triesLeft](QDBusPendingCallWatcher* call) {
+                [](QDBusPendingCallWatcher* call) {
                     call->deleteLater();
                     const QDBusPendingReply<QVariantMap> reply = *call;
                     const QVariantMap properties = reply.isValid() ? reply.value() : QVariantMap();
-                    const QString id = properties.value(QStringLiteral("Id")).toString();
-                    if (id.isEmpty() && triesLeft > 0) {
-                        QTimer::singleShot(100, this, [this, service, path, triesLeft] {
-                            printItem(service, path, triesLeft - 1);
-                        });
-                        return;
-                    }
-                    std::printf("item %s %s\n", qPrintable(id),
+                    std::printf("item %s %s\n",
+                                qPrintable(properties.value(QStringLiteral("Id")).toString()),
                                 qPrintable(properties.value(QStringLiteral("Status")).toString()));
                     std::fflush(stdout);
                 });
