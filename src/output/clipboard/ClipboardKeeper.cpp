@@ -221,7 +221,10 @@ ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason, bool win
     ::close(sockets[0]);
     if (answer == "saved" || answer == "serving") {
         ::waitpid(keeper, nullptr, WNOHANG); // one that handed over to a manager has ended
-        waitUntilReleased(clipboard);
+        // A Wayland compositor need not tell a window-less program that its offer was
+        // replaced (it never took it): only X11 waits.
+        if (!wayland)
+            waitUntilReleased(clipboard);
         return Result::Kept;
     }
     if (keeper > 0) {
