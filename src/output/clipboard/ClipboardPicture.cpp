@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPointer>
 
 namespace vistrel {
 
@@ -59,23 +60,24 @@ QVariant ClipboardPicture::retrieveData(const QString& mimeType, QMetaType type)
 
 namespace {
 
-QImage& lastCopy()
+// Watched, not held: the pixels go when Qt drops the copy.
+QPointer<ClipboardPicture>& lastCopy()
 {
-    static QImage picture; // shares the pixels of the copy on the clipboard
-    return picture;
+    static QPointer<ClipboardPicture> copy;
+    return copy;
 }
 
 } // namespace
 
 void copyPictureToClipboard(const QImage& picture)
 {
-    lastCopy() = picture;
-    QGuiApplication::clipboard()->setMimeData(new ClipboardPicture(picture), QClipboard::Clipboard);
+    lastCopy() = new ClipboardPicture(picture);
+    QGuiApplication::clipboard()->setMimeData(lastCopy(), QClipboard::Clipboard);
 }
 
 QImage lastCopiedPicture()
 {
-    return lastCopy();
+    return lastCopy().isNull() ? QImage() : lastCopy()->picture();
 }
 
 } // namespace vistrel
