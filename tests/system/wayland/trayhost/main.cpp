@@ -8,7 +8,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QStringList>
 
 #include <csignal>
 #include <cstdio>
@@ -21,14 +20,10 @@ volatile std::sig_atomic_t hostGone = 0;
 class Watcher : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 
 public:
-    QStringList items() const { return m_items; }
     static bool hostRegistered() { return hostGone == 0; }
-    static int protocolVersion() { return 0; }
 
 public Q_SLOTS:
     Q_SCRIPTABLE void RegisterStatusNotifierItem(const QString& serviceOrPath,
@@ -38,16 +33,9 @@ public Q_SLOTS:
         const bool isPath = serviceOrPath.startsWith(u'/');
         const QString service = isPath ? message.service() : serviceOrPath;
         const QString path = isPath ? serviceOrPath : QStringLiteral("/StatusNotifierItem");
-        m_items.append(service + path);
-        Q_EMIT StatusNotifierItemRegistered(service + path);
         printItem(service, path);
     }
     Q_SCRIPTABLE void RegisterStatusNotifierHost(const QString&) {}
-
-Q_SIGNALS:
-    Q_SCRIPTABLE void StatusNotifierItemRegistered(const QString& item);
-    Q_SCRIPTABLE void StatusNotifierItemUnregistered(const QString& item);
-    Q_SCRIPTABLE void StatusNotifierHostRegistered();
 
 private:
     // Asked without blocking: the program may itself be waiting on the watcher.
@@ -70,8 +58,6 @@ private:
                     std::fflush(stdout);
                 });
     }
-
-    QStringList m_items;
 };
 
 } // namespace
