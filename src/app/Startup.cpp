@@ -29,13 +29,28 @@ namespace {
 constexpr int PreviewAction = 9;
 
 // A picture copied in this run stays on the clipboard after the program has ended.
-bool keepClipboard()
+bool keepClipboard(bool windowLess)
 {
     QString reason;
-    if (ClipboardKeeper::keepAfterExit(&reason) != ClipboardKeeper::Result::Failed)
+    if (ClipboardKeeper::keepAfterExit(&reason, windowLess) != ClipboardKeeper::Result::Failed)
         return true;
     ReportOnStandardError(QStringLiteral("画像をクリップボードに残せませんでした: ") + reason);
     return false;
+}
+
+// Where a Wayland desktop lets nothing hold the clipboard after exit (GNOME has no
+// data-control), the copy ends with the program: the user is told, and the program keeps
+// serving it until the box is answered, so it can still be pasted. A session that is ending
+// is not held up.
+void keepClipboardAtWindowExit(bool sessionEnding)
+{
+    if (keepClipboard(false) || sessionEnding ||
+        !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return;
+    MessageBox::information(
+        QStringLiteral("このデスクトップでは、プログラムの終了後にコピーした画像をクリップボードに"
+                       "残せません。画像はこの画面を閉じると失われます。\n"
+                       "必要なら、先にほかのプログラムへ貼り付けてから OK を押してください。"));
 }
 
 // Saves the settings and removes the tab pictures, as a normal exit does, when the
@@ -66,8 +81,8 @@ private:
 
 int runVistrel(int argc, char** argv)
 {
-    if (argc == 2 && std::strcmp(argv[1], ClipboardKeeper::KeeperArgument) == 0)
-        return ClipboardKeeper::runKeeper();
+    if (argc == 2 && ClipboardKeeper::isKeeperArgument(argv[1]))
+        return ClipboardKeeper::runKeeper(argv[1]);
     if (const std::optional<int> ended = RunLeanStart(argc, argv))
         return *ended;
     if (const std::optional<int> refused = RefuseWithoutDisplay(argc, argv))
@@ -90,7 +105,7 @@ int runVistrel(int argc, char** argv)
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(settingsProblem));
     if (const std::optional<int> exitCode = mainWindow.hotkeys().StartupCapture(line.request)) {
         // A command-line capture that ends the program; a copy counts only once it is kept.
-        const bool kept = keepClipboard();
+        const bool kept = keepClipboard(true);
         return kept ? *exitCode : 1;
     }
     mainWindow.showTrayIcon();
@@ -102,9 +117,13 @@ int runVistrel(int argc, char** argv)
     // Qt ends the program at once when the display goes away: keep what the session changed.
     const DisplayLossSave displayLossSave(*platform, mainWindow);
     SignalWatcher terminationSignals;
+    bool sessionEnding = false;
     mainWindow.captureEngine().endRequested = &SignalWatcher::signalArrived;
     QObject::connect(&terminationSignals, &SignalWatcher::terminationRequested, &mainWindow,
-                     [&mainWindow] { mainWindow.endSessionAndExit(); });
+                     [&mainWindow, &sessionEnding] {
+                         sessionEnding = true;
+                         mainWindow.endSessionAndExit();
+                     });
     // The session manager asks for a save at log-off and at every checkpoint
     // ("save session"): only the settings are written; the session's real end
     // arrives as a quit request (see TfrmMain::eventFilter).
@@ -133,7 +152,7 @@ int runVistrel(int argc, char** argv)
             MessageBox::error(settingsProblem, &mainWindow);
         });
     const int exitCode = app.exec();
-    keepClipboard();
+    keepClipboardAtWindowExit(sessionEnding);
     return exitCode;
 }
 

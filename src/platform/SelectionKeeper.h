@@ -29,4 +29,10 @@ enum class KeeperState {
 void keepClipboardSelection(const std::vector<SelectionOffer>& offers,
                             const std::function<void(KeeperState, const QString&)>& settled);
 
+// The same on Wayland, on a connection of its own: the clipboard is held through the
+// compositor's data-control protocol (wlroots, KWin), which needs no window or focus, until
+// another program takes it. Fails with a reason where the compositor offers no such protocol.
+void keepWaylandClipboardSelection(const std::vector<SelectionOffer>& offers,
+                                   const std::function<void(KeeperState, const QString&)>& settled);
+
 } // namespace vistrel

@@ -108,7 +108,7 @@ QImage receivePicture(int fd)
 
 // The keeper runs in a session of its own, so that closing the terminal the command line
 // ran in does not end it; it keeps no descriptor of ours open (no lock, no output pipe).
-pid_t startKeeper(int socket)
+pid_t startKeeper(int socket, const char* keeperArgument)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -126,8 +126,7 @@ pid_t startKeeper(int socket)
     posix_spawnattr_setsigdefault(&attributes, &signals);
     posix_spawnattr_setflags(&attributes,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    char* argv[] = {const_cast<char*>("vistrel"),
-                    const_cast<char*>(ClipboardKeeper::KeeperArgument), nullptr};
+    char* argv[] = {const_cast<char*>("vistrel"), const_cast<char*>(keeperArgument), nullptr};
     pid_t pid = -1;
     const int error = posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
@@ -186,33 +185,46 @@ void detachFromParent()
 
 } // namespace
 
-ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason)
+bool ClipboardKeeper::isKeeperArgument(const char* argument)
 {
-    // Only on X11 does the clipboard die with its owner.
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    return std::strcmp(argument, KeeperArgument) == 0 ||
+           std::strcmp(argument, WaylandKeeperArgument) == 0;
+}
+
+ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason, bool windowLess)
+{
+    const QString platform = QGuiApplication::platformName();
+    const bool wayland = platform.startsWith(QLatin1String("wayland"));
+    if (platform != QLatin1String("xcb") && !wayland) // offscreen: no clipboard outlives anything
         return Result::NothingToKeep;
     QClipboard* clipboard = QGuiApplication::clipboard();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // a loss already queued
     const auto* ours = clipboard->ownsClipboard()
                            ? qobject_cast<const ClipboardPicture*>(clipboard->mimeData())
                            : nullptr;
-    if (!ours)
+    const QImage copied = ours != nullptr         ? ours->picture()
+                          : wayland && windowLess ? lastCopiedPicture()
+                                                  : QImage();
+    if (copied.isNull())
         return Result::NothingToKeep;
-    const QImage picture = ours->picture().convertToFormat(QImage::Format_RGB32);
+    const QImage picture = copied.convertToFormat(QImage::Format_RGB32);
 
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
         *reason = systemErrorText(errno);
         return Result::Failed;
     }
-    const pid_t keeper = startKeeper(sockets[1]);
+    const pid_t keeper = startKeeper(sockets[1], wayland ? WaylandKeeperArgument : KeeperArgument);
     ::close(sockets[1]);
     const QByteArray answer =
         keeper > 0 && sendPicture(sockets[0], picture) ? readReport(sockets[0]) : QByteArray();
     ::close(sockets[0]);
     if (answer == "saved" || answer == "serving") {
         ::waitpid(keeper, nullptr, WNOHANG); // one that handed over to a manager has ended
-        waitUntilReleased(clipboard);
+        // A Wayland compositor need not tell a window-less program that its offer was
+        // replaced (it never took it): only X11 waits.
+        if (!wayland)
+            waitUntilReleased(clipboard);
         return Result::Kept;
     }
     if (keeper > 0) {
@@ -224,7 +236,7 @@ ClipboardKeeper::Result ClipboardKeeper::keepAfterExit(QString* reason)
     return Result::Failed;
 }
 
-int ClipboardKeeper::runKeeper()
+int ClipboardKeeper::runKeeper(const char* argument)
 {
     std::signal(SIGPIPE, SIG_IGN); // a display that goes away ends the keeper through xcb
     struct stat input {};
@@ -246,7 +258,10 @@ int ClipboardKeeper::runKeeper()
     const std::vector<SelectionOffer> offers{offer(ClipboardPicture::Png),
                                              offer(ClipboardPicture::Bmp)};
     int status = 0;
-    keepClipboardSelection(offers, [&status](KeeperState state, const QString& why) {
+    const auto keep = std::strcmp(argument, WaylandKeeperArgument) == 0
+                          ? &keepWaylandClipboardSelection
+                          : &keepClipboardSelection;
+    keep(offers, [&status](KeeperState state, const QString& why) {
         if (state == KeeperState::Failed) {
             status = 1;
             report(("failed " + why.toUtf8() + '\n').constData());

@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPointer>
 
 namespace vistrel {
 
@@ -57,9 +58,26 @@ QVariant ClipboardPicture::retrieveData(const QString& mimeType, QMetaType type)
     return *cached;
 }
 
+namespace {
+
+// Watched, not held: the pixels go when Qt drops the copy.
+QPointer<ClipboardPicture>& lastCopy()
+{
+    static QPointer<ClipboardPicture> copy;
+    return copy;
+}
+
+} // namespace
+
 void copyPictureToClipboard(const QImage& picture)
 {
-    QGuiApplication::clipboard()->setMimeData(new ClipboardPicture(picture), QClipboard::Clipboard);
+    lastCopy() = new ClipboardPicture(picture);
+    QGuiApplication::clipboard()->setMimeData(lastCopy(), QClipboard::Clipboard);
+}
+
+QImage lastCopiedPicture()
+{
+    return lastCopy().isNull() ? QImage() : lastCopy()->picture();
 }
 
 } // namespace vistrel

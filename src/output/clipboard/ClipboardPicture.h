@@ -36,4 +36,7 @@ private:
 // Puts the picture on the clipboard (the CLIPBOARD selection only; PRIMARY stays as it is).
 void copyPictureToClipboard(const QImage& picture);
 
+// The picture this run last put on the clipboard while Qt still has it; null otherwise.
+QImage lastCopiedPicture();
+
 } // namespace vistrel

@@ -1,6 +1,7 @@
 #include "platform/wayland/WaylandPlatform.h"
 
 #include "platform/FrozenScreenOverlay.h"
+#include "platform/StatusNotifierHost.h"
 #include "platform/wayland/CompositorWindows.h"
 #include "platform/wayland/GlobalShortcutsPortal.h"
 #include "platform/wayland/KWinScreenShot.h"
@@ -444,9 +445,11 @@ void WaylandPlatform::playSoundAsync(const QString& file)
     m_sound->play(file);
 }
 
+// Qt shows the icon as a StatusNotifierItem; whether it looked for a host only once, at
+// start, so a panel that has gone since is asked about on the bus.
 bool WaylandPlatform::systemTrayAvailable() const
 {
-    return m_withGui && QSystemTrayIcon::isSystemTrayAvailable();
+    return m_withGui && QSystemTrayIcon::isSystemTrayAvailable() && statusNotifierHostRegistered();
 }
 
 bool WaylandPlatform::registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason)

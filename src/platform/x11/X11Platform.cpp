@@ -1,5 +1,6 @@
 #include "platform/x11/X11Platform.h"
 
+#include "platform/StatusNotifierHost.h"
 #include "platform/x11/CanberraSound.h"
 #include "platform/x11/X11DisplayLoss.h"
 #include "platform/x11/X11EscapeWatch.h"
@@ -9,10 +10,6 @@
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowTree.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusInterface>
-#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <X11/Xlib.h>
@@ -109,22 +106,6 @@ bool X11Platform::systemTrayAvailable() const
             return true;
     }
     return statusNotifierHostRegistered();
-}
-
-bool X11Platform::statusNotifierHostRegistered() const
-{
-    // No bus to ask: not worth starting one (D-Bus would launch a bus of its own).
-    const QString runtimeBus = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus");
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
-        (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") || !QFileInfo::exists(runtimeBus)))
-        return false;
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-    if (!bus.isConnected() || bus.interface() == nullptr ||
-        !bus.interface()->isServiceRegistered(watcher))
-        return false;
-    QDBusInterface watcherObject(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-    return watcherObject.property("IsStatusNotifierHostRegistered").toBool();
 }
 
 QImage X11Platform::grabScreen(const QRect& rect)

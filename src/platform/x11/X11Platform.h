@@ -78,7 +78,6 @@ private:
     void setUp(int screenNumber);
     // The server's name for a second connection of our own (picking, Escape watch).
     const char* displayName() const;
-    bool statusNotifierHostRegistered() const;
     QRect primaryMonitorRect() const;
     // The rectangle less the shadow a client-side-decorated window draws around itself.
     QRect withoutShadow(quint32 window, QRect rect) const;

@@ -42,6 +42,13 @@ class GnomeCapture(VistrelCase):
         self.assertIn("スクリーンショットを許可しませんでした", done.stderr)
         self.assertFalse(os.path.exists(self.saved("refused")))
 
+    def test_a_copy_that_cannot_outlive_the_program_is_said_and_fails(self):
+        # GNOME offers no data-control: nothing without a window can hold the clipboard.
+        done = self.vistrel("/C1", "/A6")
+        self.assertEqual(done.returncode, 1)
+        self.assertIn("画像をクリップボードに残せませんでした", done.stderr)
+        self.assertIn("data-control", done.stderr)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

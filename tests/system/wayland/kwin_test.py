@@ -51,10 +51,14 @@ class KWinCapture(VistrelCase):
                        check=True)
         self.assertEqual(different_pixels(window_part, self.saved("active")), 0)
 
-    def test_the_full_program_is_granted_too(self):
+    def test_the_full_program_is_granted_too_and_its_copy_outlives_it(self):
         # A copy to the clipboard runs in the full program, which the launcher becomes.
         done = self.vistrel("/C1", "/A6", env={"QT_QPA_PLATFORM": "wayland"})
         self.assertEqual(done.returncode, 0, done.stderr)
+        # KWin offers wlroots' data-control too: the kept copy needs no window.
+        done = self.vistrel("/C1", self.save_to("reference"))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assert_copy_kept_until_another_copy(self.saved("reference"))
 
     def test_a_program_no_desktop_file_grants_is_refused_with_a_message(self):
         stranger = os.path.join(self.folder, "vistrel")

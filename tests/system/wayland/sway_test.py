@@ -3,14 +3,18 @@
 Runs inside wayland-session sway (two outputs: HEADLESS-1 at scale 1, HEADLESS-2 at scale 2
 to its right), from the folder holding the programs under test.
 """
+import email
+import email.policy
 import json
 import os
 import shutil
+import signal
 import subprocess
 import time
 import unittest
 
-from wayland_case import (COLOUR_WINDOW, SCROLL_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
+from wayland_case import (COLOUR_WINDOW, SCROLL_WINDOW, TRAY_HOST, VIRTUAL_POINTER, VISTREL,
+                          VistrelCase,
                           different_pixels, size_of, pixel_of, wait_for)
 
 
@@ -452,6 +456,88 @@ class SwayShortcutsPortal(VistrelCase):
             bus.stdout.close()
         self.assertIn("hotkeys from the GlobalShortcuts portal", errors)
 
+class SwayClipboardAndTray(VistrelCase):
+    def test_a_copy_stays_pasteable_after_exit_until_another_program_copies(self):
+        done = self.vistrel("/C1", "/A6")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        reference = os.path.join(self.folder, "grim.png")
+        subprocess.run(["grim", "-o", "HEADLESS-1", reference], check=True)
+        self.assert_copy_kept_until_another_copy(reference)
+
+    def test_mail_with_the_capture_sound_on_works_as_on_x11(self):
+        # Sending needs no window system: a stand-in transfer agent keeps what it is given.
+        bin_folder = os.path.join(self.folder, "bin")
+        os.mkdir(bin_folder)
+        message = os.path.join(self.folder, "message")
+        with open(os.path.join(bin_folder, "sendmail"), "w") as agent:
+            agent.write("#!/bin/sh\necho \"$@\" > '%s.args'\ncat > '%s'\n" % (message, message))
+        os.chmod(os.path.join(bin_folder, "sendmail"), 0o755)
+        self.settings("[ALL]\nWAVECALL=1\nWAVEFILE=/usr/share/sounds/freedesktop/stereo/"
+                      "device-removed.oga\n[SENDMAIL]\nAUTOSEND=1\nTO=friend@example.com\n"
+                      "SUBJECT=wayland\n")
+        done = self.vistrel("/C1", "/A8",
+                            env={"PATH": bin_folder + ":" + os.environ["PATH"]})
+        self.assertEqual(done.returncode, 0, done.stderr)
+        with open(message + ".args") as args:
+            self.assertIn("friend@example.com", args.read())
+        with open(message, "rb") as f:
+            mail = email.message_from_binary_file(f, policy=email.policy.default)
+        self.assertEqual(mail["Subject"], "wayland")
+        attachment = os.path.join(self.folder, "attached.bmp")
+        with open(attachment, "wb") as out:
+            out.write(next(mail.iter_attachments()).get_payload(decode=True))
+        reference = os.path.join(self.folder, "grim.png")
+        subprocess.run(["grim", "-o", "HEADLESS-1", reference], check=True)
+        self.assertEqual(different_pixels(attachment, reference), 0)
+
+    def windows_of(self, process):
+        return [w for w in sway_windows() if w["pid"] == process.pid]
+
+    def start_resident(self):
+        self.settings("[ALL]\nICON=1\nAPCLOSE=0\n")
+        return subprocess.Popen(
+            [VISTREL], env=dict(os.environ, VISTREL_CONFIG_DIR=self.config,
+                                QT_QPA_PLATFORM="wayland"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def close_ends(self, running):
+        """Closes the program's window and waits for the program to end."""
+        window = wait_for(lambda: self.windows_of(running), "the main window")[0]
+        subprocess.run(["swaymsg", "[con_id=%d]" % window["id"], "kill"], check=True,
+                       stdout=subprocess.DEVNULL)
+        self.assertEqual(running.wait(30), 0)
+
+    def test_the_tray_icon_shows_while_a_host_runs_and_without_one_closing_quits(self):
+        host_log = os.path.join(self.folder, "host.log")
+
+        def host_said():
+            with open(host_log, encoding="utf-8") as said:
+                return said.read()
+
+        with open(host_log, "w") as out:
+            host = subprocess.Popen([TRAY_HOST], stdout=out)
+        running = None
+        try:
+            wait_for(lambda: "ready" in host_said(), "the tray host")
+            running = self.start_resident()
+            wait_for(lambda: "item " in host_said(), "the tray icon")
+            self.assertIn("item Vistrel Active", host_said())
+            self.assertEqual(self.windows_of(running), [], "an icon-only start showed a window")
+
+            # The panel ends and its watcher stays: the window must not hide into nothing.
+            host.send_signal(signal.SIGUSR1)
+            self.vistrel()  # a later start shows the running copy's window
+            self.close_ends(running)
+
+            host.kill()
+            host.wait()
+            running = self.start_resident()  # no watcher at all
+            self.close_ends(running)
+        finally:
+            for process in (running, host):
+                if process and process.poll() is None:
+                    process.kill()
+                    process.wait()
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

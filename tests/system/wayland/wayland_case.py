@@ -2,6 +2,7 @@
 test case that runs Vistrel with a settings folder of its own."""
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -12,6 +13,7 @@ VISTREL = os.path.join(BIN, "vistrel")
 COLOUR_WINDOW = os.path.join(BIN, "colourwindow")
 VIRTUAL_POINTER = os.path.join(BIN, "virtualpointer")
 SCROLL_WINDOW = os.path.join(BIN, "scrollwindow")
+TRAY_HOST = os.path.join(BIN, "trayhost")
 
 
 def wait_for(condition, what, limit=30.0):
@@ -46,6 +48,22 @@ def pixel_of(path, x, y):
     return tuple(int(v) for v in out.split())
 
 
+def clipboard_keeper(config):
+    """The id of the keeping process a run with this settings folder left behind, or None."""
+    for entry in os.listdir("/proc"):
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                command = f.read()
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                environment = f.read().split(b"\0")
+        except (OSError, ValueError):
+            continue
+        if (b"--keep-clipboard" in command
+                and ("VISTREL_CONFIG_DIR=" + config).encode() in environment):
+            return int(entry)
+    return None
+
+
 class VistrelCase(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="wayland-test-")
@@ -64,6 +82,30 @@ class VistrelCase(unittest.TestCase):
         environment.update(env or {})
         return subprocess.run([program, *arguments], env=environment, capture_output=True,
                               text=True, timeout=timeout)
+
+    def assert_copy_kept_until_another_copy(self, reference):
+        """After a copy at exit: a keeping process serves exactly `reference` as PNG (and
+        BMP) until another program copies; then it ends and the other copy pastes."""
+        keeper = clipboard_keeper(self.config)
+        self.assertIsNotNone(keeper, "no keeping process")
+        other = None
+        try:
+            types = subprocess.check_output(["wl-paste", "--list-types"], text=True).split()
+            self.assertEqual(types, ["image/png", "image/bmp"])
+            pasted = os.path.join(self.folder, "pasted.png")
+            with open(pasted, "wb") as out:
+                subprocess.run(["wl-paste", "--no-newline", "--type", "image/png"], stdout=out,
+                               check=True, timeout=30)
+            self.assertEqual(different_pixels(pasted, reference), 0)
+            other = subprocess.Popen(["wl-copy", "--foreground", "other"])
+            wait_for(lambda: clipboard_keeper(self.config) is None, "the keeper to end")
+            self.assertEqual(subprocess.check_output(["wl-paste", "--no-newline"]), b"other")
+        finally:
+            if other:
+                other.kill()
+                other.wait()
+            if clipboard_keeper(self.config):
+                os.kill(keeper, signal.SIGKILL)
 
     def save_to(self, name):
         return "/A5;%s;PNG;%s" % (self.folder, name)
