@@ -82,8 +82,10 @@ void EditWiring::bind(CommandMap& commands)
     };
     m_shapes->checkLineItem(m_main.settings().MAIN.LINEWIDTH);
     // Edits of the whole picture commit the drawn objects first (one step each), so that undo
-    // takes back the newest object and a rotation or resize carries the objects along.
-    for (const char* edit : {"mnuEditUndoClick", "mnuRotate90RightClick", "mnuEditZoomClick"}) {
+    // takes back the newest object (and redo finds a new edit) and a rotation or resize carries
+    // the objects along.
+    for (const char* edit :
+         {"mnuEditUndoClick", "mnuEditRedoClick", "mnuRotate90RightClick", "mnuEditZoomClick"}) {
         const QString name = QString::fromLatin1(edit);
         if (const CommandMap::Handler bound = commands.bound(name))
             commands.bind(name, [this, bound](int tag) {

@@ -336,7 +336,7 @@ TEST(EditModes, ACaptureAfterAnUndoLeavesTheTabAsItWasShown)
 
     scene.chooseCaptureItem(QStringLiteral("a"));
     ASSERT_TRUE(scene.waitForStatusCount(CaptureScene::Completed, 2)) << scene.log();
-    EXPECT_EQ(scene.tabFiles().size(), 2);
+    EXPECT_TRUE(waitFor([&] { return scene.tabFiles().size() == 2; })); // written in the background
     EXPECT_TRUE(scene.tabPicture(1) == patternPicture()) << "the tab holds the undone mosaic";
 }
 

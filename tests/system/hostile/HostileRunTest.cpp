@@ -102,7 +102,8 @@ TEST(HostileRun, AKilledRunsPicturesAreRemovedByTheNextStart)
     scene.chooseCaptureItem(QStringLiteral("f"));
     ASSERT_TRUE(scene.waitForStatusCount(CaptureScene::Completed, 1)) << logOf(scene.vistrel());
     const QString abandoned = scene.tempFolder();
-    ASSERT_FALSE(scene.tabFiles().isEmpty());
+    // The tab's picture is written in the background.
+    ASSERT_TRUE(waitFor([&] { return !scene.tabFiles().isEmpty(); }));
     scene.vistrel().signal(SIGKILL);
     ASSERT_TRUE(scene.vistrel().waitForExit());
     ASSERT_TRUE(QFileInfo::exists(abandoned));
