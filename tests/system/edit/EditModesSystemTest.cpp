@@ -381,14 +381,18 @@ const QString DrawHint =
     QStringLiteral("ドラッグして描いてください。"
                    "描いたものはクリックで選択、移動・変形・Del で削除できます");
 
+// The folder a drawing scene saves into, made before the program that is told about it.
+struct SaveFolder {
+    QTemporaryDir saved;
+};
+
 // The program with the pattern as its picture, red lines of width 3 and continuous save into
-// a folder of the test's own.
-class DrawingScene : public EditScene {
+// a folder of the scene's own.
+class DrawingScene : private SaveFolder, public EditScene {
 public:
-    explicit DrawingScene(const QTemporaryDir& saved, const QByteArray& drawLines = {})
+    explicit DrawingScene(const QByteArray& drawLines = {})
         : EditScene("CLIENT=1\nLINECOLOR=255\nLINEWIDTH=2\n[AUTOSAVE]\nDIR=" +
                     QFile::encodeName(saved.path()) + "\nSAVETYPE=10\n[DRAW]\n" + drawLines)
-        , m_saved(saved)
     {
         origin = pictureOnScreen();
     }
@@ -407,12 +411,9 @@ public:
         movePointer(at(x, y));
         click();
     }
-    QImage save() { return saveShown(*this, m_saved); }
+    QImage save() { return saveShown(*this, saved); }
 
     std::optional<QPoint> origin;
-
-private:
-    const QTemporaryDir& m_saved;
 };
 
 bool isRed(const QImage& picture, int x, int y)
@@ -431,8 +432,7 @@ bool isPattern(const QImage& picture, int x, int y)
 // has it, shaft and filled head, only where it was moved to.
 TEST(DrawingTools, ArrowIsMovedBeforeItIsSaved)
 {
-    QTemporaryDir saved;
-    DrawingScene scene(saved);
+    DrawingScene scene;
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("a"))) << scene.log();
     scene.drag(scene.at(40, 50), scene.at(200, 50));
@@ -453,8 +453,7 @@ TEST(DrawingTools, ArrowIsMovedBeforeItIsSaved)
 // Shift keeps a line on 15° steps: dragged 6 pixels off the level, it is drawn level.
 TEST(DrawingTools, LineSnapsWithShift)
 {
-    QTemporaryDir saved;
-    DrawingScene scene(saved);
+    DrawingScene scene;
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("l"),
                                  QStringLiteral("ドラッグして描いてください (Shift で 15° ごと)。"
@@ -473,8 +472,7 @@ TEST(DrawingTools, LineSnapsWithShift)
 // A freehand stroke along a row; a second one is undone before saving.
 TEST(DrawingTools, PenStrokeFollowsThePointer)
 {
-    QTemporaryDir saved;
-    DrawingScene scene(saved);
+    DrawingScene scene;
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("p"))) << scene.log();
     scene.drag(scene.at(40, 120), scene.at(200, 120));
@@ -491,8 +489,7 @@ TEST(DrawingTools, PenStrokeFollowsThePointer)
 // The highlighter multiplies: red over the pattern keeps each pixel's red and clears the rest.
 TEST(DrawingTools, MarkerMultipliesWithThePicture)
 {
-    QTemporaryDir saved;
-    DrawingScene scene(saved);
+    DrawingScene scene;
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("m"))) << scene.log();
     scene.drag(scene.at(40, 80), scene.at(200, 80));
@@ -507,8 +504,7 @@ TEST(DrawingTools, MarkerMultipliesWithThePicture)
 // Typed text lands where it was placed, in the drawing colour, and nowhere else.
 TEST(DrawingTools, TextIsTypedWhereItWasPlaced)
 {
-    QTemporaryDir saved;
-    DrawingScene scene(saved, "FONTSIZE=30\n");
+    DrawingScene scene("FONTSIZE=30\n");
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(
         QStringLiteral("t"),
@@ -535,8 +531,7 @@ TEST(DrawingTools, TextIsTypedWhereItWasPlaced)
 // Two badges: filled red circles, numbered from 1.
 TEST(DrawingTools, BadgesAreFilledCircles)
 {
-    QTemporaryDir saved;
-    DrawingScene scene(saved);
+    DrawingScene scene;
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("n"),
                                  QStringLiteral("番号を置く位置をクリックしてください")))
@@ -557,8 +552,7 @@ TEST(DrawingTools, BadgesAreFilledCircles)
 // A blurred rectangle is exactly the blur kernel's result on the pattern.
 TEST(DrawingTools, BlurIsTheKernelsResult)
 {
-    QTemporaryDir saved;
-    DrawingScene scene(saved, "BLUR=5\n");
+    DrawingScene scene("BLUR=5\n");
     ASSERT_TRUE(scene.origin) << "the picture is not on show";
     ASSERT_TRUE(scene.chooseTool(QStringLiteral("b"))) << scene.log();
     scene.drag(scene.at(40, 30), scene.at(140, 100));
