@@ -216,6 +216,9 @@ TDrawPanel::TDrawPanel(QWidget* parent)
     m_fontBox->setToolTip(QStringLiteral("文字のフォント"));
     m_fontBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_fontBox->setMinimumContentsLength(4);
+    // Chosen from the list (typing still jumps to a name): an editable box would show the
+    // end of a long font name, cut at its start.
+    m_fontBox->setEditable(false);
     m_fontSizeBox->setObjectName(QStringLiteral("spnDrawFontSize"));
     m_fontSizeBox->setRange(6, 400);
     m_fontSizeBox->setSuffix(QStringLiteral(" px"));
