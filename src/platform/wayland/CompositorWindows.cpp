@@ -330,7 +330,7 @@ QList<CompositorWindow> HyprlandWindowsFromClients(const QByteArray& json)
     return windows;
 }
 
-std::unique_ptr<CompositorWindows> ProbeCompositorWindows()
+std::unique_ptr<CompositorWindows> ProbeCompositorWindows(WaylandDisplay& display)
 {
     const QByteArray sway = qgetenv("SWAYSOCK");
     if (!sway.isEmpty())
@@ -338,7 +338,7 @@ std::unique_ptr<CompositorWindows> ProbeCompositorWindows()
     const QByteArray hyprland = hyprlandSocket();
     if (!hyprland.isEmpty())
         return std::make_unique<HyprlandWindows>(hyprland);
-    return nullptr;
+    return ProbeKWinWindows(display);
 }
 
 } // namespace vistrel::wayland

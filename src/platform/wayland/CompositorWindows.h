@@ -1,13 +1,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace vistrel::wayland {
+
+class WaylandDisplay;
 
 // A top-level window as the compositor's own interface describes it, in layout coordinates.
 struct CompositorWindow {
@@ -29,7 +34,8 @@ public:
 };
 
 // Where a compositor tells which windows there are (Wayland itself tells a client nothing of
-// other programs' windows): sway's and Hyprland's IPC sockets.
+// other programs' windows): sway's and Hyprland's IPC sockets, KWin's window management
+// global (granted through the desktop file).
 class CompositorWindows {
 public:
     virtual ~CompositorWindows() = default;
@@ -37,18 +43,42 @@ public:
     // Windows that can be seen, the topmost first; empty when the compositor does not answer.
     virtual QList<CompositorWindow> windows() = 0;
     virtual void focus(quint64 id) = 0;
+    // The program's own area of a window this interface listed, where the list alone does
+    // not tell it exactly.
+    virtual QRect clientOf(const CompositorWindow& window) { return window.client; }
     // Escape for this program alone; null where the compositor cannot bind it.
     virtual std::unique_ptr<EscapeBinding> bindEscape() { return nullptr; }
 };
 
 // The interface of the running compositor, or null when it has none we know.
-std::unique_ptr<CompositorWindows> ProbeCompositorWindows();
+std::unique_ptr<CompositorWindows> ProbeCompositorWindows(WaylandDisplay& display);
+// KWin's window list on our own connection, or null where KWin does not grant it.
+std::unique_ptr<CompositorWindows> ProbeKWinWindows(WaylandDisplay& display);
+
+// A window as KWin's window management describes it.
+struct KWinWindowState {
+    QByteArray uuid;
+    quint64 id = 0;
+    QRect geometry; // with the frame KWin draws
+    QString title;
+    qint64 pid = 0;
+    quint32 flags = 0;    // org_kde_plasma_window_management's state bits
+    QStringList desktops; // the virtual desktops it is on; none: on all
+};
 
 // Sway's tree (the answer to GET_TREE) as visible windows, topmost first: floating windows
 // above tiled ones, each group in focus order. Pure, for tests.
 QList<CompositorWindow> SwayWindowsFromTree(const QByteArray& json);
 // Hyprland's client list (j/clients) as mapped, visible windows, most recently focused first.
 QList<CompositorWindow> HyprlandWindowsFromClients(const QByteArray& json);
+// KWin's windows that can be seen on `currentDesktop`, topmost first (KWin's stacking order
+// lists the bottom first): none minimised, none on other desktops. Pure, for tests.
+QList<CompositorWindow> KWinVisibleWindows(const QList<KWinWindowState>& windows,
+                                           const QList<QByteArray>& stackingBottomFirst,
+                                           const QString& currentDesktop);
+// Where a window's own picture lies inside the picture of it with its frame: the only place
+// where every pixel agrees, or nothing when there is none or more than one.
+std::optional<QPoint> ClientPlaceInFrame(const QImage& frame, const QImage& client);
 // Whether a message of sway's IPC (its type, its JSON) is the binding event of `command`.
 bool SwayBindingRan(quint32 type, const QByteArray& json, const QByteArray& command);
 

@@ -44,6 +44,27 @@ QDBusMessage callWithPipe(const QString& method, QVariantList arguments, const Q
 
 } // namespace
 
+QRect OpaqueBounds(const QImage& picture)
+{
+    if (!picture.hasAlphaChannel())
+        return picture.rect();
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    QRect bounds;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        int left = 0;
+        while (left < argb.width() && qAlpha(line[left]) != 255)
+            ++left;
+        if (left == argb.width())
+            continue;
+        int right = argb.width() - 1;
+        while (qAlpha(line[right]) != 255)
+            --right;
+        bounds = bounds.united(QRect(left, y, right - left + 1, 1));
+    }
+    return bounds;
+}
+
 bool KWinScreenShot::offered()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -64,11 +85,26 @@ QImage KWinScreenShot::grabActiveWindow(bool clientArea, bool withPointer)
     const QVariantMap options{{QStringLiteral("include-cursor"), withPointer},
                               {QStringLiteral("include-decoration"), !clientArea},
                               {QStringLiteral("native-resolution"), true}};
-    return capture(QStringLiteral("CaptureActiveWindow"), {}, options);
+    const QImage shadowed = captureAsSent(QStringLiteral("CaptureActiveWindow"), {}, options);
+    return shadowed.copy(OpaqueBounds(shadowed)).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage KWinScreenShot::grabWindow(const QByteArray& uuid, bool clientArea)
+{
+    const QVariantMap options{{QStringLiteral("include-cursor"), false},
+                              {QStringLiteral("include-decoration"), !clientArea},
+                              {QStringLiteral("native-resolution"), true}};
+    return captureAsSent(QStringLiteral("CaptureWindow"), {QString::fromLatin1(uuid)}, options);
 }
 
 QImage KWinScreenShot::capture(const QString& method, const QVariantList& leadingArguments,
                                const QVariantMap& options)
+{
+    return captureAsSent(method, leadingArguments, options).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage KWinScreenShot::captureAsSent(const QString& method, const QVariantList& leadingArguments,
+                                     const QVariantMap& options)
 {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
@@ -91,7 +127,7 @@ QImage KWinScreenShot::capture(const QString& method, const QVariantList& leadin
         throw std::runtime_error("KWin から受け取った画像が不完全です。");
     const QImage view(reinterpret_cast<const uchar*>(data.constData()), width, height, stride,
                       format);
-    return view.convertToFormat(QImage::Format_RGB32);
+    return view.copy();
 }
 
 } // namespace vistrel::wayland

@@ -156,6 +156,9 @@ void WaylandDisplay::onGlobalAnnounced(void* data, wl_registry* registry, quint3
                version >= FakeInputVersion) {
         self->m_fakeInput = static_cast<org_kde_kwin_fake_input*>(
             bind(&org_kde_kwin_fake_input_interface, FakeInputVersion));
+    } else if (std::strcmp(interface, "org_kde_plasma_window_management") == 0) {
+        self->m_plasmaWindowManagement = name;
+        self->m_plasmaWindowManagementVersion = version;
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         auto output = std::make_unique<WaylandOutput>();
         output->globalName = name;

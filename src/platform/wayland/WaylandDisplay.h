@@ -51,6 +51,11 @@ public:
     wl_seat* seat() const { return m_seat; }
     zwlr_virtual_pointer_manager_v1* virtualPointers() const { return m_virtualPointers; }
     org_kde_kwin_fake_input* fakeInput() const { return m_fakeInput; }
+    // KWin's window list, announced only to programs the desktop file grants it: its
+    // registry name and version, for the one who binds it (its events start at once).
+    wl_registry* registry() const { return m_registry; }
+    quint32 plasmaWindowManagementName() const { return m_plasmaWindowManagement; }
+    quint32 plasmaWindowManagementVersion() const { return m_plasmaWindowManagementVersion; }
 
     // Monitors in the order the compositor announced them; the first is "the display".
     QList<WaylandOutput> outputs() const;
@@ -77,6 +82,8 @@ private:
     wl_seat* m_seat = nullptr;
     zwlr_virtual_pointer_manager_v1* m_virtualPointers = nullptr;
     org_kde_kwin_fake_input* m_fakeInput = nullptr;
+    quint32 m_plasmaWindowManagement = 0;
+    quint32 m_plasmaWindowManagementVersion = 0;
     std::vector<std::unique_ptr<WaylandOutput>> m_outputs;
 };
 

@@ -70,7 +70,7 @@ void WaylandPlatform::probe()
         m_source = std::make_unique<wayland::KWinScreenShot>();
     else if (allowed("portal") && wayland::PortalScreenshot::offered())
         m_source = std::make_unique<wayland::PortalScreenshot>(*m_display);
-    m_windows = wayland::ProbeCompositorWindows();
+    m_windows = wayland::ProbeCompositorWindows(*m_display);
     m_wheel = wayland::ProbeWheelInput(*m_display);
     // Presses come to a run with windows only: a window-less capture has no hotkeys.
     if (m_withGui && wayland::GlobalShortcutsPortal::offered())
@@ -165,7 +165,7 @@ QRect WaylandPlatform::clientRect(WindowId window) const
         return outerRect(window);
     const QList<CompositorWindow> list = windows();
     const CompositorWindow* found = find(list, window);
-    return found ? found->client : QRect();
+    return found ? m_windows->clientOf(*found) : QRect();
 }
 
 QString WaylandPlatform::windowTitle(WindowId window) const
@@ -237,12 +237,16 @@ PlatformAbilities WaylandPlatform::abilities() const
 {
     PlatformAbilities abilities;
     abilities.pointerInPicture = m_source && m_source->drawsPointer();
+    // KWin's own picture of the active window stays even where its window list is known:
+    // it shows the whole window, also the parts other windows cover or the screen cuts off.
+    const bool kwinGrabsWindows = dynamic_cast<wayland::KWinScreenShot*>(m_source.get()) != nullptr;
     const bool sourceGrabsWindows =
-        dynamic_cast<wayland::KWinScreenShot*>(m_source.get()) != nullptr ||
+        kwinGrabsWindows ||
         (m_withGui && dynamic_cast<wayland::PortalScreenshot*>(m_source.get()) != nullptr);
     abilities.pickWindow = m_windows != nullptr && m_withGui;
     abilities.activeWindow = m_windows != nullptr || sourceGrabsWindows;
-    abilities.activeWindowGrabbedBySystem = m_windows == nullptr && sourceGrabsWindows;
+    abilities.activeWindowGrabbedBySystem =
+        kwinGrabsWindows || (m_windows == nullptr && sourceGrabsWindows);
     if (abilities.activeWindowGrabbedBySystem &&
         dynamic_cast<wayland::PortalScreenshot*>(m_source.get()) != nullptr)
         abilities.activeWindowNote =
