@@ -9,8 +9,8 @@ import shutil
 import subprocess
 import unittest
 
-from wayland_case import (COLOUR_WINDOW, VISTREL, VistrelCase, different_pixels, pixel_of,
-                          size_of, wait_for)
+from wayland_case import (COLOUR_WINDOW, SCROLL_WINDOW, VISTREL, VistrelCase, different_pixels,
+                          pixel_of, size_of, wait_for)
 
 
 def on_bus(name):
@@ -70,11 +70,61 @@ class KWinCapture(VistrelCase):
         self.assertIn("wheel from none", done.stderr)
         self.assertFalse(os.path.exists(self.saved("refused")))
 
-    @unittest.skip("KWin tells no program where other windows are (its window list is a "
-                   "restricted protocol this program does not read yet), so a window to "
-                   "scroll cannot be chosen: scroll capture stays off on KWin")
-    def test_scroll_capture_through_fake_input(self):
-        pass
+
+
+class KWinScroll(VistrelCase):
+    """A scroll capture turned by KDE's fake input on the window KWin's window list finds,
+    compared row for row with the same document shown whole in a tall window."""
+
+    def setUp(self):
+        super().setUp()
+        self.started = []
+
+    def tearDown(self):
+        for program in self.started:
+            program.kill()
+            program.wait()
+        super().tearDown()
+
+    def start(self, *arguments):
+        self.started.append(subprocess.Popen(
+            [SCROLL_WINDOW, *arguments], env=dict(os.environ, QT_QPA_PLATFORM="wayland"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+
+    def active_client(self, name, size):
+        """KWin's picture of the active window's client area, once it has `size`."""
+        def shown():
+            done = self.vistrel("/C2", "/L", self.save_to(name))
+            return done.returncode == 0 and size_of(self.saved(name)) == size
+        wait_for(shown, "the window to be active at its size")
+        return self.saved(name)
+
+    def test_a_qt_scroll_area_of_5000_rows_is_stitched_whole(self):
+        # KWin draws the whole window, also the part below the screen.
+        self.start("0", "0", "400", "5000", "5000", "scroll-tall")
+        reference = self.active_client("tall", (414, 5000))
+        tall = self.started.pop()
+        tall.kill()
+        tall.wait()
+        # KWin places the window at the centre of the screen, where the capture looks.
+        self.start("0", "0", "400", "500", "5000", "scroll-short")
+        self.active_client("short", (414, 500))
+        self.settings("[ALL]\nAUTOSCROLL=1\n")
+        log = os.path.join(self.folder, "trace.log")
+        done = self.vistrel("/C3", "/W1", "/L", self.save_to("stitched"), timeout=300,
+                            env={"VISTREL_TEST_LOG": log, "XDG_CACHE_HOME": self.folder})
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn("windows from KWin window management", done.stderr)
+        with open(log, encoding="utf-8") as trace:
+            steps = trace.read()
+        self.assertGreater(steps.count("iScroll"), 40)
+        stitched = self.saved("stitched")
+        self.assertEqual(size_of(stitched)[1], 5000)
+        # Only the scroll bar on the right, which the tall window does not move, may differ.
+        for path in (stitched, reference):
+            subprocess.run(["convert", path, "-crop", "400x5000+0+0", "+repage", path],
+                           check=True)
+        self.assertEqual(different_pixels(stitched, reference), 0, steps)
 
 
 class KWinShortcuts(VistrelCase):

@@ -1,6 +1,7 @@
 #include "platform/MonitorPictures.h"
 #include "platform/Platform.h"
 #include "platform/wayland/CompositorWindows.h"
+#include "platform/wayland/KWinScreenShot.h"
 #include "platform/wayland/ShortcutTrigger.h"
 
 #include <QPainter>
@@ -89,6 +90,59 @@ TEST(CompositorWindows, HyprlandClientsMostRecentlyFocusedFirstLeavingHiddenOnes
     EXPECT_TRUE(windows[0].focused);
     EXPECT_EQ(windows[1].id, 0x2au);
     EXPECT_EQ(windows[1].outer, QRect(10, 20, 300, 200));
+}
+
+TEST(CompositorWindows, KWinWindowsTopmostFirstLeavingMinimisedAndOtherDesktopOnes)
+{
+    constexpr quint32 Active = 1, Minimised = 2;
+    const auto window = [](const char* uuid, quint64 id, quint32 flags, QStringList desktops) {
+        KWinWindowState state;
+        state.uuid = uuid;
+        state.id = id;
+        state.geometry = QRect(0, 0, 10, 10);
+        state.flags = flags;
+        state.desktops = std::move(desktops);
+        return state;
+    };
+    const QList<KWinWindowState> windows = {
+        window("{a}", 2, 0, {QStringLiteral("one")}),
+        window("{b}", 3, Active, {QStringLiteral("one")}),
+        window("{c}", 4, Minimised, {QStringLiteral("one")}),
+        window("{d}", 5, 0, {QStringLiteral("two")}),
+        window("{e}", 6, 0, {}), // on every desktop
+    };
+    // The stacking order lists the bottom first.
+    const QList<CompositorWindow> visible =
+        KWinVisibleWindows(windows, {"{e}", "{b}", "{c}", "{d}", "{a}"}, QStringLiteral("one"));
+    ASSERT_EQ(visible.size(), 3);
+    EXPECT_EQ(visible[0].id, 2u);
+    EXPECT_EQ(visible[1].id, 3u);
+    EXPECT_TRUE(visible[1].focused);
+    EXPECT_EQ(visible[2].id, 6u);
+}
+
+TEST(KWinPictures, FrameFoundByItsOpacityAndTheClientByItsPixels)
+{
+    // KWin's picture of a window: a translucent shadow around an opaque frame whose title
+    // bar is 6 rows tall over a client area of 8 x 5 with a border of 1 elsewhere.
+    QImage shadowed(20, 20, QImage::Format_ARGB32);
+    shadowed.fill(qRgba(0, 0, 0, 80));
+    QImage client(8, 5, QImage::Format_RGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 8; ++x)
+            client.setPixel(x, y, qRgb(x * 30, y * 40, 7));
+    {
+        QPainter painter(&shadowed);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(QRect(4, 3, 10, 12), qRgb(200, 200, 200));
+        painter.drawImage(5, 9, client);
+    }
+    const QRect frame = OpaqueBounds(shadowed);
+    EXPECT_EQ(frame, QRect(4, 3, 10, 12));
+    EXPECT_EQ(ClientPlaceInFrame(shadowed.copy(frame), client), QPoint(1, 6));
+    // A client that fits in more than one place tells nothing.
+    EXPECT_EQ(ClientPlaceInFrame(shadowed.copy(frame), filled({3, 3}, qRgb(200, 200, 200))),
+              std::nullopt);
 }
 
 TEST(GlobalShortcutsPortal, TriggerInTheShortcutNotation)
