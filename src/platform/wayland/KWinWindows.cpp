@@ -1,4 +1,5 @@
 #include "platform/wayland/CompositorWindows.h"
+#include "platform/wayland/KWinEscape.h"
 #include "platform/wayland/KWinScreenShot.h"
 #include "platform/wayland/WaylandDisplay.h"
 
@@ -113,6 +114,8 @@ public:
                                         ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE);
         m_display.roundtrip();
     }
+
+    std::unique_ptr<EscapeBinding> bindEscape() override { return KWinEscapeBinding::bind(); }
 
     // KWin's geometry includes the frame it draws (a title bar, with some decorations
     // borders), and no interface tells the frame's size: KWin's screenshots of the window
@@ -334,6 +337,7 @@ std::unique_ptr<CompositorWindows> ProbeKWinWindows(WaylandDisplay& display)
         display.registry(), display.plasmaWindowManagementName(),
         &org_kde_plasma_window_management_interface, std::min(version, WindowManagementVersion)));
     auto windows = std::make_unique<KWinWindows>(display, management);
+    KWinEscapeBinding::removeLeftover();
     if (!windows->refresh())
         return nullptr;
     return windows;

@@ -72,6 +72,13 @@ class KWinCapture(VistrelCase):
 
 
 
+def steps_in(log):
+    if not os.path.exists(log):
+        return 0
+    with open(log, encoding="utf-8") as trace:
+        return trace.read().count("iScroll")
+
+
 class KWinScroll(VistrelCase):
     """A scroll capture turned by KDE's fake input on the window KWin's window list finds,
     compared row for row with the same document shown whole in a tall window."""
@@ -125,6 +132,52 @@ class KWinScroll(VistrelCase):
             subprocess.run(["convert", path, "-crop", "400x5000+0+0", "+repage", path],
                            check=True)
         self.assertEqual(different_pixels(stitched, reference), 0, steps)
+
+    COMPONENT = ["busctl", "--user", "call", "org.kde.kglobalaccel",
+                 "/component/vistrel_escape", "org.kde.kglobalaccel.Component"]
+
+    def slow_scroll(self, name):
+        """A scroll capture started in the background, once it has taken three steps, and
+        the name of the Escape shortcut it holds meanwhile."""
+        self.settings("[ALL]\nAUTOSCROLL=1\nSCROLLWAITTIME=300\n")
+        self.log = os.path.join(self.folder, name + ".log")
+        running = subprocess.Popen(
+            [VISTREL, "/C3", "/W1", "/L", self.save_to(name)],
+            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, XDG_CACHE_HOME=self.folder,
+                     VISTREL_TEST_LOG=self.log), stderr=subprocess.DEVNULL)
+        self.started.append(running)
+        wait_for(lambda: steps_in(self.log) >= 3, "three steps")
+        keys = subprocess.check_output(self.COMPONENT + ["allShortcutInfos"], text=True)
+        action = re.search(r'"(escape-%d)" .* 1 %d ' % (running.pid, 0x01000000), keys)
+        self.assertTrue(action, keys)
+        return running, action.group(1)
+
+    def shortcuts(self):
+        return subprocess.run(self.COMPONENT + ["allShortcutInfos"], capture_output=True,
+                              text=True).stdout
+
+    def test_escape_is_kwins_shortcut_for_the_scroll_and_ends_it_keeping_the_rest(self):
+        self.start("0", "0", "400", "500", "5000", "scroll-short")
+        self.active_client("short", (414, 500))
+        running, action = self.slow_scroll("escaped")
+        # KWin's key handling takes a real keyboard: the shortcut is pressed instead.
+        subprocess.run(self.COMPONENT + ["invokeShortcut", "s", action], check=True)
+        self.assertEqual(running.wait(60), 0)
+        with open(self.log, encoding="utf-8") as trace:
+            self.assertIn("中断:Esc", trace.read())
+        height = size_of(self.saved("escaped"))[1]
+        self.assertTrue(500 < height < 5000, height)
+        # The key is given back with the end of the scroll.
+        self.assertNotIn(action, self.shortcuts())
+
+        # A run that dies in the scroll leaves it held until the next run starts.
+        running, action = self.slow_scroll("killed")
+        running.kill()
+        running.wait()
+        self.assertIn(action, self.shortcuts())
+        done = self.vistrel("/C1", self.save_to("next"))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertNotIn(action, self.shortcuts())
 
 
 class KWinShortcuts(VistrelCase):
