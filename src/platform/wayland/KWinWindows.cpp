@@ -10,7 +10,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
-
 #include <QMargins>
 
 #include <algorithm>
@@ -22,7 +21,7 @@ namespace vistrel::wayland {
 
 namespace {
 
-// Window uuids, the stacking order as uuids, the state flags we read.
+// Version 13 names windows by uuid and gives the stacking order so (KWin 5.27 offers 16).
 constexpr quint32 WindowManagementVersion = 16;
 constexpr quint32 LeastWindowManagementVersion = 13;
 // How long KWin may take to describe the windows it has just announced.

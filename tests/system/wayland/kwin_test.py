@@ -71,7 +71,6 @@ class KWinCapture(VistrelCase):
         self.assertFalse(os.path.exists(self.saved("refused")))
 
 
-
 def steps_in(log):
     if not os.path.exists(log):
         return 0
