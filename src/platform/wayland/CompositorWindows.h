@@ -62,8 +62,17 @@ struct KWinWindowState {
     QRect geometry; // with the frame KWin draws
     QString title;
     qint64 pid = 0;
-    quint32 flags = 0;    // org_kde_plasma_window_management's state bits
-    QStringList desktops; // the virtual desktops it is on; none: on all
+    quint32 flags = 0;      // org_kde_plasma_window_management's state bits
+    QStringList desktops;   // the virtual desktops it is on; none: on all
+    QStringList activities; // the same for Plasma's activities
+};
+
+// What KWin shows now: its virtual desktop and activity (empty where it does not say), and
+// whether it has put every window aside to show the desktop.
+struct KWinShown {
+    QString desktop;
+    QString activity;
+    bool desktopOnly = false;
 };
 
 // Sway's tree (the answer to GET_TREE) as visible windows, topmost first: floating windows
@@ -71,11 +80,11 @@ struct KWinWindowState {
 QList<CompositorWindow> SwayWindowsFromTree(const QByteArray& json);
 // Hyprland's client list (j/clients) as mapped, visible windows, most recently focused first.
 QList<CompositorWindow> HyprlandWindowsFromClients(const QByteArray& json);
-// KWin's windows that can be seen on `currentDesktop`, topmost first (KWin's stacking order
-// lists the bottom first): none minimised, none on other desktops. Pure, for tests.
+// KWin's windows that can be seen, topmost first (KWin's stacking order lists the bottom
+// first): none minimised, none on other desktops or activities. Pure, for tests.
 QList<CompositorWindow> KWinVisibleWindows(const QList<KWinWindowState>& windows,
                                            const QList<QByteArray>& stackingBottomFirst,
-                                           const QString& currentDesktop);
+                                           const KWinShown& shown);
 // Where a window's own picture lies inside the picture of it with its frame: the only place
 // where every pixel agrees, or nothing when there is none or more than one.
 std::optional<QPoint> ClientPlaceInFrame(const QImage& frame, const QImage& client);

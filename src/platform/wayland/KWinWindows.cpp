@@ -59,17 +59,28 @@ struct KWinWindow {
     bool described = false; // initial_state came
 };
 
-// The virtual desktop KWin shows, or empty when it does not say.
-QString currentDesktop()
+// A string property KWin or Plasma keeps on the bus, or empty when it does not answer.
+QString busProperty(const QString& service, const QString& path, const QString& interface,
+                    const QString& property)
 {
     QDBusMessage ask = QDBusMessage::createMethodCall(
-        QStringLiteral("org.kde.KWin"), QStringLiteral("/VirtualDesktopManager"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    ask << QStringLiteral("org.kde.KWin.VirtualDesktopManager") << QStringLiteral("current");
+        service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    ask << interface << property;
     const QDBusMessage answer = QDBusConnection::sessionBus().call(ask, QDBus::Block, DBusLimitMs);
     if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty())
         return {};
     return answer.arguments().first().value<QDBusVariant>().variant().toString();
+}
+
+QString currentActivity()
+{
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.ActivityManager"), QStringLiteral("/ActivityManager/Activities"),
+        QStringLiteral("org.kde.ActivityManager.Activities"), QStringLiteral("CurrentActivity"));
+    const QDBusMessage answer = QDBusConnection::sessionBus().call(ask, QDBus::Block, DBusLimitMs);
+    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty())
+        return {};
+    return answer.arguments().first().toString();
 }
 
 class KWinWindows final : public CompositorWindows {
@@ -98,7 +109,12 @@ public:
         QList<KWinWindowState> states;
         for (const auto& [uuid, window] : m_windows)
             states << window->state;
-        return KWinVisibleWindows(states, m_stackingOrder, currentDesktop());
+        const KWinShown shown{busProperty(QStringLiteral("org.kde.KWin"),
+                                          QStringLiteral("/VirtualDesktopManager"),
+                                          QStringLiteral("org.kde.KWin.VirtualDesktopManager"),
+                                          QStringLiteral("current")),
+                              m_activities ? currentActivity() : QString(), m_showingDesktop};
+        return KWinVisibleWindows(states, m_stackingOrder, shown);
     }
 
     void focus(quint64 id) override
@@ -220,6 +236,9 @@ private:
     std::map<QByteArray, std::unique_ptr<KWinWindow>> m_windows;
     QList<QByteArray> m_stackingOrder; // the bottom first
     std::map<QByteArray, MeasuredFrame> m_frames;
+    bool m_showingDesktop = false;
+    // Whether any window is on an activity: only then is the activity manager asked.
+    bool m_activities = false;
     // Ids of our own, from 2 on: 1 stands for the desktop.
     quint64 m_nextId = 2;
 };
@@ -230,7 +249,10 @@ KWinWindowState& stateOf(void* data)
 }
 
 const org_kde_plasma_window_management_listener KWinWindows::managementListener = {
-    [](void*, org_kde_plasma_window_management*, uint32_t) {},  // show_desktop_changed
+    [](void* data, org_kde_plasma_window_management*, uint32_t state) {
+        static_cast<KWinWindows*>(data)->m_showingDesktop =
+            state == ORG_KDE_PLASMA_WINDOW_MANAGEMENT_SHOW_DESKTOP_ENABLED;
+    },
     [](void*, org_kde_plasma_window_management*, uint32_t) {},  // window: the uuid one follows
     [](void*, org_kde_plasma_window_management*, wl_array*) {}, // stacking order by old ids
     onStackingOrder,
@@ -263,17 +285,29 @@ const org_kde_plasma_window_listener KWinWindows::windowListener = {
         stateOf(data).desktops.removeAll(QString::fromUtf8(desktop));
     },
     [](void*, org_kde_plasma_window*, const char*, const char*) {}, // application_menu
-    [](void*, org_kde_plasma_window*, const char*) {},              // activity_entered
-    [](void*, org_kde_plasma_window*, const char*) {},              // activity_left
-    [](void*, org_kde_plasma_window*, const char*) {},              // resource_name_changed
+    [](void* data, org_kde_plasma_window*, const char* activity) {
+        auto* window = static_cast<KWinWindow*>(data);
+        window->state.activities << QString::fromUtf8(activity);
+        window->owner->m_activities = true;
+    },
+    [](void* data, org_kde_plasma_window*, const char* activity) {
+        stateOf(data).activities.removeAll(QString::fromUtf8(activity));
+    },
+    [](void*, org_kde_plasma_window*, const char*) {}, // resource_name_changed
 };
 
 } // namespace
 
 QList<CompositorWindow> KWinVisibleWindows(const QList<KWinWindowState>& windows,
                                            const QList<QByteArray>& stackingBottomFirst,
-                                           const QString& currentDesktop)
+                                           const KWinShown& shown)
 {
+    if (shown.desktopOnly)
+        return {};
+    // A window on no desktop (activity) is on all of them.
+    const auto elsewhere = [](const QStringList& places, const QString& current) {
+        return !places.isEmpty() && !current.isEmpty() && !places.contains(current);
+    };
     const auto rank = [&stackingBottomFirst](const KWinWindowState& window) {
         const qsizetype at = stackingBottomFirst.indexOf(window.uuid);
         return at < 0 ? stackingBottomFirst.size() : at;
@@ -284,19 +318,18 @@ QList<CompositorWindow> KWinVisibleWindows(const QList<KWinWindowState>& windows
         [&rank](const KWinWindowState& a, const KWinWindowState& b) { return rank(a) > rank(b); });
     QList<CompositorWindow> visible;
     for (const KWinWindowState& window : ordered) {
-        const bool elsewhere = !window.desktops.isEmpty() && !currentDesktop.isEmpty() &&
-                               !window.desktops.contains(currentDesktop);
-        if ((window.flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED) || elsewhere ||
-            window.geometry.isEmpty())
+        if ((window.flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED) ||
+            elsewhere(window.desktops, shown.desktop) ||
+            elsewhere(window.activities, shown.activity) || window.geometry.isEmpty())
             continue;
-        CompositorWindow shown;
-        shown.id = window.id;
-        shown.outer = window.geometry;
-        shown.client = window.geometry;
-        shown.title = window.title;
-        shown.pid = window.pid;
-        shown.focused = window.flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE;
-        visible << shown;
+        CompositorWindow listed;
+        listed.id = window.id;
+        listed.outer = window.geometry;
+        listed.client = window.geometry; // until measured: KWinWindows::clientOf
+        listed.title = window.title;
+        listed.pid = window.pid;
+        listed.focused = window.flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE;
+        visible << listed;
     }
     return visible;
 }

@@ -92,16 +92,18 @@ TEST(CompositorWindows, HyprlandClientsMostRecentlyFocusedFirstLeavingHiddenOnes
     EXPECT_EQ(windows[1].outer, QRect(10, 20, 300, 200));
 }
 
-TEST(CompositorWindows, KWinWindowsTopmostFirstLeavingMinimisedAndOtherDesktopOnes)
+TEST(CompositorWindows, KWinWindowsTopmostFirstLeavingMinimisedAndOtherDesktopOrActivityOnes)
 {
     constexpr quint32 Active = 1, Minimised = 2;
-    const auto window = [](const char* uuid, quint64 id, quint32 flags, QStringList desktops) {
+    const auto window = [](const char* uuid, quint64 id, quint32 flags, QStringList desktops,
+                           QStringList activities = {}) {
         KWinWindowState state;
         state.uuid = uuid;
         state.id = id;
         state.geometry = QRect(0, 0, 10, 10);
         state.flags = flags;
         state.desktops = std::move(desktops);
+        state.activities = std::move(activities);
         return state;
     };
     const QList<KWinWindowState> windows = {
@@ -110,15 +112,19 @@ TEST(CompositorWindows, KWinWindowsTopmostFirstLeavingMinimisedAndOtherDesktopOn
         window("{c}", 4, Minimised, {QStringLiteral("one")}),
         window("{d}", 5, 0, {QStringLiteral("two")}),
         window("{e}", 6, 0, {}), // on every desktop
+        window("{f}", 7, 0, {}, {QStringLiteral("work")}),
     };
     // The stacking order lists the bottom first.
+    const QList<QByteArray> stacking = {"{e}", "{f}", "{b}", "{c}", "{d}", "{a}"};
     const QList<CompositorWindow> visible =
-        KWinVisibleWindows(windows, {"{e}", "{b}", "{c}", "{d}", "{a}"}, QStringLiteral("one"));
+        KWinVisibleWindows(windows, stacking, {QStringLiteral("one"), QStringLiteral("home")});
     ASSERT_EQ(visible.size(), 3);
     EXPECT_EQ(visible[0].id, 2u);
     EXPECT_EQ(visible[1].id, 3u);
     EXPECT_TRUE(visible[1].focused);
     EXPECT_EQ(visible[2].id, 6u);
+    // Showing the desktop puts every window aside.
+    EXPECT_TRUE(KWinVisibleWindows(windows, stacking, {{}, {}, true}).isEmpty());
 }
 
 TEST(KWinPictures, FrameFoundByItsOpacityAndTheClientByItsPixels)
