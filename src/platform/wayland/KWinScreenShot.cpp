@@ -65,6 +65,14 @@ QRect OpaqueBounds(const QImage& picture)
     return bounds;
 }
 
+QRect FrameInPicture(const QImage& shadowed, QSize frameSize)
+{
+    const QRect opaque = OpaqueBounds(shadowed);
+    if (!frameSize.isValid() || opaque.isEmpty())
+        return opaque;
+    return QRect(opaque.topLeft(), frameSize).intersected(shadowed.rect());
+}
+
 bool KWinScreenShot::offered()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -80,13 +88,14 @@ QImage KWinScreenShot::grab(const QRect& area, bool withPointer)
                    {area.x(), area.y(), uint(area.width()), uint(area.height())}, options);
 }
 
-QImage KWinScreenShot::grabActiveWindow(bool clientArea, bool withPointer)
+QImage KWinScreenShot::grabActiveWindow(bool clientArea, bool withPointer, QSize frameSize)
 {
     const QVariantMap options{{QStringLiteral("include-cursor"), withPointer},
                               {QStringLiteral("include-decoration"), !clientArea},
                               {QStringLiteral("native-resolution"), true}};
     const QImage shadowed = captureAsSent(QStringLiteral("CaptureActiveWindow"), {}, options);
-    return shadowed.copy(OpaqueBounds(shadowed)).convertToFormat(QImage::Format_RGB32);
+    const QImage frame = clientArea ? shadowed : shadowed.copy(FrameInPicture(shadowed, frameSize));
+    return frame.convertToFormat(QImage::Format_RGB32);
 }
 
 QImage KWinScreenShot::grabWindow(const QByteArray& uuid, bool clientArea)

@@ -17,8 +17,9 @@ public:
     bool drawsPointer() const override { return true; }
     QImage grab(const QRect& area, bool withPointer) override;
     // The window KWin has active, whole even where covered or beyond the screen; the frame
-    // left out when `clientArea`. KWin draws the frame's shadow around it: that is cut off.
-    QImage grabActiveWindow(bool clientArea, bool withPointer);
+    // left out when `clientArea`. KWin draws the frame's shadow around it: that is cut off
+    // (`frameSize`, where known, keeps translucent pixels of the program's own).
+    QImage grabActiveWindow(bool clientArea, bool withPointer, QSize frameSize = {});
     // The window of this uuid (KWin's window management names windows so), whole even where
     // it reaches beyond the screen, in KWin's own format (with alpha); the frame left out
     // when `clientArea`, else with the frame and its translucent shadow around it.
@@ -31,8 +32,11 @@ private:
                          const QVariantMap& options);
 };
 
-// The smallest rectangle holding every opaque pixel: a window's frame in KWin's picture of
-// it with its translucent shadow.
+// The smallest rectangle holding every opaque pixel: in KWin's picture of a window with its
+// translucent shadow, the frame, or its top left where the program draws translucent pixels.
 QRect OpaqueBounds(const QImage& picture);
+// The frame in such a picture: from the top left of the opaque part, `frameSize` large
+// where it is known (from the window list), else the opaque part.
+QRect FrameInPicture(const QImage& shadowed, QSize frameSize);
 
 } // namespace vistrel::wayland

@@ -189,7 +189,7 @@ private:
             const QImage shadowed = screenShot.grabWindow(uuid, false);
             const QImage client = screenShot.grabWindow(uuid, true);
             // The frame is opaque, its shadow is not.
-            const QRect frame = OpaqueBounds(shadowed);
+            const QRect frame = FrameInPicture(shadowed, outerSize);
             if (frame.size() != outerSize)
                 return likelyFrame(outerSize, client.size());
             const std::optional<QPoint> place = ClientPlaceInFrame(shadowed.copy(frame), client);

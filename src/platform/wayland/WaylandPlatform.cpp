@@ -266,7 +266,8 @@ PlatformAbilities WaylandPlatform::abilities() const
 QImage WaylandPlatform::grabActiveWindow(bool clientArea, bool withPointer)
 {
     if (auto* kwin = dynamic_cast<wayland::KWinScreenShot*>(m_source.get()))
-        return kwin->grabActiveWindow(clientArea, withPointer);
+        return kwin->grabActiveWindow(clientArea, withPointer,
+                                      m_windows ? outerRect(foregroundWindow()).size() : QSize());
     // The portal cannot be told which window: the desktop asks the user to choose.
     if (auto* portal = dynamic_cast<wayland::PortalScreenshot*>(m_source.get()))
         return portal->grabChosenByUser();

@@ -145,6 +145,12 @@ TEST(KWinPictures, FrameFoundByItsOpacityAndTheClientByItsPixels)
     }
     const QRect frame = OpaqueBounds(shadowed);
     EXPECT_EQ(frame, QRect(4, 3, 10, 12));
+    // A program's translucent pixels at the bottom do not shorten a frame of known size.
+    QImage translucent = shadowed;
+    for (int x = 4; x < 14; ++x)
+        translucent.setPixel(x, 14, qRgba(0, 0, 0, 100));
+    EXPECT_EQ(OpaqueBounds(translucent), QRect(4, 3, 10, 11));
+    EXPECT_EQ(FrameInPicture(translucent, QSize(10, 12)), frame);
     EXPECT_EQ(ClientPlaceInFrame(shadowed.copy(frame), client), QPoint(1, 6));
     // A client that fits in more than one place tells nothing.
     EXPECT_EQ(ClientPlaceInFrame(shadowed.copy(frame), filled({3, 3}, qRgb(200, 200, 200))),
