@@ -9,13 +9,23 @@ import shutil
 import subprocess
 import unittest
 
-from wayland_case import (COLOUR_WINDOW, SCROLL_WINDOW, VISTREL, VistrelCase, different_pixels,
-                          pixel_of, size_of, wait_for)
+from wayland_case import (COLOUR_WINDOW, SCROLL_WINDOW, VIRTUAL_POINTER, VISTREL, VistrelCase,
+                          different_pixels, pixel_of, size_of, wait_for)
 
 
 def on_bus(name):
     listed = subprocess.run(["busctl", "--user", "status", name], capture_output=True)
     return listed.returncode == 0
+
+
+def still_screen_shown():
+    """Whether KWin shows Vistrel's still screen (its window runner finds it by title)."""
+    found = subprocess.run(["busctl", "--user", "call", "org.kde.KWin", "/WindowsRunner",
+                            "org.kde.krunner1", "Match", "s", "Vistrel - "],
+                           capture_output=True, text=True)
+    # busctl writes the bytes of other than ASCII as octal escapes.
+    title = "".join("\\%o" % byte for byte in "画面の選択".encode())
+    return title in found.stdout
 
 
 class KWinCapture(VistrelCase):
@@ -50,6 +60,26 @@ class KWinCapture(VistrelCase):
         subprocess.run(["convert", self.saved("full"), "-trim", "+repage", window_part],
                        check=True)
         self.assertEqual(different_pixels(window_part, self.saved("active")), 0)
+
+    def test_picking_on_the_still_screen_takes_the_clicked_window(self):
+        def active_window_shown():
+            done = self.vistrel("/C2", self.save_to("active"))
+            return done.returncode == 0 and size_of(self.saved("active")) == (400, 300)
+
+        wait_for(active_window_shown, "the window to be active")
+        running = subprocess.Popen(
+            [VISTREL, "/C3", self.save_to("picked")],
+            env=dict(os.environ, VISTREL_CONFIG_DIR=self.config, QT_QPA_PLATFORM="wayland"),
+            stderr=subprocess.PIPE, text=True)
+        try:
+            wait_for(still_screen_shown, "the still screen to open")
+            # KWin places the window at the centre of the screen.
+            subprocess.run([VIRTUAL_POINTER, "1280", "720", "640,360", "click1"], check=True)
+            self.assertEqual(running.wait(60), 0, running.stderr.read())
+        finally:
+            running.kill()
+            running.stderr.close()
+        self.assertEqual(different_pixels(self.saved("picked"), self.saved("active")), 0)
 
     def test_the_full_program_is_granted_too_and_its_copy_outlives_it(self):
         # A copy to the clipboard runs in the full program, which the launcher becomes.
