@@ -242,23 +242,35 @@ class GnomeScroll(VistrelCase):
         self.assertEqual(size_of(self.saved("area")), (width, height))
         self.assertEqual(same_rows(self.saved("area"), height), 0)
 
+        def scroll_capture(name, allow):
+            running = capture(name)
+            try:
+                wait_for(self.dialog_shown, "the portal's question", limit=90)
+                if allow:
+                    self.input.click(820, 300)  # "Allow remote interaction"
+                    time.sleep(0.5)
+                    self.input.click(842, 249)  # "Share"
+                else:
+                    self.input.click(440, 249)  # "Cancel"
+                status = running.wait(300)
+                errors = running.stderr.read()
+            finally:
+                running.kill()
+                running.stderr.close()
+            with open(log, encoding="utf-8") as trace:
+                self.trace = trace.read()
+            self.assertEqual(status, 0, errors)
+            self.assertIn("wheel from the RemoteDesktop portal", errors)
+
+        # Refused, the scroll keeps the first screenful and says why.
         self.settings("[ALL]\nAUTOSCROLL=1\n")
-        running = capture("scrolled")
-        try:
-            wait_for(self.dialog_shown, "the portal's question", limit=90)
-            self.input.click(820, 300)  # "Allow remote interaction"
-            time.sleep(0.5)
-            self.input.click(842, 249)  # "Share"
-            status = running.wait(300)
-            errors = running.stderr.read()
-        finally:
-            running.kill()
-            running.stderr.close()
-        with open(log, encoding="utf-8") as trace:
-            trace = trace.read()
-        self.assertEqual(status, 0, errors)
-        self.assertIn("wheel from the RemoteDesktop portal", errors)
-        self.assertEqual(size_of(self.saved("scrolled")), (width, rows), trace)
+        scroll_capture("refused", allow=False)
+        self.assertIn("許可されませんでした", self.trace)
+        self.assertEqual(size_of(self.saved("refused")), (width, height))
+        self.assertEqual(same_rows(self.saved("refused"), height), 0)
+
+        scroll_capture("scrolled", allow=True)
+        self.assertEqual(size_of(self.saved("scrolled")), (width, rows), self.trace)
         self.assertEqual(same_rows(self.saved("scrolled"), rows), 0)
 
 
