@@ -65,7 +65,7 @@ dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 class MutterInput:
     """A pointer and keyboard of the test's own through Mutter's remote desktop interface,
     standing in for the user (headless GNOME has no input device). Absolute moves need a
-    screen cast stream of the same session; its frames are never read."""
+    screen cast stream of the same session, which also shows the test the screen."""
     MUTTER = "org.gnome.Mutter.RemoteDesktop"
     BUTTON_LEFT = 0x110
 
@@ -179,12 +179,9 @@ class GnomeScroll(VistrelCase):
         cls.window.wait()
         cls.input.stop()
 
-    def screen(self):
-        return self.input.screen()
-
     def document_origin(self):
         """Where the document's top-left pixel shows on the 1280-wide screen, or None."""
-        pixels = self.screen()
+        pixels = self.input.screen()
         row = b"".join(bytes(pattern_colour(x, 1)) for x in range(8))
         at = pixels.find(row)
         while at >= 0 and at % 3:
@@ -192,7 +189,7 @@ class GnomeScroll(VistrelCase):
         return None if at < 0 else (at // 3 % 1280, at // 3 // 1280 - 1)
 
     def pixels_at(self, *points):
-        pixels = self.screen()
+        pixels = self.input.screen()
         return [pixels[(y * 1280 + x) * 3:(y * 1280 + x) * 3 + 3] for x, y in points]
 
     def still_screen_shown(self):
