@@ -71,6 +71,9 @@ void MenuCapture::CaptureFromMenu(int kind, bool timer, bool lastRegion)
     if (const PlatformAbilities abilities = m_platform.abilities();
         kind == ActiveWindow && !abilities.activeWindowNote.isEmpty())
         m_status.ShowStatusMessage(abilities.activeWindowNote);
+    else if (kind == WindowOrControl && m_settings.ALL.AUTOSCROLL &&
+             !abilities.scrollNote.isEmpty())
+        m_status.ShowStatusMessage(abilities.scrollNote);
     const int status = m_engine.CaptureScreen(kind);
 
     if (status != 0) {

@@ -53,6 +53,8 @@ struct PlatformAbilities {
     // Said in the status bar before such a grab when the desktop asks the user which window.
     QString activeWindowNote;
     bool scrollCapture = true;
+    // Said in the status bar before a scroll capture where the desktop asks the user first.
+    QString scrollNote;
     // Whether pixels painted on the screen stay there to measure a scroll step by; without
     // them each step is measured by matching the pictures alone.
     bool scrollMarkers = true;
@@ -140,8 +142,9 @@ public:
     // the window system has handled it.
     virtual void sendWheelDown() = 0;
     // Around the notches of one scroll: where the wheel comes from a device made for the
-    // purpose, it is made ready before the first notch and let go after the last.
-    virtual void beginWheel() {}
+    // purpose, it is made ready before the first notch and let go after the last. True when
+    // the desktop asked the user first: its dialog may still be fading over the target.
+    virtual bool beginWheel() { return false; }
     virtual void endWheel() {}
     // Asks the window to repaint all of itself, erasing its background first.
     virtual void repaintWindow(WindowId window) = 0;

@@ -30,6 +30,8 @@ constexpr int MaxSettleProbes = 20;
 constexpr int RaiseMilliseconds = 1500;
 constexpr int RaisePollMilliseconds = 20;
 constexpr int MaxPauseMilliseconds = 10000;
+// How long a desktop's dialog, just answered, may take to leave the screen.
+constexpr int AnsweredDialogMilliseconds = 1000;
 
 // Puts the pointer over the target for the wheel, and back where the user had it.
 class PointerOverTarget {
@@ -56,13 +58,17 @@ private:
 // The wheel's device lives from before the pointer moves over the target until it is back.
 class WheelSession {
 public:
-    explicit WheelSession(Platform& platform) : m_platform(platform) { m_platform.beginWheel(); }
+    explicit WheelSession(Platform& platform)
+        : m_platform(platform), m_askedUser(m_platform.beginWheel())
+    {}
     ~WheelSession() { m_platform.endWheel(); }
     WheelSession(const WheelSession&) = delete;
     WheelSession& operator=(const WheelSession&) = delete;
+    bool askedUser() const { return m_askedUser; }
 
 private:
     Platform& m_platform;
+    bool m_askedUser;
 };
 
 class EscapeWatch {
@@ -148,6 +154,9 @@ int ScrollingCapture::run(WindowId window, int rectMode, QImage& result)
     Ending ending = Ending::Complete;
     {
         const WheelSession wheel(m_platform);
+        // The desktop's question covered the target a moment ago: start from what shows now.
+        if (wheel.askedUser() && !retakeFirst(rect, first))
+            return 0;
         const PointerOverTarget pointer(m_platform, wheelPoint(window, rect));
         const EscapeWatch escape(m_platform);
         ending = scrollAll(rect, std::move(first), steps, bands);
@@ -204,6 +213,20 @@ bool ScrollingCapture::waitForRepaint(const ScreenRect& rect)
     } catch (const std::exception&) {
         return false;
     }
+}
+
+bool ScrollingCapture::retakeFirst(const ScreenRect& rect, QImage& first)
+{
+    m_engine.wait(AnsweredDialogMilliseconds);
+    if (!waitForRepaint(rect))
+        return false;
+    QImage again;
+    m_engine.GrabScreen(rect, again);
+    if (again.isNull())
+        return false;
+    first = std::move(again);
+    m_frames.WriteTempPicture(first, TempPictures::Kind::Scroll, 0);
+    return true;
 }
 
 bool ScrollingCapture::coveredByAnother(WindowId topLevel, const QRect& area) const

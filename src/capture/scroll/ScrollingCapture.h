@@ -71,6 +71,8 @@ private:
     // Raises a covered target; true when it was raised, throws when it stays covered.
     bool bringToFront(WindowId window, const ScreenRect& rect);
     bool waitForRepaint(const ScreenRect& rect);
+    // Grabs the first frame again once the screen holds still.
+    bool retakeFirst(const ScreenRect& rect, QImage& first);
     bool coveredByAnother(WindowId topLevel, const QRect& area) const;
     QPoint wheelPoint(WindowId window, const ScreenRect& rect) const;
     std::optional<Step> takeStep(const ScreenRect& rect, QImage& previous, int number);

@@ -6,6 +6,7 @@
 #include "platform/wayland/GlobalShortcutsPortal.h"
 #include "platform/wayland/KWinScreenShot.h"
 #include "platform/wayland/PortalScreenshot.h"
+#include "platform/wayland/RemoteDesktopPortal.h"
 #include "platform/wayland/WaylandDisplay.h"
 #include "platform/wayland/WheelInput.h"
 #include "platform/wayland/WlrScreencopy.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -37,12 +39,33 @@ namespace {
 
 // The whole desktop stands for itself as a window; compositor window ids never take this value.
 constexpr WindowId DesktopId = 1;
+// The area the user dragged where the compositor tells of no windows: it stands for the window.
+constexpr WindowId PickedAreaId = 2;
+// A drag smaller than this either way is taken for a slip of the hand, not an area.
+constexpr int MinPickedAreaSide = 8;
 
 const QString NoWindowListHint = QStringLiteral(
     "このデスクトップ（Wayland）はほかのプログラムのウインドウの位置を教えないため、"
     "ウインドウを選んでのキャプチャはできません。全画面キャプチャをお使いください。");
 
+const QString PickAreaHint = QStringLiteral(
+    "キャプチャするウインドウの範囲をドラッグしてください。このデスクトップはウインドウの"
+    "位置を教えないため、囲んだ範囲をウインドウとして扱います（右クリックか Esc で中止）");
+
+const QString ScrollAskedNote =
+    QStringLiteral("スクロールの前に、デスクトップがポインタの操作を許可するか尋ねます"
+                   "（Vistrel を起動している間に一度だけ）。");
+
 constexpr int OverlayCloseLimitMs = 2000;
+// Where no window list tells when the still screen has gone, the compositor gets this long
+// to take it off the screen (a few frames).
+constexpr int OverlayUnmapMs = 250;
+
+QRect areaBetween(QPoint from, QPoint to)
+{
+    return QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                 QSize(std::abs(to.x() - from.x()), std::abs(to.y() - from.y())));
+}
 
 } // namespace
 
@@ -72,6 +95,9 @@ void WaylandPlatform::probe()
         m_source = std::make_unique<wayland::PortalScreenshot>(*m_display);
     m_windows = wayland::ProbeCompositorWindows(*m_display);
     m_wheel = wayland::ProbeWheelInput(*m_display);
+    // The portal lends a pointer only to a run with windows, which can show why it asks.
+    if (!m_wheel && m_withGui && wayland::RemoteDesktopPortal::offered())
+        m_wheel = std::make_unique<wayland::RemoteDesktopPortal>();
     // Presses come to a run with windows only: a window-less capture has no hotkeys.
     if (m_withGui && wayland::GlobalShortcutsPortal::offered())
         m_shortcuts = std::make_unique<wayland::GlobalShortcutsPortal>([this](int id) {
@@ -144,6 +170,8 @@ WindowId WaylandPlatform::foregroundWindow() const
 
 WindowId WaylandPlatform::windowAt(QPoint screenPos) const
 {
+    if (m_picking && picksByArea())
+        return PickedAreaId;
     for (const CompositorWindow& window : windows())
         if (window.pid != getpid() && window.outer.contains(screenPos))
             return window.id;
@@ -154,6 +182,8 @@ QRect WaylandPlatform::outerRect(WindowId window) const
 {
     if (window == DesktopId)
         return layoutBounds();
+    if (window == PickedAreaId && picksByArea())
+        return m_pickedArea;
     const QList<CompositorWindow> list = windows();
     const CompositorWindow* found = find(list, window);
     return found ? found->outer : QRect();
@@ -161,7 +191,7 @@ QRect WaylandPlatform::outerRect(WindowId window) const
 
 QRect WaylandPlatform::clientRect(WindowId window) const
 {
-    if (window == DesktopId)
+    if (window == DesktopId || (window == PickedAreaId && picksByArea()))
         return outerRect(window);
     const QList<CompositorWindow> list = windows();
     const CompositorWindow* found = find(list, window);
@@ -243,7 +273,7 @@ PlatformAbilities WaylandPlatform::abilities() const
     const bool sourceGrabsWindows =
         kwinGrabsWindows ||
         (m_withGui && dynamic_cast<wayland::PortalScreenshot*>(m_source.get()) != nullptr);
-    abilities.pickWindow = m_windows != nullptr && m_withGui;
+    abilities.pickWindow = m_withGui && (m_windows != nullptr || m_source != nullptr);
     abilities.activeWindow = m_windows != nullptr || sourceGrabsWindows;
     abilities.activeWindowGrabbedBySystem =
         kwinGrabsWindows || (m_windows == nullptr && sourceGrabsWindows);
@@ -253,7 +283,9 @@ PlatformAbilities WaylandPlatform::abilities() const
             QStringLiteral("デスクトップが、キャプチャするウインドウを選ぶよう求めています。");
     // A scroll needs the target's rectangle and a wheel to turn; painted pixels do not stay
     // on a compositor's screen, so the pictures alone measure each step.
-    abilities.scrollCapture = m_withGui && m_windows != nullptr && m_wheel != nullptr;
+    abilities.scrollCapture = abilities.pickWindow && m_wheel != nullptr;
+    if (m_wheel && m_wheel->asksUser())
+        abilities.scrollNote = ScrollAskedNote;
     abilities.scrollMarkers = false;
     abilities.systemHotkeys = m_shortcuts != nullptr;
     if (!abilities.pickWindow || !abilities.activeWindow)
@@ -302,14 +334,16 @@ QRect WaylandPlatform::layoutBounds() const
     return bounds;
 }
 
-void WaylandPlatform::beginWheel()
+bool WaylandPlatform::beginWheel()
 {
     if (!m_wheel)
-        return;
+        return false;
+    const bool asks = m_wheel->asksUser();
     m_wheelDevice = m_wheel->open(layoutBounds());
     // The pointer goes where the program believes it is, so the first notch lands there.
     if (m_wheelDevice)
         m_wheelDevice->moveTo(cursorPos());
+    return asks;
 }
 
 void WaylandPlatform::endWheel()
@@ -320,8 +354,11 @@ void WaylandPlatform::endWheel()
 void WaylandPlatform::sendWheelDown()
 {
     if (!m_wheelDevice)
-        throw std::runtime_error("このデスクトップ（Wayland）はほかのプログラムのウインドウを"
-                                 "スクロールさせてくれません。");
+        throw std::runtime_error(m_wheel && m_wheel->asksUser()
+                                     ? "スクロールのためのポインタの操作が許可されませんでした。"
+                                       "キャプチャできたのは最初の画面だけです。"
+                                     : "このデスクトップ（Wayland）はほかのプログラムのウインドウを"
+                                       "スクロールさせてくれません。");
     m_wheelDevice->notchDown();
 }
 
@@ -342,30 +379,56 @@ QImage WaylandPlatform::standardCursorImage(StandardCursor shape)
     return x11::CursorThemeImage(shape, qgetenv("XCURSOR_THEME"));
 }
 
+bool WaylandPlatform::picksByArea() const
+{
+    return !m_windows;
+}
+
 bool WaylandPlatform::beginPicking()
 {
-    if (!m_withGui || !m_windows)
+    if (!m_withGui || (!m_windows && !m_source))
         return false;
     QList<FrozenScreenOverlay::Monitor> monitors;
     for (QScreen* screen : QGuiApplication::screens())
         monitors << FrozenScreenOverlay::Monitor{screen, screen->geometry(),
                                                  grab(screen->geometry(), false)};
     // The windows as they are now: the overlay hides them from the compositor's list.
-    m_frozenWindows = m_windows->windows();
+    m_frozenWindows = m_windows ? m_windows->windows() : QList<CompositorWindow>();
     m_picking = true;
     m_pickEvents.clear();
+    m_pickedArea = QRect();
+    m_dragFrom.reset();
     m_overlay = std::make_unique<FrozenScreenOverlay>(monitors);
-    m_overlay->decorate = [this](QPainter& painter) {
+    const QRect primary = primaryDisplayRect();
+    m_overlay->decorate = [this, primary](QPainter& painter) {
+        if (picksByArea()) {
+            const QRect box(primary.left() + primary.width() / 8, primary.top() + 8,
+                            primary.width() * 3 / 4, 48);
+            painter.fillRect(box, QColor(0, 0, 0, 200));
+            painter.setPen(Qt::white);
+            painter.drawText(box.adjusted(8, 0, -8, 0), Qt::AlignCenter | Qt::TextWordWrap,
+                             PickAreaHint);
+        }
         if (m_pickFrame.isEmpty())
             return;
         painter.setPen(QPen(Qt::red, 3));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(m_pickFrame.adjusted(1, 1, -2, -2));
     };
-    QObject::connect(m_overlay.get(), &FrozenScreenOverlay::pointerMoved, [this](QPoint position) {
+    if (picksByArea())
+        followPickArea(*m_overlay);
+    else
+        followPickWindow(*m_overlay);
+    m_overlay->show();
+    return true;
+}
+
+void WaylandPlatform::followPickWindow(FrozenScreenOverlay& overlay)
+{
+    QObject::connect(&overlay, &FrozenScreenOverlay::pointerMoved, [this](QPoint position) {
         m_pickEvents.push_back({PickEvent::Kind::Moved, position});
     });
-    QObject::connect(m_overlay.get(), &FrozenScreenOverlay::pressed,
+    QObject::connect(&overlay, &FrozenScreenOverlay::pressed,
                      [this](Qt::MouseButton button, QPoint position) {
                          m_pickEvents.push_back({PickEvent::Kind::Moved, position});
                          m_pickEvents.push_back({button == Qt::LeftButton ? PickEvent::Kind::Confirm
@@ -373,14 +436,50 @@ bool WaylandPlatform::beginPicking()
                                                  position});
                      });
     QObject::connect(
-        m_overlay.get(), &FrozenScreenOverlay::keyPressed, [this](int key, Qt::KeyboardModifiers) {
+        &overlay, &FrozenScreenOverlay::keyPressed, [this](int key, Qt::KeyboardModifiers) {
             if (key == Qt::Key_Escape)
                 m_pickEvents.push_back({PickEvent::Kind::Cancel, {}});
             else if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
                 m_pickEvents.push_back({PickEvent::Kind::Confirm, {}});
         });
-    m_overlay->show();
-    return true;
+}
+
+// The left button drags the area, its release takes it; the right button or Escape cancels.
+void WaylandPlatform::followPickArea(FrozenScreenOverlay& overlay)
+{
+    QObject::connect(&overlay, &FrozenScreenOverlay::pointerMoved, [this](QPoint position) {
+        if (m_dragFrom)
+            m_pickedArea = areaBetween(*m_dragFrom, position);
+        m_pickEvents.push_back({PickEvent::Kind::Moved, position});
+    });
+    QObject::connect(&overlay, &FrozenScreenOverlay::pressed,
+                     [this](Qt::MouseButton button, QPoint position) {
+                         if (button != Qt::LeftButton) {
+                             m_pickEvents.push_back({PickEvent::Kind::Cancel, position});
+                             return;
+                         }
+                         m_dragFrom = position;
+                         m_pickedArea = QRect();
+                         m_pickEvents.push_back({PickEvent::Kind::Moved, position});
+                     });
+    QObject::connect(&overlay, &FrozenScreenOverlay::released,
+                     [this](Qt::MouseButton button, QPoint position) {
+                         if (button != Qt::LeftButton || !m_dragFrom)
+                             return;
+                         const QRect area = areaBetween(*m_dragFrom, position);
+                         m_dragFrom.reset();
+                         const bool taken = area.width() >= MinPickedAreaSide &&
+                                            area.height() >= MinPickedAreaSide;
+                         m_pickedArea = taken ? area : QRect();
+                         m_pickEvents.push_back({PickEvent::Kind::Moved, position});
+                         if (taken)
+                             m_pickEvents.push_back({PickEvent::Kind::Confirm, position});
+                     });
+    QObject::connect(&overlay, &FrozenScreenOverlay::keyPressed,
+                     [this](int key, Qt::KeyboardModifiers) {
+                         if (key == Qt::Key_Escape)
+                             m_pickEvents.push_back({PickEvent::Kind::Cancel, {}});
+                     });
 }
 
 PickEvent WaylandPlatform::nextPickEvent()
@@ -429,8 +528,13 @@ void WaylandPlatform::waitUntilOverlayGone()
             return window.pid == getpid() && window.title == FrozenScreenOverlay::Title();
         });
     };
-    const QDeadlineTimer limit(OverlayCloseLimitMs);
     QEventLoop loop;
+    if (!m_windows) {
+        loop.processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(OverlayUnmapMs);
+        return;
+    }
+    const QDeadlineTimer limit(OverlayCloseLimitMs);
     while (!limit.hasExpired() && overlayShown()) {
         loop.processEvents(QEventLoop::ExcludeUserInputEvents);
         QThread::msleep(10);

@@ -4,6 +4,7 @@
 #include "platform/PosixSession.h"
 
 #include <deque>
+#include <optional>
 
 namespace vistrel {
 
@@ -27,7 +28,8 @@ class GlobalShortcutsPortal;
 // The platform on a Wayland compositor. The screen is read through what the compositor
 // offers (wlroots' screen copy, KWin's screenshot service, the desktop portal), windows are
 // known from the compositor's own interface where it has one (sway, Hyprland), and picking
-// happens over a still picture of the screen.
+// happens over a still picture of the screen: a click on a window where windows are known,
+// else a drag over the window's area, which then stands for the window.
 class WaylandPlatform final : public Platform {
 public:
     // Inside Qt's Wayland platform.
@@ -81,7 +83,7 @@ public:
     void setScreenPixel(QPoint, QRgb) override {}
     QRgb screenPixel(QPoint screenPos) override;
     void sendWheelDown() override;
-    void beginWheel() override;
+    bool beginWheel() override;
     void endWheel() override;
     void repaintWindow(WindowId) override {}
     void watchEscape(bool on) override;
@@ -102,6 +104,10 @@ private:
                                           WindowId id) const;
     QImage grab(const QRect& rect, bool withPointer);
     void waitUntilOverlayGone();
+    // Without a window list the user drags the target's area on the still screen instead.
+    bool picksByArea() const;
+    void followPickArea(FrozenScreenOverlay& overlay);
+    void followPickWindow(FrozenScreenOverlay& overlay);
 
     PosixSession m_session;
     std::unique_ptr<wayland::WaylandDisplay> m_display;
@@ -123,6 +129,9 @@ private:
     bool m_picking = false;
     std::deque<PickEvent> m_pickEvents;
     QRect m_pickFrame;
+    // The area dragged while picking by area, and where the drag began (null before).
+    QRect m_pickedArea;
+    std::optional<QPoint> m_dragFrom;
     mutable QPoint m_lastPointer;
 };
 

@@ -25,6 +25,8 @@ class WheelInput {
 public:
     virtual ~WheelInput() = default;
     virtual const char* name() const = 0;
+    // Whether the next open() asks the user first (the desktop shows a dialog of its own).
+    virtual bool asksUser() const { return false; }
     // A device for one scroll, ready for its first notch (programs see a new device a moment
     // after it appears); null when the compositor refuses it.
     virtual std::unique_ptr<WheelDevice> open(const QRect& layout) = 0;
