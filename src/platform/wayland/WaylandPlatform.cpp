@@ -49,8 +49,9 @@ const QString NoWindowListHint = QStringLiteral(
     "ウインドウを選んでのキャプチャはできません。全画面キャプチャをお使いください。");
 
 const QString PickAreaHint = QStringLiteral(
-    "キャプチャするウインドウの範囲をドラッグしてください。このデスクトップはウインドウの"
-    "位置を教えないため、囲んだ範囲をウインドウとして扱います（右クリックか Esc で中止）");
+    "キャプチャするウインドウの範囲をドラッグしてください（右クリックか Esc で中止）。\n"
+    "このデスクトップはウインドウの位置を教えないため、囲んだ範囲をウインドウとして"
+    "扱います。");
 
 const QString ScrollAskedNote =
     QStringLiteral("スクロールの前に、デスクトップがポインタの操作を許可するか尋ねます"
@@ -60,6 +61,21 @@ constexpr int OverlayCloseLimitMs = 2000;
 // Where no window list tells when the still screen has gone, the compositor gets this long
 // to take it off the screen (a few frames).
 constexpr int OverlayUnmapMs = 250;
+
+// The hint across the top of the primary monitor, as tall as its wrapped lines need.
+void drawPickAreaHint(QPainter& painter, const QRect& primary)
+{
+    constexpr int Margin = 8;
+    const int width = primary.width() * 3 / 4;
+    const QRect text = painter.fontMetrics().boundingRect(
+        QRect(0, 0, width - 2 * Margin, primary.height()), Qt::TextWordWrap, PickAreaHint);
+    const QRect box(primary.left() + (primary.width() - width) / 2, primary.top() + Margin, width,
+                    text.height() + 2 * Margin);
+    painter.fillRect(box, QColor(0, 0, 0, 200));
+    painter.setPen(Qt::white);
+    painter.drawText(box.adjusted(Margin, Margin, -Margin, -Margin),
+                     Qt::AlignCenter | Qt::TextWordWrap, PickAreaHint);
+}
 
 QRect areaBetween(QPoint from, QPoint to)
 {
@@ -402,12 +418,7 @@ bool WaylandPlatform::beginPicking()
     const QRect primary = primaryDisplayRect();
     m_overlay->decorate = [this, primary](QPainter& painter) {
         if (picksByArea()) {
-            const QRect box(primary.left() + primary.width() / 8, primary.top() + 8,
-                            primary.width() * 3 / 4, 48);
-            painter.fillRect(box, QColor(0, 0, 0, 200));
-            painter.setPen(Qt::white);
-            painter.drawText(box.adjusted(8, 0, -8, 0), Qt::AlignCenter | Qt::TextWordWrap,
-                             PickAreaHint);
+            drawPickAreaHint(painter, primary);
         }
         if (m_pickFrame.isEmpty())
             return;
