@@ -1,17 +1,11 @@
 #include "platform/wayland/PortalScreenshot.h"
 
 #include "platform/MonitorPictures.h"
+#include "platform/wayland/DesktopPortal.h"
 #include "platform/wayland/WaylandDisplay.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusReply>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QRandomGenerator>
-#include <QTimer>
 #include <QUrl>
 
 #include <stdexcept>
@@ -20,8 +14,6 @@ namespace vistrel::wayland {
 
 namespace {
 
-const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString ScreenshotInterface = QStringLiteral("org.freedesktop.portal.Screenshot");
 
 constexpr int PortalResponseCancelled = 1;
@@ -51,12 +43,7 @@ bool PortalScreenshot::offered()
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || bus.interface() == nullptr)
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, PortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
-    call << ScreenshotInterface << QStringLiteral("version");
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return portal::Property(ScreenshotInterface, QStringLiteral("version"), 10000).isValid();
 }
 
 QImage PortalScreenshot::grab(const QRect& area, bool)
@@ -91,60 +78,24 @@ QImage PortalScreenshot::grabChosenByUser()
 
 QImage PortalScreenshot::request(bool interactive)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!QDBusConnection::sessionBus().isConnected())
         refuse("D-Bus のセッションバスに接続できないため、画面を取り込めません。");
-    const QString token =
-        QStringLiteral("vistrel%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
-    QString sender = bus.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString handle =
-        QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-    // Listen before asking: a quick portal answers before the call returns.
-    m_answered = false;
-    bus.connect(PortalService, handle, QStringLiteral("org.freedesktop.portal.Request"),
-                QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, PortalPath, ScreenshotInterface, QStringLiteral("Screenshot"));
-    QVariantMap options{{QStringLiteral("handle_token"), token},
-                        {QStringLiteral("interactive"), interactive},
-                        {QStringLiteral("modal"), true}};
-    call << QString() << options;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, QuietAnswerLimitMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        bus.disconnect(PortalService, handle, QStringLiteral("org.freedesktop.portal.Request"),
-                       QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
+    const portal::Answer answer =
+        portal::Ask(ScreenshotInterface, QStringLiteral("Screenshot"), {QString()},
+                    {{QStringLiteral("interactive"), interactive}, {QStringLiteral("modal"), true}},
+                    QuietAnswerLimitMs, interactive ? UserAnswerLimitMs : QuietAnswerLimitMs);
+    if (!answer.called)
         refuse("デスクトップのポータル（org.freedesktop.portal.Screenshot）が使えません。"
                "xdg-desktop-portal とデスクトップに合うバックエンドを入れてください。");
-    }
-
-    QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    limit.start(interactive ? UserAnswerLimitMs : QuietAnswerLimitMs);
-    while (!m_answered && limit.isActive())
-        loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
-    bus.disconnect(PortalService, handle, QStringLiteral("org.freedesktop.portal.Request"),
-                   QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-
-    if (!m_answered)
+    if (!answer.answered)
         refuse("デスクトップのポータルが時間内に答えませんでした。");
-    if (m_response == PortalResponseCancelled && interactive)
+    if (answer.response == PortalResponseCancelled && interactive)
         return QImage();
-    if (m_response != 0)
+    if (answer.response != 0)
         refuse("デスクトップがスクリーンショットを許可しませんでした。GNOME では「設定」の"
                "「プライバシー」→「スクリーンショット」（または「アプリ」）で Vistrel "
                "に許可を与えてから、もう一度キャプチャしてください。");
-    return takePictureAt(m_results.value(QStringLiteral("uri")).toString());
-}
-
-void PortalScreenshot::onResponse(uint response, const QVariantMap& results)
-{
-    m_answered = true;
-    m_response = response;
-    m_results = results;
+    return takePictureAt(answer.results.value(QStringLiteral("uri")).toString());
 }
 
 } // namespace vistrel::wayland

@@ -2,9 +2,6 @@
 
 #include "platform/wayland/ScreenSource.h"
 
-#include <QObject>
-#include <QVariantMap>
-
 namespace vistrel::wayland {
 
 class WaylandDisplay;
@@ -12,8 +9,7 @@ class WaylandDisplay;
 // The desktop portal's Screenshot interface (GNOME, and any desktop with a portal): a
 // picture of the whole desktop, cut to the area here. The desktop may ask the user the first
 // time; a refusal is said, never turned into an empty picture.
-class PortalScreenshot final : public QObject, public ScreenSource {
-    Q_OBJECT
+class PortalScreenshot final : public ScreenSource {
 public:
     // The display tells where the outputs lie and their scales, to cut the picture.
     explicit PortalScreenshot(WaylandDisplay& display) : m_display(display) {}
@@ -28,16 +24,10 @@ public:
     // cancels.
     QImage grabChosenByUser();
 
-private Q_SLOTS:
-    void onResponse(uint response, const QVariantMap& results);
-
 private:
     QImage request(bool interactive);
 
     WaylandDisplay& m_display;
-    bool m_answered = false;
-    uint m_response = 2;
-    QVariantMap m_results;
 };
 
 } // namespace vistrel::wayland

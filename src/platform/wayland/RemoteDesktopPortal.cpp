@@ -1,14 +1,12 @@
 #include "platform/wayland/RemoteDesktopPortal.h"
 
+#include "platform/wayland/DesktopPortal.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QEventLoop>
-#include <QRandomGenerator>
 #include <QThread>
-#include <QTimer>
 
 #include <stdexcept>
 
@@ -16,10 +14,7 @@ namespace vistrel::wayland {
 
 namespace {
 
-const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString RemoteDesktopInterface = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
-const QString RequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 
 constexpr uint PointerDevice = 2;
 constexpr uint VerticalAxis = 0;
@@ -31,12 +26,6 @@ constexpr int UserAnswerLimitMs = 300000;
 constexpr double HomeDistance = 100000.0;
 // Programs bind to the new pointer a moment after the desktop lends it.
 constexpr int NewDeviceSettleMs = 200;
-
-QString newToken()
-{
-    return QStringLiteral("vistrel%1")
-        .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
-}
 
 class PortalPointer final : public WheelDevice {
 public:
@@ -82,17 +71,11 @@ bool RemoteDesktopPortal::offered()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || bus.interface() == nullptr ||
-        !bus.interface()->isServiceRegistered(PortalService).value())
+        !bus.interface()->isServiceRegistered(portal::Service).value())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, PortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
-    call << RemoteDesktopInterface << QStringLiteral("AvailableDeviceTypes");
-    const QDBusMessage reply = bus.call(call, QDBus::Block, CallLimitMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return false;
-    const uint devices = reply.arguments().first().value<QDBusVariant>().variant().toUInt();
-    return (devices & PointerDevice) != 0;
+    const QVariant devices = portal::Property(RemoteDesktopInterface,
+                                              QStringLiteral("AvailableDeviceTypes"), CallLimitMs);
+    return (devices.toUInt() & PointerDevice) != 0;
 }
 
 std::unique_ptr<WheelDevice> RemoteDesktopPortal::open(const QRect& layout)
@@ -107,70 +90,41 @@ std::unique_ptr<WheelDevice> RemoteDesktopPortal::open(const QRect& layout)
 
 bool RemoteDesktopPortal::startSession()
 {
-    if (!request(QStringLiteral("CreateSession"), {},
-                 {{QStringLiteral("session_handle_token"), newToken()}}, CallLimitMs))
+    const portal::Answer created =
+        request(QStringLiteral("CreateSession"), {},
+                {{QStringLiteral("session_handle_token"), portal::NewToken()}}, CallLimitMs);
+    const QString session = created.results.value(QStringLiteral("session_handle")).toString();
+    if (!created.granted() || session.isEmpty())
         return false;
-    const QString session = m_results.value(QStringLiteral("session_handle")).toString();
-    if (session.isEmpty())
-        return false;
-    const QVariantList onSession{QVariant::fromValue(QDBusObjectPath(session))};
-    // The desktop asks the user at Start: the answer may take as long as the user likes.
-    const bool started = request(QStringLiteral("SelectDevices"), onSession,
-                                 {{QStringLiteral("types"), PointerDevice}}, CallLimitMs) &&
-                         request(QStringLiteral("Start"), onSession + QVariantList{QString()}, {},
-                                 UserAnswerLimitMs) &&
-                         (m_results.value(QStringLiteral("devices")).toUInt() & PointerDevice) != 0;
     m_session = session;
+    const QVariantList onSession{QVariant::fromValue(QDBusObjectPath(session))};
+    const portal::Answer selected =
+        request(QStringLiteral("SelectDevices"), onSession,
+                {{QStringLiteral("types"), PointerDevice}}, CallLimitMs);
+    // The desktop asks the user at Start: the answer may take as long as the user likes.
+    const portal::Answer start =
+        selected.granted() ? request(QStringLiteral("Start"), onSession + QVariantList{QString()},
+                                     {}, UserAnswerLimitMs)
+                           : portal::Answer();
+    const uint lent = start.results.value(QStringLiteral("devices")).toUInt();
+    const bool started = start.granted() && (lent & PointerDevice) != 0;
     if (!started)
         closeSession();
     return started;
 }
 
-bool RemoteDesktopPortal::request(const QString& method, const QVariantList& arguments,
-                                  QVariantMap options, int limitMs)
+portal::Answer RemoteDesktopPortal::request(const QString& method, const QVariantList& arguments,
+                                            const QVariantMap& options, int limitMs)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString token = newToken();
-    QString sender = bus.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString handle =
-        QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-    // Listen before asking: a quick portal answers before the call returns.
-    m_answered = false;
-    m_results.clear();
-    bus.connect(PortalService, handle, RequestInterface, QStringLiteral("Response"), this,
-                SLOT(onResponse(uint, QVariantMap)));
-    options.insert(QStringLiteral("handle_token"), token);
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(PortalService, PortalPath, RemoteDesktopInterface, method);
-    call.setArguments(arguments + QVariantList{options});
-    const QDBusMessage reply = bus.call(call, QDBus::Block, CallLimitMs);
-    if (reply.type() == QDBusMessage::ReplyMessage) {
-        QEventLoop loop;
-        QTimer limit;
-        limit.setSingleShot(true);
-        limit.start(limitMs);
-        while (!m_answered && limit.isActive())
-            loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
-    }
-    bus.disconnect(PortalService, handle, RequestInterface, QStringLiteral("Response"), this,
-                   SLOT(onResponse(uint, QVariantMap)));
-    return m_answered && m_response == 0;
-}
-
-void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results)
-{
-    m_answered = true;
-    m_response = response;
-    m_results = results;
+    return portal::Ask(RemoteDesktopInterface, method, arguments, options, CallLimitMs, limitMs);
 }
 
 bool RemoteDesktopPortal::notify(const QString& method, const QVariantList& arguments)
 {
     if (m_session.isEmpty())
         return false;
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(PortalService, PortalPath, RemoteDesktopInterface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(portal::Service, portal::Path,
+                                                       RemoteDesktopInterface, method);
     call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()} +
                       arguments);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, CallLimitMs);
@@ -196,10 +150,7 @@ void RemoteDesktopPortal::closeSession()
 {
     if (m_session.isEmpty())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, m_session, QStringLiteral("org.freedesktop.portal.Session"),
-        QStringLiteral("Close"));
-    QDBusConnection::sessionBus().call(call, QDBus::Block, CallLimitMs);
+    portal::CloseSession(m_session, CallLimitMs);
     m_session.clear();
 }
 

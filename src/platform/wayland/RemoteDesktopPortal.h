@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/wayland/DesktopPortal.h"
 #include "platform/wayland/WheelInput.h"
 
-#include <QObject>
+#include <QPointF>
 #include <QString>
 #include <QVariantMap>
 
@@ -11,8 +12,7 @@ namespace vistrel::wayland {
 // The desktop portal's RemoteDesktop interface (GNOME): a pointer the desktop lends after
 // asking the user. The portal here keeps no answer between runs, so one session serves the
 // whole run and the user is asked once, at the first scroll.
-class RemoteDesktopPortal final : public QObject, public WheelInput {
-    Q_OBJECT
+class RemoteDesktopPortal final : public WheelInput {
 public:
     RemoteDesktopPortal() = default;
     ~RemoteDesktopPortal() override;
@@ -28,22 +28,15 @@ public:
     bool moveBy(QPointF distance);
     bool notchDown();
 
-private Q_SLOTS:
-    void onResponse(uint response, const QVariantMap& results);
-
 private:
     bool startSession();
-    // Asks the portal and waits for the answer of its Request; false where it fails or the
-    // user says no.
-    bool request(const QString& method, const QVariantList& arguments, QVariantMap options,
-                 int limitMs);
+    // Asks the portal and waits for the answer of its request.
+    portal::Answer request(const QString& method, const QVariantList& arguments,
+                           const QVariantMap& options, int limitMs);
     bool notify(const QString& method, const QVariantList& arguments);
     void closeSession();
 
     QString m_session;
-    bool m_answered = false;
-    uint m_response = 2;
-    QVariantMap m_results;
 };
 
 } // namespace vistrel::wayland
