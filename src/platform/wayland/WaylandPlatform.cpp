@@ -66,11 +66,13 @@ constexpr int OverlayUnmapMs = 250;
 void drawPickAreaHint(QPainter& painter, const QRect& primary)
 {
     constexpr int Margin = 8;
+    // Tall enough to be seen below a desktop's top bar, whatever the font.
+    constexpr int MinHintHeight = 48;
     const int width = primary.width() * 3 / 4;
     const QRect text = painter.fontMetrics().boundingRect(
         QRect(0, 0, width - 2 * Margin, primary.height()), Qt::TextWordWrap, PickAreaHint);
     const QRect box(primary.left() + (primary.width() - width) / 2, primary.top() + Margin, width,
-                    text.height() + 2 * Margin);
+                    std::max(MinHintHeight, text.height() + 2 * Margin));
     painter.fillRect(box, QColor(0, 0, 0, 200));
     painter.setPen(Qt::white);
     painter.drawText(box.adjusted(Margin, Margin, -Margin, -Margin),
