@@ -267,8 +267,8 @@ void GlobalShortcutsPortal::onListed(uint response, const QVariantMap& results)
     const bool allBound = response == 0 && std::all_of(ids.begin(), ids.end(), [&](int id) {
                               return listed.contains(ShortcutIdPrefix + QString::number(id));
                           });
-    // Binding shows the desktop's dialog (Plasma opens its shortcut settings, GNOME asks):
-    // only for shortcuts the desktop does not hold yet.
+    // Binding shows the desktop's dialog (Plasma 6 and GNOME ask; Plasma 5.27 has bound what
+    // CreateSession gave): only for shortcuts the desktop does not hold yet.
     if (allBound)
         onBound(0, results);
     else

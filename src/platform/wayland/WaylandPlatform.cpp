@@ -1,5 +1,7 @@
 #include "platform/wayland/WaylandPlatform.h"
 
+#include "platform/CanberraSound.h"
+#include "platform/CursorTheme.h"
 #include "platform/FrozenScreenOverlay.h"
 #include "platform/StatusNotifierHost.h"
 #include "platform/wayland/CompositorWindows.h"
@@ -10,8 +12,6 @@
 #include "platform/wayland/WaylandDisplay.h"
 #include "platform/wayland/WheelInput.h"
 #include "platform/wayland/WlrScreencopy.h"
-#include "platform/x11/CanberraSound.h"
-#include "platform/x11/CursorTheme.h"
 
 #include <QCursor>
 #include <QDeadlineTimer>
@@ -394,7 +394,7 @@ bool WaylandPlatform::escapePressed()
 
 QImage WaylandPlatform::standardCursorImage(StandardCursor shape)
 {
-    return x11::CursorThemeImage(shape, qgetenv("XCURSOR_THEME"));
+    return CursorThemeImage(shape, qgetenv("XCURSOR_THEME"));
 }
 
 bool WaylandPlatform::picksByArea() const
@@ -563,7 +563,7 @@ QRgb WaylandPlatform::screenPixel(QPoint screenPos)
 void WaylandPlatform::playSoundAsync(const QString& file)
 {
     if (!m_sound)
-        m_sound = std::make_unique<x11::CanberraSound>();
+        m_sound = std::make_unique<CanberraSound>();
     m_sound->play(file);
 }
 

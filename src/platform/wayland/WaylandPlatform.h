@@ -8,11 +8,8 @@
 
 namespace vistrel {
 
-class FrozenScreenOverlay;
-
-namespace x11 {
 class CanberraSound;
-}
+class FrozenScreenOverlay;
 
 namespace wayland {
 class WaylandDisplay;
@@ -113,7 +110,7 @@ private:
     std::unique_ptr<wayland::WaylandDisplay> m_display;
     std::unique_ptr<wayland::ScreenSource> m_source;
     std::unique_ptr<wayland::CompositorWindows> m_windows;
-    std::unique_ptr<x11::CanberraSound> m_sound;
+    std::unique_ptr<CanberraSound> m_sound;
     // Scrolling: where the wheel comes from, the device of the scroll under way, and
     // Escape held for this program meanwhile.
     std::unique_ptr<wayland::WheelInput> m_wheel;

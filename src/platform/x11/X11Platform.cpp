@@ -1,7 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
+#include "platform/CanberraSound.h"
 #include "platform/StatusNotifierHost.h"
-#include "platform/x11/CanberraSound.h"
 #include "platform/x11/X11DisplayLoss.h"
 #include "platform/x11/X11EscapeWatch.h"
 #include "platform/x11/X11Hotkeys.h"
@@ -62,7 +62,7 @@ void X11Platform::setUp(int screenNumber)
     m_root = screens.data->root;
     m_tree = std::make_unique<x11::X11WindowTree>(m_connection, m_root);
     m_grabber = std::make_unique<x11::X11ScreenGrabber>(m_connection, m_root);
-    m_sound = std::make_unique<x11::CanberraSound>();
+    m_sound = std::make_unique<CanberraSound>();
     auto randr = Reply<xcb_randr_query_version_reply_t>(xcb_randr_query_version_reply(
         m_connection, xcb_randr_query_version(m_connection, 1, 5), nullptr));
     m_randrMonitors = randr && (randr->major_version > 1 || randr->minor_version >= 5);

@@ -7,11 +7,12 @@ struct xcb_connection_t;
 
 namespace vistrel {
 
+class CanberraSound;
+
 namespace x11 {
 class X11WindowTree;
 class X11ScreenGrabber;
 class X11PickSession;
-class CanberraSound;
 class X11Hotkeys;
 class X11EscapeWatch;
 class X11DisplayLoss;
@@ -89,7 +90,7 @@ private:
     std::unique_ptr<x11::X11WindowTree> m_tree;
     std::unique_ptr<x11::X11ScreenGrabber> m_grabber;
     std::unique_ptr<x11::X11PickSession> m_pick;
-    std::unique_ptr<x11::CanberraSound> m_sound;
+    std::unique_ptr<CanberraSound> m_sound;
     std::unique_ptr<x11::X11Hotkeys> m_hotkeys;
     std::unique_ptr<x11::X11EscapeWatch> m_escape;
     std::unique_ptr<x11::X11DisplayLoss> m_displayLoss;

@@ -1,6 +1,6 @@
-// Standard cursors of the user's cursor theme, read through libXcursor.
+// Standard cursors of the X server's cursor theme.
+#include "platform/CursorTheme.h"
 #include "platform/StandardCursors.h"
-#include "platform/x11/CursorTheme.h"
 #include "platform/x11/X11Platform.h"
 
 #include <QGuiApplication>
@@ -8,44 +8,7 @@
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 
-#include <memory>
-
 namespace vistrel {
-
-namespace {
-
-struct ImageFree {
-    void operator()(XcursorImage* image) const { XcursorImageDestroy(image); }
-};
-
-QImage themeImage(const QString& name, const char* theme)
-{
-    std::unique_ptr<XcursorImage, ImageFree> image(
-        XcursorLibraryLoadImage(name.toLatin1().constData(), theme, StandardCursorSize));
-    if (!image || image->width == 0 || image->height == 0)
-        return {};
-    // Xcursor pixels are premultiplied ARGB, one 32-bit value each.
-    QImage premultiplied(reinterpret_cast<const uchar*>(image->pixels), int(image->width),
-                         int(image->height), int(image->width) * 4,
-                         QImage::Format_ARGB32_Premultiplied);
-    return FitCursorImage(premultiplied.convertToFormat(QImage::Format_ARGB32));
-}
-
-} // namespace
-
-namespace x11 {
-
-QImage CursorThemeImage(StandardCursor shape, const char* theme)
-{
-    for (const QString& name : StandardCursorNames(shape)) {
-        QImage image = themeImage(name, theme != nullptr && *theme != 0 ? theme : nullptr);
-        if (!image.isNull())
-            return image;
-    }
-    return BuiltInCursorImage(shape);
-}
-
-} // namespace x11
 
 QImage X11Platform::standardCursorImage(StandardCursor shape)
 {
@@ -53,7 +16,7 @@ QImage X11Platform::standardCursorImage(StandardCursor shape)
                        ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
                        : nullptr;
     Display* display = native ? native->display() : nullptr;
-    return x11::CursorThemeImage(shape, display ? XcursorGetTheme(display) : nullptr);
+    return CursorThemeImage(shape, display ? XcursorGetTheme(display) : nullptr);
 }
 
 } // namespace vistrel

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace vistrel::x11 {
+namespace vistrel {
 
 // Plays sound files through libcanberra on a worker thread, so that neither
 // connecting to the sound server nor a missing server ever holds up a capture.
@@ -21,4 +21,4 @@ private:
     std::shared_ptr<State> m_state;
 };
 
-} // namespace vistrel::x11
+} // namespace vistrel

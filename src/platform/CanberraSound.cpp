@@ -1,4 +1,4 @@
-#include "platform/x11/CanberraSound.h"
+#include "platform/CanberraSound.h"
 
 #include <QFileInfo>
 
@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-namespace vistrel::x11 {
+namespace vistrel {
 
 namespace {
 
@@ -81,4 +81,4 @@ void CanberraSound::play(const QString& file)
     }).detach();
 }
 
-} // namespace vistrel::x11
+} // namespace vistrel
