@@ -41,11 +41,13 @@ HotkeyWiring::HotkeyWiring(TfrmMain& main)
     , m_requests(main.captureEngine(), main.settings(), main.document().currentImage(), *this)
 {
     m_main.platform().hotkeyPressed = [this](int id) { hotkeyPressed(id); };
+    m_main.platform().systemHotkeysLost = [this] { showCommandLineNote(); };
 }
 
 HotkeyWiring::~HotkeyWiring()
 {
     m_main.platform().hotkeyPressed = nullptr;
+    m_main.platform().systemHotkeysLost = nullptr;
 }
 
 void HotkeyWiring::bind(CommandMap& commands)
@@ -125,11 +127,14 @@ void HotkeyWiring::noteCommandLineHotkeys()
     if (!atStart || std::all_of(table.begin(), table.end(),
                                 [](const TWinHotKey& entry) { return entry.COMMAND.isEmpty(); }))
         return;
-    QTimer::singleShot(0, &m_main, [this] {
-        m_main.status().ShowStatusMessage(QStringLiteral(
-            "このデスクトップではホットキーを登録できません。「ホットキーの設定」に、"
-            "キーボード設定で割り当てるコマンドがあります。"));
-    });
+    QTimer::singleShot(0, &m_main, [this] { showCommandLineNote(); });
+}
+
+void HotkeyWiring::showCommandLineNote()
+{
+    m_main.status().ShowStatusMessage(
+        QStringLiteral("このデスクトップではホットキーを登録できません。「ホットキーの設定」に、"
+                       "キーボード設定で割り当てるコマンドがあります。"));
 }
 
 void HotkeyWiring::reportRegistrationFailures(const QStringList& failures, bool atStart)

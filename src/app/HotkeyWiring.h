@@ -66,6 +66,7 @@ private:
     TfrmHotKey& hotkeyList();
     void reportRegistrationFailures(const QStringList& failures, bool atStart);
     void noteCommandLineHotkeys();
+    void showCommandLineNote();
 
     // RequestHost
     bool isMainWindowVisible() const override;

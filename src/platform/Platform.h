@@ -170,6 +170,9 @@ public:
     virtual void describeHotkey(int /*id*/, const QString& /*description*/) {}
     // Called on the event loop, never from inside event delivery, for each press.
     std::function<void(int id)> hotkeyPressed;
+    // Called when system-wide hotkeys stop being offered after they were (the desktop turned
+    // them down): abilities() says so from then on.
+    std::function<void()> systemHotkeysLost;
     // Called once when the connection to the display has broken and the program is ending
     // (the window system offers no way to go on): the last chance to keep what the session
     // changed. Nothing in it may talk to the display.

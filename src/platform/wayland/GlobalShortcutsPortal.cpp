@@ -1,6 +1,7 @@
 #include "platform/wayland/GlobalShortcutsPortal.h"
 
 #include "platform/Platform.h"
+#include "platform/wayland/DesktopPortal.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -8,7 +9,6 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QRandomGenerator>
 #include <QStringList>
 #include <QTimer>
 
@@ -51,10 +51,7 @@ namespace vistrel::wayland {
 
 namespace {
 
-const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString ShortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
-const QString RequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 constexpr int CallLimitMs = 5000;
 
 const QString ShortcutIdPrefix = QStringLiteral("hotkey");
@@ -67,20 +64,6 @@ void log(const QString& text)
 {
     if (qEnvironmentVariableIsSet("VISTREL_LOG_PLATFORM"))
         std::fprintf(stderr, "vistrel: global shortcuts: %s\n", qPrintable(text));
-}
-
-QString newToken()
-{
-    return QStringLiteral("vistrel%1")
-        .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-}
-
-// The portal names its request objects after the caller's unique bus name.
-QString requestPath(const QString& token)
-{
-    QString sender = QDBusConnection::sessionBus().baseService().mid(1);
-    sender.replace(u'.', u'_');
-    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
 }
 
 bool desktopKnownToOffer()
@@ -112,12 +95,13 @@ QString PortalTrigger(quint32 modifiers, const QString& keysymName)
     return parts.join(u'+');
 }
 
-GlobalShortcutsPortal::GlobalShortcutsPortal(std::function<void(int id)> pressed)
-    : m_pressed(std::move(pressed))
+GlobalShortcutsPortal::GlobalShortcutsPortal(std::function<void(int id)> pressed,
+                                             std::function<void()> refused)
+    : m_pressed(std::move(pressed)), m_onRefused(std::move(refused))
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
-    if (!QDBusConnection::sessionBus().connect(PortalService, PortalPath, ShortcutsInterface,
+    if (!QDBusConnection::sessionBus().connect(portal::Service, portal::Path, ShortcutsInterface,
                                                QStringLiteral("Activated"), this,
                                                SLOT(onActivated(QDBusMessage))))
         log(QStringLiteral("presses cannot be received"));
@@ -136,14 +120,9 @@ bool GlobalShortcutsPortal::offered()
         return false;
     // Starting a portal takes a while and hangs where its services are missing: only where
     // the desktop is one that has the interface, or the portal runs already.
-    if (!bus.interface()->isServiceRegistered(PortalService).value() && !desktopKnownToOffer())
+    if (!bus.interface()->isServiceRegistered(portal::Service).value() && !desktopKnownToOffer())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, PortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
-    call << ShortcutsInterface << QStringLiteral("version");
-    const QDBusMessage reply = bus.call(call, QDBus::Block, CallLimitMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return portal::Property(ShortcutsInterface, QStringLiteral("version"), CallLimitMs).isValid();
 }
 
 void GlobalShortcutsPortal::describe(int id, const QString& description)
@@ -179,7 +158,7 @@ void GlobalShortcutsPortal::scheduleUpdate()
 
 void GlobalShortcutsPortal::update()
 {
-    if (m_sessionPending || m_wanted == m_sent)
+    if (m_refused || m_sessionPending || m_wanted == m_sent)
         return; // a request still runs: its answer looks again
     // A portal session's shortcuts are fixed when it begins: a new table is a new session.
     closeSession();
@@ -204,7 +183,7 @@ void GlobalShortcutsPortal::createSession()
 {
     const QVariant shortcuts = sentShortcuts();
     QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, PortalPath, ShortcutsInterface, QStringLiteral("CreateSession"));
+        portal::Service, portal::Path, ShortcutsInterface, QStringLiteral("CreateSession"));
     // KDE Plasma 5.27 takes the shortcuts here, not from BindShortcuts.
     call << QVariantMap{{QStringLiteral("handle_token"),
                          listenForResponse(SLOT(onSessionCreated(uint, QVariantMap)))},
@@ -212,10 +191,22 @@ void GlobalShortcutsPortal::createSession()
                         {QStringLiteral("shortcuts"), shortcuts}};
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, CallLimitMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        log(QStringLiteral("CreateSession refused: ") + reply.errorMessage());
         stopListening();
-        m_sessionPending = false;
+        turnedDown(QStringLiteral("CreateSession refused: ") + reply.errorMessage());
     }
+}
+
+// A portal that answers but serves no shortcuts (a backend of another desktop taking over
+// where the running one has none) must not leave the program without hotkeys: it is asked
+// no more, and the hotkeys become commands for the desktop's own settings.
+void GlobalShortcutsPortal::turnedDown(const QString& why)
+{
+    log(why);
+    m_session.clear();
+    m_sessionPending = false;
+    m_refused = true;
+    if (m_onRefused)
+        m_onRefused();
 }
 
 void GlobalShortcutsPortal::onSessionCreated(uint response, const QVariantMap& results)
@@ -226,9 +217,7 @@ void GlobalShortcutsPortal::onSessionCreated(uint response, const QVariantMap& r
                     ? handle.value<QDBusObjectPath>().path()
                     : handle.toString();
     if (response != 0 || m_session.isEmpty()) {
-        log(QStringLiteral("no session (answer %1)").arg(response));
-        m_session.clear();
-        m_sessionPending = false;
+        turnedDown(QStringLiteral("no session (answer %1)").arg(response));
         return;
     }
     // Plasma 5.27 makes the program's shortcut component with the first session and reports
@@ -245,7 +234,7 @@ void GlobalShortcutsPortal::onSessionCreated(uint response, const QVariantMap& r
 void GlobalShortcutsPortal::listShortcuts()
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, PortalPath, ShortcutsInterface, QStringLiteral("ListShortcuts"));
+        portal::Service, portal::Path, ShortcutsInterface, QStringLiteral("ListShortcuts"));
     call << QVariant::fromValue(QDBusObjectPath(m_session))
          << QVariantMap{{QStringLiteral("handle_token"),
                          listenForResponse(SLOT(onListed(uint, QVariantMap)))}};
@@ -279,7 +268,7 @@ void GlobalShortcutsPortal::bindShortcuts()
 {
     const QVariant shortcuts = sentShortcuts();
     QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, PortalPath, ShortcutsInterface, QStringLiteral("BindShortcuts"));
+        portal::Service, portal::Path, ShortcutsInterface, QStringLiteral("BindShortcuts"));
     // The desktop shows its own dialog here where it wants the user to confirm the keys.
     call << QVariant::fromValue(QDBusObjectPath(m_session)) << shortcuts << QString()
          << QVariantMap{{QStringLiteral("handle_token"),
@@ -335,19 +324,16 @@ void GlobalShortcutsPortal::closeSession()
 {
     if (m_session.isEmpty())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        PortalService, m_session, QStringLiteral("org.freedesktop.portal.Session"),
-        QStringLiteral("Close"));
-    QDBusConnection::sessionBus().call(call, QDBus::Block, CallLimitMs);
+    portal::CloseSession(m_session, CallLimitMs);
     m_session.clear();
 }
 
 QString GlobalShortcutsPortal::listenForResponse(const char* slot)
 {
     // Listen before asking: a quick portal answers before the call returns.
-    const QString token = newToken();
-    m_request = requestPath(token);
-    QDBusConnection::sessionBus().connect(PortalService, m_request, RequestInterface,
+    const QString token = portal::NewToken();
+    m_request = portal::RequestPath(token);
+    QDBusConnection::sessionBus().connect(portal::Service, m_request, portal::RequestInterface,
                                           QStringLiteral("Response"), this, slot);
     return token;
 }
@@ -358,12 +344,12 @@ void GlobalShortcutsPortal::stopListening()
         return;
     // Whichever answer this request expected.
     QDBusConnection bus = QDBusConnection::sessionBus();
-    bus.disconnect(PortalService, m_request, RequestInterface, QStringLiteral("Response"), this,
-                   SLOT(onSessionCreated(uint, QVariantMap)));
-    bus.disconnect(PortalService, m_request, RequestInterface, QStringLiteral("Response"), this,
-                   SLOT(onListed(uint, QVariantMap)));
-    bus.disconnect(PortalService, m_request, RequestInterface, QStringLiteral("Response"), this,
-                   SLOT(onBound(uint, QVariantMap)));
+    bus.disconnect(portal::Service, m_request, portal::RequestInterface, QStringLiteral("Response"),
+                   this, SLOT(onSessionCreated(uint, QVariantMap)));
+    bus.disconnect(portal::Service, m_request, portal::RequestInterface, QStringLiteral("Response"),
+                   this, SLOT(onListed(uint, QVariantMap)));
+    bus.disconnect(portal::Service, m_request, portal::RequestInterface, QStringLiteral("Response"),
+                   this, SLOT(onBound(uint, QVariantMap)));
     m_request.clear();
 }
 

@@ -20,7 +20,9 @@ namespace vistrel::wayland {
 class GlobalShortcutsPortal final : public QObject {
     Q_OBJECT
 public:
-    explicit GlobalShortcutsPortal(std::function<void(int id)> pressed);
+    // `refused` is called once when the desktop turns the program's session down: its hotkeys
+    // are then bound as commands in the desktop's own settings instead.
+    GlobalShortcutsPortal(std::function<void(int id)> pressed, std::function<void()> refused);
     ~GlobalShortcutsPortal() override;
 
     // Whether the session bus has a portal with the interface. A portal not yet running is
@@ -31,6 +33,8 @@ public:
     void add(int id, const QString& trigger);
     // Its presses are ignored from now on; the desktop keeps it until shortcuts are added.
     void remove(int id);
+    // Whether the desktop turned the session down (a backend that serves no shortcuts here).
+    bool refused() const { return m_refused; }
 
 private Q_SLOTS:
     void onSessionCreated(uint response, const QVariantMap& results);
@@ -53,14 +57,17 @@ private:
     void closeSession();
     QString listenForResponse(const char* slot);
     void stopListening();
+    void turnedDown(const QString& why);
 
     std::function<void(int)> m_pressed;
+    std::function<void()> m_onRefused;
     QMap<int, QString> m_descriptions;
     QMap<int, Wanted> m_wanted;
     QMap<int, Wanted> m_sent;
     bool m_updateScheduled = false;
     bool m_sessionPending = false;
     int m_sessionsOpened = 0;
+    bool m_refused = false;
     QString m_session;
     QString m_request;
 };

@@ -118,12 +118,28 @@ void WaylandPlatform::probe()
         m_wheel = std::make_unique<wayland::RemoteDesktopPortal>();
     // Presses come to a run with windows only: a window-less capture has no hotkeys.
     if (m_withGui && wayland::GlobalShortcutsPortal::offered())
-        m_shortcuts = std::make_unique<wayland::GlobalShortcutsPortal>([this](int id) {
-            if (hotkeyPressed)
-                hotkeyPressed(id);
-        });
+        m_shortcuts = std::make_unique<wayland::GlobalShortcutsPortal>(
+            [this](int id) {
+                if (hotkeyPressed)
+                    hotkeyPressed(id);
+            },
+            [this] {
+                logProviders();
+                if (systemHotkeysLost)
+                    systemHotkeysLost();
+            });
+    logProviders();
+}
+
+void WaylandPlatform::logProviders() const
+{
     if (qEnvironmentVariableIsSet("VISTREL_LOG_PLATFORM"))
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(describeProviders()));
+}
+
+bool WaylandPlatform::hotkeysFromPortal() const
+{
+    return m_shortcuts && !m_shortcuts->refused();
 }
 
 QString WaylandPlatform::describeProviders() const
@@ -132,8 +148,8 @@ QString WaylandPlatform::describeProviders() const
         .arg(QString::fromLatin1(m_source ? m_source->name() : "none"),
              QString::fromLatin1(m_windows ? m_windows->name() : "none"),
              QString::fromLatin1(m_wheel ? m_wheel->name() : "none"),
-             m_shortcuts ? QStringLiteral("from the GlobalShortcuts portal")
-                         : QStringLiteral("as commands bound by the desktop"));
+             hotkeysFromPortal() ? QStringLiteral("from the GlobalShortcuts portal")
+                                 : QStringLiteral("as commands bound by the desktop"));
 }
 
 QList<QRect> WaylandPlatform::monitorRects() const
@@ -305,7 +321,7 @@ PlatformAbilities WaylandPlatform::abilities() const
     if (m_wheel && m_wheel->asksUser())
         abilities.scrollNote = ScrollAskedNote;
     abilities.scrollMarkers = false;
-    abilities.systemHotkeys = m_shortcuts != nullptr;
+    abilities.systemHotkeys = hotkeysFromPortal();
     if (!abilities.pickWindow || !abilities.activeWindow)
         abilities.hint = NoWindowListHint;
     else if (!abilities.pointerInPicture)
@@ -576,7 +592,7 @@ bool WaylandPlatform::systemTrayAvailable() const
 
 bool WaylandPlatform::registerHotkey(int id, quint32 modifiers, quint32 keysym, QString* reason)
 {
-    if (!m_shortcuts) {
+    if (!hotkeysFromPortal()) {
         if (reason != nullptr)
             *reason = QStringLiteral("Wayland のデスクトップではシステム全体のホットキーを"
                                      "登録できません。デスクトップのキーボード設定でキーに"

@@ -94,6 +94,9 @@ public:
 
 private:
     void probe();
+    void logProviders() const;
+    // Hotkeys through the portal, unless the desktop turned its session down.
+    bool hotkeysFromPortal() const;
     // Every monitor together: the rectangle absolute pointer positions are given in.
     QRect layoutBounds() const;
     QList<wayland::CompositorWindow> windows() const;

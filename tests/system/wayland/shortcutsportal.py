@@ -3,8 +3,9 @@
 desktop that has one (KDE Plasma, GNOME 48, Hyprland) offers it: sessions with their
 shortcuts, the Request objects' Response signal, and Activated on request.
 
-Usage: shortcutsportal.py STATE.json
-Writes the live sessions and their shortcuts to STATE.json at every change. A test presses a
+Usage: shortcutsportal.py STATE.json [--refuse]
+With --refuse every session is turned down (answer 2), as a backend of another desktop does
+where it serves no shortcuts. Writes the live sessions and their shortcuts to STATE.json at every change. A test presses a
 shortcut with the method test.ShortcutsPortal.Press(s shortcut_id) on the portal object."""
 import json
 import os
@@ -44,9 +45,10 @@ def plain(shortcuts):
 
 
 class Portal(dbus.service.Object):
-    def __init__(self, bus, state):
+    def __init__(self, bus, state, refuse):
         super().__init__(bus, PATH)
         self.bus, self.state, self.sessions, self.created = bus, state, {}, 0
+        self.refuse = refuse
 
     def save(self):
         with open(self.state + ".new", "w") as out:
@@ -56,11 +58,11 @@ class Portal(dbus.service.Object):
         # Whole files only, for a reader polling it.
         os.replace(self.state + ".new", self.state)
 
-    def answer(self, sender, token, results):
+    def answer(self, sender, token, results, response=0):
         path = "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"), token)
         request = Request(self.bus, path)
         # After the method's reply, as a real portal answers.
-        GLib.idle_add(lambda: (request.Response(dbus.UInt32(0), results),
+        GLib.idle_add(lambda: (request.Response(dbus.UInt32(response), results),
                                request.remove_from_connection(), False)[-1])
         return dbus.ObjectPath(path)
 
@@ -74,6 +76,10 @@ class Portal(dbus.service.Object):
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o",
                          sender_keyword="sender")
     def CreateSession(self, options, sender):
+        if self.refuse:
+            self.created += 1
+            self.save()
+            return self.answer(sender, options["handle_token"], {}, response=2)
         path = "%s/session/%s/%s" % (PATH, sender[1:].replace(".", "_"),
                                      options["session_handle_token"])
         self.sessions[path] = Session(self.bus, path, self, options.get("shortcuts", []))
@@ -114,7 +120,7 @@ class Portal(dbus.service.Object):
 def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-    portal = Portal(bus, sys.argv[1])
+    portal = Portal(bus, sys.argv[1], "--refuse" in sys.argv[2:])
     name = dbus.service.BusName(NAME, bus, do_not_queue=True)
     portal.save()  # the state file tells that the name is taken
     GLib.MainLoop().run()

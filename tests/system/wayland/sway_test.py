@@ -404,6 +404,26 @@ class SwayShortcutsPortal(VistrelCase):
     """Where the desktop's portal has GlobalShortcuts, the slots go to it (here a stand-in
     portal on the session's bus, as KDE Plasma, GNOME 48 or Hyprland offer it)."""
 
+    def start_stand_in(self, *arguments):
+        """The stand-in portal on a bus of its own (the session's may hold the real portal from
+        an earlier test); returns the environment that reaches it."""
+        self.state = os.path.join(self.folder, "portal.json")
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, text=True)
+        self.addCleanup(bus.stdout.close)
+        self.addCleanup(lambda: (bus.terminate(), bus.wait()))
+        on_bus = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+        portal = subprocess.Popen(["python3", os.path.join(os.path.dirname(VISTREL),
+                                                           "shortcutsportal.py"), self.state,
+                                   *arguments], env=on_bus)
+        self.addCleanup(lambda: (portal.terminate(), portal.wait()))
+        wait_for(lambda: os.path.exists(self.state), "the stand-in portal")
+        return on_bus
+
+    def portal_state(self):
+        with open(self.state) as f:
+            return json.load(f)
+
     def test_each_slot_is_offered_with_its_name_and_key_and_a_press_captures(self):
         shots = os.path.join(self.folder, "shots")
         os.mkdir(shots)
@@ -411,31 +431,17 @@ class SwayShortcutsPortal(VistrelCase):
                       "COMMAND0=screen\nPARAM0=/C1,/A5\nCTRL0=1\nALT0=1\nKEY0=P\n"
                       "COMMAND1=second\nPARAM1=/C2,/A6\nSHIFT1=1\nWIN1=1\nKEY1=F5\n"
                       "COMMAND2=keyless\nPARAM2=/C1,/A6\n" % shots)
-        state = os.path.join(self.folder, "portal.json")
-        # A bus of its own: the session's may hold the real portal from an earlier test.
-        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                               stdout=subprocess.PIPE, text=True)
-        on_bus = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
-        portal = subprocess.Popen(["python3", os.path.join(os.path.dirname(VISTREL),
-                                                           "shortcutsportal.py"), state],
-                                  env=on_bus)
-        running = None
+        on_bus = self.start_stand_in()
+        running = subprocess.Popen(
+            [VISTREL], env=dict(on_bus, VISTREL_CONFIG_DIR=self.config,
+                                QT_QPA_PLATFORM="wayland", VISTREL_LOG_PLATFORM="1"),
+            stderr=subprocess.PIPE, text=True)
         try:
-            wait_for(lambda: os.path.exists(state), "the stand-in portal")
-            running = subprocess.Popen(
-                [VISTREL], env=dict(on_bus, VISTREL_CONFIG_DIR=self.config,
-                                    QT_QPA_PLATFORM="wayland", VISTREL_LOG_PLATFORM="1"),
-                stderr=subprocess.PIPE, text=True)
-
-            def portal_state():
-                with open(state) as f:
-                    return json.load(f)
-
             # The first session of a run is replaced at once (Plasma 5.27 reports presses only
             # to sessions begun once the program's component exists): one stays.
-            wait_for(lambda: portal_state()["created"] == 2 and
-                     len(portal_state()["sessions"]) == 1, "the second session")
-            shortcuts = list(portal_state()["sessions"].values())[0]
+            wait_for(lambda: self.portal_state()["created"] == 2 and
+                     len(self.portal_state()["sessions"]) == 1, "the second session")
+            shortcuts = list(self.portal_state()["sessions"].values())[0]
             self.assertEqual(shortcuts, [
                 ["hotkey200", {"description": "screen", "preferred_trigger": "CTRL+ALT+p"}],
                 ["hotkey201", {"description": "second", "preferred_trigger": "SHIFT+LOGO+F5"}]])
@@ -447,14 +453,31 @@ class SwayShortcutsPortal(VistrelCase):
             wait_for(lambda: os.path.exists(shot) and size_of(shot) == (1280, 720),
                      "the picture of the pressed hotkey")
         finally:
-            if running:
-                running.terminate()
-                _, errors = running.communicate(timeout=30)
-            for process in (portal, bus):
-                process.terminate()
-                process.wait()
-            bus.stdout.close()
+            running.terminate()
+            _, errors = running.communicate(timeout=30)
         self.assertIn("hotkeys from the GlobalShortcuts portal", errors)
+
+    def test_a_portal_that_turns_the_session_down_leaves_the_hotkeys_as_commands(self):
+        # A backend of another desktop (KDE's on sway) offers the interface but serves no
+        # shortcuts: the program asks once, then falls back to the commands to bind.
+        self.settings("[HOTKEY]\nCOMMAND0=screen\nPARAM0=/C1,/A5\nCTRL0=1\nALT0=1\nKEY0=P\n")
+        on_bus = self.start_stand_in("--refuse")
+        log = os.path.join(self.folder, "stderr")
+        with open(log, "w") as errors:
+            running = subprocess.Popen(
+                [VISTREL], env=dict(on_bus, VISTREL_CONFIG_DIR=self.config,
+                                    QT_QPA_PLATFORM="wayland", VISTREL_LOG_PLATFORM="1"),
+                stderr=errors)
+        self.addCleanup(lambda: (running.terminate(), running.wait(30)))
+
+        def said():
+            with open(log, encoding="utf-8") as text:
+                return text.read()
+
+        wait_for(lambda: "hotkeys as commands bound by the desktop" in said(),
+                 "the fall-back to bound commands")
+        self.assertIn("hotkeys from the GlobalShortcuts portal", said())
+        self.assertEqual(self.portal_state()["created"], 1)
 
 class SwayClipboardAndTray(VistrelCase):
     def test_a_copy_stays_pasteable_after_exit_until_another_program_copies(self):
