@@ -298,5 +298,63 @@ class KWinShortcuts(VistrelCase):
             running.terminate()
             running.wait(30)
 
+def set_decoration(library):
+    """Makes KWin draw its windows' frames with `library` from now on (new windows at their
+    size; the session starts with one that draws none)."""
+    with open(os.environ["WITH_KWINRC"], "w") as rc:
+        rc.write("[org.kde.kdecoration2]\nlibrary=%s\ntheme=Breeze\n" % library)
+    subprocess.run(["busctl", "--user", "call", "org.kde.KWin", "/KWin", "org.kde.KWin",
+                    "reconfigure"], check=True)
+
+
+class KWinTitleBar(KWinScroll):
+    """Windows with KDE's Breeze title bar, as on a real Plasma desktop (the decoration is
+    unpacked where WITH_KWIN_DECORATION_ROOT says): the client area leaves the bar out, for
+    a plain capture as for a scroll."""
+
+    # Escape does not depend on the frame.
+    test_escape_is_kwins_shortcut_for_the_scroll_and_ends_it_keeping_the_rest = None
+
+    @classmethod
+    def setUpClass(cls):
+        root = os.environ.get("WITH_KWIN_DECORATION_ROOT", "/nonexistent")
+        if not glob.glob(os.path.join(
+                root, "usr/lib/*/qt5/plugins/org.kde.kdecoration2/breezedecoration.so")):
+            reason = "KDE's Breeze decoration (kwin-style-breeze) is not unpacked in " + root
+            if os.environ.get("CI"):
+                raise AssertionError(reason + ": scripts/install-deps unpacks it")
+            raise unittest.SkipTest(reason)
+        set_decoration("org.kde.breeze")
+
+    @classmethod
+    def tearDownClass(cls):
+        set_decoration("org.kde.kwin.aurorae")
+
+    def test_picked_and_active_client_areas_leave_the_title_bar_out(self):
+        self.started.append(subprocess.Popen([COLOUR_WINDOW, "pattern-k", "50"],
+                                             env=dict(os.environ, QT_QPA_PLATFORM="wayland")))
+
+        def framed_window_active():
+            done = self.vistrel("/C2", self.save_to("active-whole"))
+            return done.returncode == 0 and size_of(self.saved("active-whole"))[1] > 300
+
+        wait_for(framed_window_active, "the framed window to be active")
+        whole = size_of(self.saved("active-whole"))
+        self.assertEqual(whole[0], 400)
+        client = self.active_client("active", (400, 300))
+        self.assertEqual(pixel_of(client, 0, 0), (0, 0, 50))
+        self.assertEqual(pixel_of(client, 123, 45), (123, 45, 50))
+        # The window under the screen's centre, from KWin's window list.
+        for name, client_only in (("picked", ["/L"]), ("picked-whole", [])):
+            done = self.vistrel("/C3", "/W1", *client_only, self.save_to(name))
+            self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(different_pixels(self.saved("picked"), client), 0)
+        self.assertEqual(size_of(self.saved("picked-whole")), whole)
+        below_bar = os.path.join(self.folder, "below-bar.png")
+        subprocess.run(["convert", self.saved("picked-whole"), "-gravity", "South", "-crop",
+                        "400x300+0+0", "+repage", below_bar], check=True)
+        self.assertEqual(different_pixels(below_bar, client), 0)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)
